@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include "link_fixture.h"
+
+TEST(Dispatch, StatusLineTexts)
+{
+    struct Case {
+        const char* what;
+        uint8_t code;
+        bool nak;
+        uint8_t reason;
+        const char* text;
+        bool red;
+    } cases[] = {
+        {"ACK to span calibration", 0x03, false, 0, "Span Calibration  ACK", false},
+        {"ACK to data status has two blanks", 0x01, false, 0, "Data Status  ACK", false},
+        {"NAK with known reason", 0x03, true, 0x01, "Span Calibration  NAK  : Illegal data value", true},
+        {"NAK to store with bad password", 0x54, true, 0x45, "Store Flash Parameters  NAK  : Invalid Password", true},
+        {"NAK with unknown reason", 0x05, true, 0x7F, "Miscellaneous Data  NAK  : Unknown response 7F", true},
+        {"NAK small source", 0x02, true, 0x4A, "Zero O2 Span calibration  NAK  : Small Source DeltaT", true},
+    };
+    for (const auto& c : cases) {
+        LinkFixture fx;
+        fx.link.Benches[0].Commands[c.code].AwaitingReply = true;
+        if (c.nak)
+            fx.Nak(0, c.code, c.reason);
+        else
+            fx.Ack(0, c.code, std::vector<uint8_t>(c.code == 0x01 ? 16 : 0));
+        EXPECT_EQ(fx.edits[0], c.text) << c.what;
+        EXPECT_EQ(fx.editRed[0], c.red) << c.what;
+    }
+}
+
+TEST(Dispatch, UnexpectedReplyIsReportedAndNotDecoded)
+{
+    LinkFixture fx;
+    fx.dialogCommand = 0x33;
+    fx.Ack(1, 0x33, {1, 2, 3});
+    EXPECT_EQ(fx.edits[1], "33 ?");
+    EXPECT_TRUE(fx.editRed[1]);
+    EXPECT_EQ(fx.events, std::vector<std::string>{"complete"});
+
+    LinkFixture late;
+    late.link.Benches[0].RequestSystemId();
+    late.AdvanceMs(37 * 55 + 1);
+    EXPECT_TRUE(late.link.CheckReplyTimeouts());
+    EXPECT_EQ(late.edits[0], "System ID  Timeout");
+    late.Ack(0, 0x04, std::vector<uint8_t>(34, 'A'));
+    EXPECT_EQ(late.edits[0], "04 ?");
+    EXPECT_EQ(late.link.Benches[0].SystemId.SerialNumber, "");
+}
+
+TEST(Dispatch, ContinuousStreamAcknowledgedOnceThenTimesOut)
+{
+    LinkFixture fx;
+    fx.collecting = true;
+    fx.dialogCommand = 0x01;
+    TBench& b = fx.link.Benches[0];
+    b.RequestDataStatus(2, false);
+    for (int i = 0; i < 5; ++i) {
+        fx.edits[0] = "untouched";
+        fx.Ack(0, 0x01, std::vector<uint8_t>(16, uint8_t(i)));
+        EXPECT_TRUE(b.Commands[0x01].AwaitingReply);
+        EXPECT_TRUE(b.Commands[0x01].Continuous);
+        if (i == 0)
+            EXPECT_EQ(fx.edits[0], "Data Status  ACK");
+        else
+            EXPECT_EQ(fx.edits[0], "untouched");
+        fx.AdvanceMs(100);
+    }
+    EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "complete"), 1);
+    EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "row 0"), 5);
+
+    fx.AdvanceMs(36 * 55);
+    fx.link.CheckReplyTimeouts();
+    EXPECT_EQ(fx.edits[0], "untouched");
+    fx.AdvanceMs(2 * 55);
+    fx.link.CheckReplyTimeouts();
+    EXPECT_EQ(fx.edits[0], "Data Status  Timeout");
+    EXPECT_TRUE(b.Commands[0x01].Continuous) << "a stream that resumes is still accepted";
+    fx.Ack(0, 0x01, std::vector<uint8_t>(16));
+    EXPECT_NE(fx.edits[0], "01 ?");
+}
+
+TEST(Dispatch, StopRequestGetsOneReplyThenSlotIsIdle)
+{
+    LinkFixture fx;
+    TBench& b = fx.link.Benches[2];
+    b.RequestDataStatus(2, false);
+    fx.Ack(2, 0x01, std::vector<uint8_t>(16));
+    b.RequestDataStatus(0, false);
+    fx.Ack(2, 0x01, std::vector<uint8_t>(16));
+    EXPECT_FALSE(b.Commands[0x01].Continuous);
+    EXPECT_FALSE(b.Commands[0x01].AwaitingReply);
+    fx.Ack(2, 0x01, std::vector<uint8_t>(16));
+    EXPECT_EQ(fx.edits[2], "01 ?");
+}
+
+TEST(Dispatch, NoRowsWhileCollectionIsStopped)
+{
+    LinkFixture fx;
+    int graph = 0;
+    fx.link.Hooks.RefreshGraph1 = [&](int) { ++graph; };
+    fx.link.Benches[0].RequestDataStatus(1, false);
+    fx.Ack(0, 0x01, std::vector<uint8_t>(16));
+    EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "row 0"), 0);
+    EXPECT_EQ(graph, 1);
+    EXPECT_TRUE(fx.link.Benches[0].NewRowData);
+    EXPECT_FALSE(fx.link.Benches[0].Commands[0x01].AwaitingReply);
+}
+
+TEST(Dispatch, ShortDataReplyIsNotDecodedButKeepsTheStream)
+{
+    LinkFixture fx;
+    fx.collecting = true;
+    TBench& b = fx.link.Benches[0];
+    b.RequestDataStatus(2, false);
+    fx.Ack(0, 0x01, {0, 0, 0, 0, 0x01, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(b.GasData.CO2, 256);
+    fx.Ack(0, 0x01, {0x30, 0, 0, 0, 0x7F});
+    EXPECT_EQ(b.GasData.CO2, 256);
+    EXPECT_FALSE(b.InProgress);
+    EXPECT_TRUE(b.Commands[0x01].AwaitingReply);
+    EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "row 0"), 1);
+}
+
+TEST(Timeouts, ReportedBetweenTwoAndThreeSecondsOnThePollTick)
+{
+    LinkFixture fx;
+    fx.link.Benches[0].RequestSystemId();
+    fx.link.Benches[3].RequestMiscData();
+    for (int tick = 1; tick <= 3; ++tick) {
+        fx.AdvanceMs(1000);
+        EXPECT_TRUE(fx.link.CheckReplyTimeouts());
+        if (tick < 2) {
+            EXPECT_EQ(fx.edits[0], "");
+        }
+    }
+    EXPECT_EQ(fx.edits[0], "System ID  Timeout");
+    EXPECT_EQ(fx.edits[3], "Miscellaneous Data  Timeout");
+    EXPECT_TRUE(fx.editRed[3]);
+    EXPECT_EQ(fx.link.Benches[0].StatusError, 1);
+}
+
+TEST(Timeouts, SwitchedOffBenchIsSkippedUntilSwitchedOnAgain)
+{
+    LinkFixture fx;
+    fx.link.Benches[1].RequestSystemId();
+    fx.switchedOn[1] = false;
+    fx.AdvanceMs(3000);
+    fx.link.CheckReplyTimeouts();
+    EXPECT_TRUE(fx.link.Benches[1].Commands[0x04].AwaitingReply);
+    fx.switchedOn[1] = true;
+    fx.link.CheckReplyTimeouts();
+    EXPECT_EQ(fx.edits[1], "System ID  Timeout");
+}
+
+TEST(Timeouts, DialogSoftResetGetsTenMoreTicksAndHoldsTheTick)
+{
+    LinkFixture fx;
+    fx.dialogCommand = 0xF0;
+    fx.link.Benches[0].RequestSoftReset();
+    fx.link.SoftResetGrace = 10;
+    fx.link.Benches[1].RequestSystemId();
+    fx.AdvanceMs(3000);
+    int held = 0;
+    while (!fx.link.CheckReplyTimeouts()) {
+        ++held;
+        EXPECT_EQ(fx.edits[1], "") << "no other time-out is handled while the tick is held";
+        fx.AdvanceMs(1000);
+        ASSERT_LT(held, 20);
+    }
+    EXPECT_EQ(held, 10);
+    EXPECT_EQ(fx.edits[0], "Soft Reset  Timeout");
+    EXPECT_EQ(fx.edits[1], "System ID  Timeout");
+}
+
+TEST(Dispatch, UpgradeTakesEveryExpectedReply)
+{
+    LinkFixture fx;
+    bool busy = true;
+    std::vector<uint8_t> codes;
+    fx.link.Hooks.UpgradeBusy = [&] { return busy; };
+    fx.link.Hooks.UpgradeReply = [&](int, const RxFrame& f) { codes.push_back(f.Code); };
+    fx.link.Benches[0].RequestStartBootMode();
+    fx.link.Benches[2].RequestInitiateFlashDownload();
+    fx.Nak(0, 0x25, 0x44);
+    fx.Ack(2, 0x26);
+    EXPECT_EQ(codes, (std::vector<uint8_t>{0x25, 0x26}));
+    EXPECT_EQ(fx.edits[0], "");
+    EXPECT_EQ(fx.edits[2], "");
+}
+
+TEST(Dispatch, SoftResetAckDisconnects)
+{
+    LinkFixture fx;
+    int disconnects = 0;
+    fx.link.Hooks.SoftResetDisconnect = [&] { ++disconnects; };
+    fx.link.Benches[0].RequestSoftReset();
+    fx.Ack(0, 0xF0);
+    EXPECT_EQ(disconnects, 1);
+}
+
+TEST(Dispatch, ServiceProceduresGetFlashParameterReplies)
+{
+    LinkFixture fx;
+    std::vector<std::string> seen;
+    bool calRunning = true;
+    fx.link.Hooks.CalibrationRunning = [&] { return calRunning; };
+    fx.link.Hooks.CalibrationReply = [&](int, const RxFrame& f, bool nak) {
+        seen.push_back("cal " + HexByte(f.Code) + (nak ? " nak" : " ack"));
+    };
+    fx.link.Hooks.ParamEditorReply = [&](int, const RxFrame& f) { seen.push_back("editor " + HexByte(f.Code)); };
+    fx.link.Benches[0].RequestReadFlashParameters(5);
+    fx.Ack(0, 0x49, {'1', '.', '5'});
+    fx.link.Benches[0].RequestLoadFlashParameters(5);
+    fx.Ack(0, 0x55);
+    fx.link.Benches[0].RequestStoreFlashParameters(5);
+    fx.Nak(0, 0x54, 0x45);
+    EXPECT_EQ(seen, (std::vector<std::string>{"editor 49", "cal 49 ack", "editor 55", "cal 54 nak"}));
+}
+
+TEST(Dispatch, ClosingDropsInput)
+{
+    LinkFixture fx;
+    fx.link.Benches[0].RequestSystemId();
+    fx.closing = true;
+    fx.Ack(0, 0x04, std::vector<uint8_t>(34, 'A'));
+    EXPECT_EQ(fx.edits[0], "");
+    EXPECT_EQ(fx.link.Benches[0].SystemId.SerialNumber, "");
+}
