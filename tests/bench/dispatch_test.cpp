@@ -71,10 +71,11 @@ TEST(Dispatch, ContinuousStreamAcknowledgedOnceThenTimesOut)
     EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "complete"), 1);
     EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "row 0"), 5);
 
-    fx.AdvanceMs(36 * 55);
+    // The last reply came 100 ms ago; its timer runs 36 ticks (1.98 s).
+    fx.AdvanceMs(36 * 55 - 200);
     fx.link.CheckReplyTimeouts();
     EXPECT_EQ(fx.edits[0], "untouched");
-    fx.AdvanceMs(2 * 55);
+    fx.AdvanceMs(300);
     fx.link.CheckReplyTimeouts();
     EXPECT_EQ(fx.edits[0], "Data Status  Timeout");
     EXPECT_TRUE(b.Commands[0x01].Continuous) << "a stream that resumes is still accepted";
