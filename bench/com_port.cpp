@@ -1,0 +1,333 @@
+#include "com_port.h"
+
+#include "paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPort>
+
+#include <algorithm>
+
+#include <poll.h>
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace {
+// Devices are opened by their real path so that two names for one device share one lock file.
+QString RealDevicePath(const QString& comName)
+{
+    const QString path = Paths::ResolveDevice(comName);
+    if (path.isEmpty())
+        return {};
+    return QFileInfo(path).canonicalFilePath();
+}
+
+void ApplySettings(QSerialPort& serial, int baud)
+{
+    serial.setBaudRate(baud);
+    serial.setDataBits(QSerialPort::Data8);
+    serial.setParity(QSerialPort::NoParity);
+    serial.setStopBits(QSerialPort::OneStop);
+    serial.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+// Sum of the driver's line-error counters; false when the device keeps none (a pty).
+bool ReadLineErrorCount(QSerialPort& serial, uint64_t& count)
+{
+#ifdef Q_OS_LINUX
+    serial_icounter_struct counters{};
+    if (::ioctl(serial.handle(), TIOCGICOUNT, &counters) != 0)
+        return false;
+    count = uint64_t(uint32_t(counters.frame)) + uint32_t(counters.parity) + uint32_t(counters.overrun)
+        + uint32_t(counters.brk) + uint32_t(counters.buf_overrun);
+    return true;
+#else
+    Q_UNUSED(serial);
+    Q_UNUSED(count);
+    return false;
+#endif
+}
+// True when the device reports a hang-up or an error condition right now.
+bool LineHungUp(QSerialPort& serial)
+{
+    pollfd entry{};
+    entry.fd = serial.handle();
+    entry.events = POLLIN;
+    if (entry.fd < 0 || ::poll(&entry, 1, 0) < 0)
+        return false;
+    return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+} // namespace
+
+ComPort::ComPort(int comNumber, QObject* parent)
+    : QObject(parent)
+    , comNumber_(comNumber)
+    , serial_(new QSerialPort(this))
+{
+    connect(serial_, &QSerialPort::readyRead, this, &ComPort::OnReadyRead);
+    connect(serial_, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { OnError(int(error)); });
+}
+
+ComPort::~ComPort() { Close(); }
+
+QString ComPort::ComName() const { return Paths::ComDeviceName(comNumber_); }
+
+bool ComPort::IsOpen() const { return serial_->isOpen(); }
+
+bool ComPort::TestDevice(const QString& comName)
+{
+    const QString device = RealDevicePath(comName);
+    if (device.isEmpty())
+        return false;
+    QSerialPort probe;
+    probe.setPortName(device);
+    if (!probe.open(QIODevice::ReadWrite))
+        return false;
+    probe.close();
+    return true;
+}
+
+bool ComPort::OpenDevice()
+{
+    const QString device = RealDevicePath(ComName());
+    if (device.isEmpty()) {
+        lastError_ = QStringLiteral("%1: no such device").arg(ComName());
+        return false;
+    }
+    serial_->setPortName(device);
+    ApplySettings(*serial_, baud_);
+    if (!serial_->open(QIODevice::ReadWrite)) {
+        lastError_ = QStringLiteral("%1 (%2): %3").arg(ComName(), device, serial_->errorString());
+        serial_->clearError();
+        return false;
+    }
+    // A pty has no modem lines and refuses these; that is no reason to give up the port.
+    serial_->setDataTerminalReady(true);
+    serial_->setRequestToSend(true);
+    serial_->clearError();
+    lastError_.clear();
+    input_.clear();
+    failed_ = false;
+    readErrors_ = 0;
+    ++openCount_;
+    lineErrorCount_ = 0;
+    ReadLineErrorCount(*serial_, lineErrorCount_);
+    return true;
+}
+
+void ComPort::CloseDevice()
+{
+    if (!serial_->isOpen())
+        return;
+    serial_->flush(); // give queued bytes their chance without waiting
+    serial_->close();
+    serial_->clearError();
+    input_.clear();
+}
+
+bool ComPort::Open()
+{
+    if (IsOpen())
+        return true;
+    return OpenDevice();
+}
+
+void ComPort::Close()
+{
+    if (!IsOpen())
+        return;
+    if (tracing_) {
+        WriteTrace();
+        tracing_ = false;
+        trace_.clear();
+    }
+    CloseDevice();
+}
+
+void ComPort::SetComNumber(int n)
+{
+    comNumber_ = n;
+    if (!IsOpen())
+        return;
+    CloseDevice();
+    if (OpenDevice())
+        return;
+    // The port is closed now; the trace goes out as on any close.
+    if (tracing_) {
+        WriteTrace();
+        tracing_ = false;
+        trace_.clear();
+    }
+    emit Failed(this, lastError_);
+}
+
+void ComPort::SetBaud(int rate)
+{
+    baud_ = rate;
+    if (IsOpen()) {
+        serial_->setBaudRate(rate);
+        serial_->clearError();
+    }
+}
+
+void ComPort::OnReadyRead()
+{
+    readErrors_ = 0;
+    const QByteArray data = serial_->readAll();
+    if (data.isEmpty())
+        return;
+    input_.append(data);
+    Record(reinterpret_cast<const uint8_t*>(data.constData()), int(data.size()), false);
+    emit Received(int(data.size()));
+    PostDataAvailable();
+}
+
+void ComPort::PostDataAvailable()
+{
+    if (availablePosted_)
+        return;
+    availablePosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            availablePosted_ = false;
+            if (InBuffUsed() > 0)
+                emit DataAvailable(this);
+        },
+        Qt::QueuedConnection);
+}
+
+void ComPort::OnError(int error)
+{
+    if (failed_ || !IsOpen())
+        return;
+    if (error == QSerialPort::ReadError) {
+        // A hung-up line (the other end of a pty closed) reads as end of file, which QSerialPort
+        // reports as a read error again on every turn of the event loop. Keep a stray error from
+        // closing a healthy port, but never let a lasting one spin.
+        if (!LineHungUp(*serial_) && ++readErrors_ < kReadErrorLimit)
+            return;
+    } else if (error != QSerialPort::ResourceError) {
+        return;
+    }
+    failed_ = true;
+    const QString reason = QStringLiteral("%1: %2").arg(ComName(), serial_->errorString());
+    // QSerialPort is still inside its own notification here; close once it has returned.
+    const quint64 session = openCount_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason, session] {
+            if (session != openCount_ || !IsOpen())
+                return;
+            Close();
+            emit Failed(this, reason);
+        },
+        Qt::QueuedConnection);
+}
+
+int ComPort::InBuffUsed() { return IsOpen() ? int(input_.size()) : 0; }
+
+void ComPort::GetBlock(uint8_t* buffer, int n)
+{
+    n = std::clamp(n, 0, InBuffUsed());
+    if (n == 0)
+        return;
+    std::copy_n(reinterpret_cast<const uint8_t*>(input_.constData()), n, buffer);
+    input_.remove(0, n);
+}
+
+int ComPort::GetLineError()
+{
+    if (!IsOpen())
+        return 0;
+    uint64_t count = 0;
+    if (!ReadLineErrorCount(*serial_, count))
+        return 0;
+    const bool grew = count != lineErrorCount_;
+    lineErrorCount_ = count;
+    return grew ? 1 : 0;
+}
+
+void ComPort::FlushOutBuffer()
+{
+    if (IsOpen()) {
+        serial_->clear(QSerialPort::Output);
+        serial_->clearError();
+    }
+}
+
+int ComPort::OutBuffFree()
+{
+    if (!IsOpen())
+        return kOutBufferSize;
+    return int(std::max<qint64>(0, kOutBufferSize - serial_->bytesToWrite()));
+}
+
+void ComPort::PutChar(uint8_t b) { PutBlock(&b, 1); }
+
+void ComPort::PutBlock(const uint8_t* bytes, int n)
+{
+    if (!IsOpen() || bytes == nullptr || n <= 0)
+        return;
+    serial_->write(reinterpret_cast<const char*>(bytes), n);
+    Record(bytes, n, true);
+    emit Transmitted(n);
+}
+
+void ComPort::SetTraceSize(int entries)
+{
+    traceSize_ = std::max(0, entries);
+    while (int(trace_.size()) > traceSize_)
+        trace_.pop_front();
+}
+
+void ComPort::SetTracing(bool on)
+{
+    trace_.clear();
+    tracing_ = on;
+}
+
+void ComPort::Record(const uint8_t* bytes, int n, bool tx)
+{
+    if (!tracing_ || traceSize_ <= 0)
+        return;
+    for (int i = 0; i < n; ++i)
+        trace_.push_back({bytes[i], tx});
+    while (int(trace_.size()) > traceSize_)
+        trace_.pop_front();
+}
+
+void ComPort::WriteTrace()
+{
+    if (traceName_.isEmpty())
+        return;
+    // One line per run of bytes in one direction, at most 16 bytes a line.
+    QByteArray text;
+    bool lineOpen = false;
+    bool lineTx = false;
+    int onLine = 0;
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const TraceEntry& entry : trace_) {
+        if (!lineOpen || entry.Tx != lineTx || onLine == 16) {
+            if (lineOpen)
+                text += '\n';
+            text += entry.Tx ? "Tx:" : "Rx:";
+            lineOpen = true;
+            lineTx = entry.Tx;
+            onLine = 0;
+        }
+        text += ' ';
+        text += kHex[entry.Byte >> 4];
+        text += kHex[entry.Byte & 0x0F];
+        ++onLine;
+    }
+    if (lineOpen)
+        text += '\n';
+    QFile file(traceName_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        qWarning("Trace file %s could not be written", qPrintable(traceName_));
+}

@@ -1,0 +1,108 @@
+#pragma once
+#include "port.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+
+class QSerialPort;
+
+// One serial port of a bench over QSerialPort: 8N1, no flow control, DTR and RTS raised, exclusive.
+// Everything runs on the GUI thread; DataAvailable is posted (coalesced) rather than raised inside
+// readyRead, because a handler that shows a modal box would otherwise stop further readyRead signals.
+class ComPort : public QObject, public IComPort {
+    Q_OBJECT
+public:
+    static constexpr int kOutBufferSize = 4096;
+    static constexpr int kDefaultBaud = 19200;
+    static constexpr int kDefaultTraceSize = 10000;
+
+    explicit ComPort(int comNumber, QObject* parent = nullptr);
+    ~ComPort() override;
+
+    int ComNumber() const { return comNumber_; }
+    // "COM" + number, per Paths::ComDeviceName.
+    QString ComName() const;
+    // Selects the device; an open port closes and reopens at once on the new one, trace kept.
+    void SetComNumber(int n);
+    int Baud() const { return baud_; }
+    // Takes effect at once on an open port.
+    void SetBaud(int rate);
+
+    // Claims the device with the current settings; false when it is missing or in use.
+    bool Open();
+    // Writes the trace file first when tracing. Closing a closed port does nothing.
+    void Close();
+    bool IsOpen() const;
+    // Why the last Open failed, for diagnostics.
+    QString LastError() const { return lastError_; }
+
+    // Opens the device named comName exclusively and closes it again: true when that worked.
+    static bool TestDevice(const QString& comName);
+
+    // Trace of the traffic: a ring of at most TraceSize entries, written to TraceName on Close.
+    QString TraceName() const { return traceName_; }
+    void SetTraceName(const QString& name) { traceName_ = name; }
+    int TraceSize() const { return traceSize_; }
+    void SetTraceSize(int entries);
+    bool Tracing() const { return tracing_; }
+    // Switching on starts an empty trace; switching off discards it.
+    void SetTracing(bool on);
+    // Number of entries recorded so far.
+    int TraceCount() const { return static_cast<int>(trace_.size()); }
+
+    // IComPort
+    int InBuffUsed() override;
+    void GetBlock(uint8_t* buffer, int n) override;
+    int GetLineError() override;
+    void FlushOutBuffer() override;
+    int OutBuffFree() override;
+    void PutChar(uint8_t b) override;
+    void PutBlock(const uint8_t* bytes, int n) override;
+
+signals:
+    // Received bytes are waiting. Delivered through the event queue, once per burst.
+    void DataAvailable(ComPort* port);
+    // The open device went away (unplugged, other end closed); the port is closed. Raised once.
+    void Failed(ComPort* port, QString reason);
+    // Bytes went out (queued for sending) or came in; drives the traffic lights.
+    void Transmitted(int count);
+    void Received(int count);
+
+private:
+    struct TraceEntry {
+        uint8_t Byte;
+        bool Tx;
+    };
+
+    bool OpenDevice();
+    void CloseDevice();
+    void OnReadyRead();
+    void OnError(int error);
+    void PostDataAvailable();
+    void Record(const uint8_t* bytes, int n, bool tx);
+    void WriteTrace();
+
+    int comNumber_;
+    int baud_ = kDefaultBaud;
+    QSerialPort* serial_ = nullptr;
+    QByteArray input_;
+    bool availablePosted_ = false;
+    bool failed_ = false;
+    // Read errors since the last good read; past the limit the line counts as gone.
+    static constexpr int kReadErrorLimit = 1000;
+    int readErrors_ = 0;
+    // Counts successful opens, so a late failure notice from an earlier opening is ignored.
+    quint64 openCount_ = 0;
+    QString lastError_;
+    // Driver line-error counters (frame, parity, overrun, break) at the last query.
+    uint64_t lineErrorCount_ = 0;
+
+    QString traceName_;
+    int traceSize_ = kDefaultTraceSize;
+    bool tracing_ = false;
+    std::deque<TraceEntry> trace_;
+};

@@ -1,0 +1,142 @@
+#include "comport.h"
+
+#include "com_port.h"
+#include "paths.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent)
+    : QDialog(parent)
+    , ports_(ports)
+    , messages_(messages)
+{
+    setObjectName(QStringLiteral("TCommDlg"));
+    setWindowTitle(QStringLiteral("Communications Settings"));
+    setModal(true);
+
+    Baud = new QGroupBox(QStringLiteral("&Baud Rate"), this);
+    Baud->setObjectName(QStringLiteral("Baud"));
+    Baud->setAccessibleName(QStringLiteral("Baud Rate"));
+    baudGroup_ = new QButtonGroup(this);
+    auto* baudLayout = new QVBoxLayout(Baud);
+    static const char* const kItemTexts[5] = {"&9600", "&19200", "&38400", "&57600", "&115200"};
+    for (int i = 0; i < 5; ++i) {
+        auto* item = new QRadioButton(QString::fromLatin1(kItemTexts[i]), Baud);
+        item->setObjectName(QStringLiteral("BaudItem%1").arg(i));
+        item->setAccessibleName(QString::number(kBaudRates[i]));
+        baudGroup_->addButton(item, i);
+        baudLayout->addWidget(item);
+        BaudItems[i] = item;
+        connect(item, &QRadioButton::clicked, this, &TCommDlg::BaudClick);
+    }
+    BaudItems[1]->setChecked(true);
+
+    TraceBtn = new QPushButton(QStringLiteral("Trace Dump"), this);
+    TraceBtn->setObjectName(QStringLiteral("TraceBtn"));
+    TraceBtn->setAccessibleName(QStringLiteral("Trace Dump"));
+    TraceBtn->setAutoDefault(false);
+    connect(TraceBtn, &QPushButton::clicked, this, &TCommDlg::TraceBtnClick);
+
+    Label1 = new QLabel(QStringLiteral("Bench1 at COM"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Edit1 = new QLineEdit(QStringLiteral("1"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Bench1 at COM"));
+    Label1->setBuddy(Edit1);
+
+    OK1Btn = new QPushButton(QStringLiteral("OK1Btn"), this);
+    OK1Btn->setObjectName(QStringLiteral("OK1Btn"));
+    OK1Btn->setAccessibleName(QStringLiteral("Apply bench1 port"));
+    OK1Btn->setAutoDefault(false);
+    connect(OK1Btn, &QPushButton::clicked, this, &TCommDlg::OK1BtnClick);
+
+    OKBtn = new QPushButton(QStringLiteral("OKBtn"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setAccessibleName(QStringLiteral("OK"));
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(Label1);
+    portRow->addWidget(Edit1);
+    portRow->addWidget(OK1Btn);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(TraceBtn);
+    right->addLayout(portRow);
+    right->addStretch();
+    right->addWidget(OKBtn, 0, Qt::AlignRight);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(Baud);
+    layout->addLayout(right);
+}
+
+int TCommDlg::BaudItemIndex() const { return baudGroup_->checkedId(); }
+
+void TCommDlg::SelectBaudItem(int i)
+{
+    if (i < 0 || i >= 5)
+        return;
+    BaudItems[i]->setChecked(true);
+    BaudClick();
+}
+
+void TCommDlg::BaudClick()
+{
+    const int item = BaudItemIndex();
+    if (item < 0 || item >= 5)
+        return;
+    for (ComPort* port : ports_) {
+        if (port && port->IsOpen()) {
+            port->FlushOutBuffer();
+            port->SetBaud(kBaudRates[item]);
+        }
+    }
+}
+
+void TCommDlg::TraceBtnClick()
+{
+    ComPort* port = ports_[0];
+    if (!port || !port->IsOpen())
+        return;
+    if (port->Tracing()) {
+        port->SetTracing(false);
+        TraceBtn->setText(QStringLiteral("Trace Dump OFF"));
+    } else {
+        port->SetTraceName(QStringLiteral("TEST.TRC"));
+        port->SetTraceSize(kTraceEntries);
+        port->SetTracing(true);
+        TraceBtn->setText(QStringLiteral("Trace Dump ON"));
+    }
+}
+
+void TCommDlg::OK1BtnClick()
+{
+    bool isNumber = false;
+    const int n = Edit1->text().toInt(&isNumber, 10);
+    bool usable = false;
+    if (!isNumber) {
+        messages_.Show(QStringLiteral("Information"), QStringLiteral("Check Com Port number"),
+                       IMessageSink::Icon::None);
+    } else {
+        PortLabelText = QStringLiteral("Com ") + QString::number(n);
+        usable = ComPort::TestDevice(Paths::ComDeviceName(n));
+    }
+    if (!usable) {
+        messages_.Show(QStringLiteral("Information"), QStringLiteral("Illegal Com Port"),
+                       IMessageSink::Icon::Error);
+        return;
+    }
+    if (ports_[0])
+        ports_[0]->SetComNumber(n);
+    emit PortLabelChanged(PortLabelText);
+}

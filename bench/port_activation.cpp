@@ -1,0 +1,82 @@
+#include "port_activation.h"
+
+#include "paths.h"
+
+PortActivation::PortActivation(IBenchSwitches& switches)
+    : switches_(switches)
+{
+    for (int k = 0; k < kPorts; ++k) {
+        ports_[k] = std::make_unique<ComPort>(k + 1);
+        lights_[k] = std::make_unique<TrafficLights>(ports_[k].get());
+    }
+}
+
+PortActivation::~PortActivation()
+{
+    // Lights hold connections to the ports: drop them first.
+    for (auto& lights : lights_)
+        lights.reset();
+}
+
+std::array<ComPort*, PortActivation::kPorts> PortActivation::Ports()
+{
+    std::array<ComPort*, kPorts> ports{};
+    for (int k = 0; k < kPorts; ++k)
+        ports[k] = ports_[k].get();
+    return ports;
+}
+
+void PortActivation::Probe()
+{
+    for (int k = 0; k < kPorts; ++k)
+        switches_.SetEnabled(k, ComPort::TestDevice(Paths::ComDeviceName(k + 1)));
+}
+
+void PortActivation::Activate()
+{
+    // Unticking a box below calls back in here; run the pass again afterwards instead of nesting.
+    if (activating_) {
+        activateAgain_ = true;
+        return;
+    }
+    activating_ = true;
+    do {
+        activateAgain_ = false;
+        ActivateOnce();
+    } while (activateAgain_);
+    activating_ = false;
+}
+
+void PortActivation::ActivateOnce()
+{
+    for (int k = 0; k < kPorts; ++k) {
+        if (switches_.IsEnabled(k) && switches_.IsTicked(k)) {
+            if (PortOpen[k])
+                continue;
+            if (ports_[k]->Open()) {
+                lights_[k]->SetMonitoring(true);
+                PortOpen[k] = true;
+            } else {
+                ports_[k]->Close();
+                PortOpen[k] = false;
+                lights_[k]->SetMonitoring(false);
+                switches_.SetEnabled(k, false);
+                switches_.SetTicked(k, false);
+            }
+        } else if (PortOpen[k]) {
+            ports_[k]->Close();
+            PortOpen[k] = false;
+            lights_[k]->SetMonitoring(false);
+        }
+    }
+}
+
+void PortActivation::Shutdown()
+{
+    for (int k = 0; k < kPorts; ++k) {
+        if (lights_[k]->Monitoring())
+            lights_[k]->SetMonitoring(false);
+        ports_[k]->Close();
+        PortOpen[k] = false;
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include "com_port.h"
+#include "traffic_lights.h"
+
+#include <array>
+#include <memory>
+
+// The main window's ActiveBench1..4 check boxes, k = 0..3.
+struct IBenchSwitches {
+    virtual ~IBenchSwitches() = default;
+    virtual bool IsEnabled(int k) = 0;
+    virtual bool IsTicked(int k) = 0;
+    virtual void SetEnabled(int k, bool enabled) = 0;
+    // Unticking from code is expected to call PortActivation::Activate again (the box's change notice).
+    virtual void SetTicked(int k, bool ticked) = 0;
+};
+
+// The four bench ports, their traffic lights and which of them the benches hold open.
+class PortActivation {
+public:
+    static constexpr int kPorts = 4;
+
+    // Port k (0..3) starts on device COM(k+1).
+    explicit PortActivation(IBenchSwitches& switches);
+    ~PortActivation();
+    PortActivation(const PortActivation&) = delete;
+    PortActivation& operator=(const PortActivation&) = delete;
+
+    ComPort& Port(int k) { return *ports_[k]; }
+    TrafficLights& Lights(int k) { return *lights_[k]; }
+    std::array<ComPort*, kPorts> Ports();
+
+    // Enables box k when device COM(k+1) can be claimed now, whatever device port k is set to.
+    void Probe();
+    // Opens the ports of enabled, ticked boxes and closes the others. Safe to re-enter from SetTicked.
+    void Activate();
+    // Lights off and every port closed (the trace of a tracing port is written).
+    void Shutdown();
+
+    bool PortOpen[kPorts] = {false, false, false, false};
+
+private:
+    void ActivateOnce();
+
+    IBenchSwitches& switches_;
+    std::array<std::unique_ptr<ComPort>, kPorts> ports_;
+    std::array<std::unique_ptr<TrafficLights>, kPorts> lights_;
+    bool activating_ = false;
+    bool activateAgain_ = false;
+};
