@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Halyard and runs every test headless, then the
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+# The sanitizer build skips the benchmarks: they measure the optimised build.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALYARD_SANITIZE=ON -DHALYARD_BENCHMARKS=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600
