@@ -1,0 +1,138 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "block_stats.h"
+#include "calendar_clock.h"
+#include "row_settings.h"
+
+struct TBench;
+class TGridModel;
+class LogFile;
+struct IMessageSink;
+
+// Column groups; the number is the group index of GroupColumn.
+enum RowGroup {
+    kGroupGas = 0,
+    kGroupDemodIR = 1,
+    kGroupOffset = 2,
+    kGroupDetTemp = 3,
+    kGroupAmbTemp = 4,
+    kGroupPressures = 5,
+    kGroupAmbPressure = 6,
+    kGroupMinMaxADC = 7,
+    kGroupRawNoO2 = 8,
+    kGroupPef = 9,
+    kGroupCount = 10
+};
+
+// Groups in the order their columns are laid out.
+inline constexpr std::array<int, kGroupCount> kGroupLayoutOrder = {
+    kGroupDemodIR, kGroupOffset, kGroupGas, kGroupMinMaxADC, kGroupDetTemp,
+    kGroupAmbTemp, kGroupPressures, kGroupAmbPressure, kGroupRawNoO2, kGroupPef};
+
+// Columns per bench of each group (by group index).
+inline constexpr std::array<int, kGroupCount> kGroupWidth = {5, 4, 4, 3, 1, 2, 1, 8, 2, 1};
+
+// Offset reference state of the main window (Offset button and capture).
+struct TOffsetState {
+    bool OffsetOn = false;
+    std::array<bool, 4> CaptureRequested{};
+    std::array<bool, 4> ReferenceValid{};
+    std::array<std::array<int32_t, 3>, 4> Reference{};
+};
+
+// The main window's data rows: the column layout chosen by the settings, the
+// two header rows, raw / mean / standard deviation rows with their scrolling,
+// and the log lines of completed rows. Works on a TGridModel and a LogFile;
+// no widgets.
+class TDataRows {
+public:
+    static constexpr int kRowHeight = 16;
+    static constexpr int kMinRows = 14;
+    static constexpr int kMaxRawRows = 8;
+
+    TDataRows(std::array<TBench, 4>& benches, TGridModel& grid, CalendarClock clock = CalendarClock::System());
+
+    // Filled by the main window before RebuildHeader() and kept current.
+    TRowSettings Settings;
+    // The log the rows go to; none means nothing is logged.
+    LogFile* Log = nullptr;
+    // Shows "Log File is full" and write failures; none means they go unshown.
+    IMessageSink* Messages = nullptr;
+
+    // New layout from Settings: empty grid, header rows, cursors at their
+    // starting rows, averaging restarted. Counters and offsets are kept.
+    void RebuildHeader();
+    // Row output after a decoded data reply: one sample when the highest
+    // numbered open bench has new data, the block's mean and deviation when it
+    // completes, and the log line(s) of a completed row.
+    void AddDataRow();
+    // Start: LastActive and ActiveCount from the ports open now.
+    void RecountActive();
+
+    // Row 0 of the used columns, joined: the header line Start writes.
+    std::string HeaderLine() const;
+
+    // Offset button: on (with the Offset box ticked) asks every bench for a new reference.
+    void OffsetButton(bool offsetTicked);
+    TOffsetState Offsets;
+
+    // Counters of the main window.
+    int AcceptCounter = 1;
+    bool AcceptRequested = false;
+    int64_t StartTime = 0;
+
+    // Layout, as RebuildHeader() set it.
+    int ColumnCount() const { return Columns; }
+    int AcceptColumn() const { return AcceptCol; }
+    int TimeColumn() const { return TimeCol; }
+    int RelTimeColumn() const { return RelTimeCol; }
+    int GroupColumn(int group, int bench) const { return GroupCol[group][bench]; }
+    int FirstActive() const { return First; }
+    int LastActive() const { return Last; }
+    int ActiveCount() const { return Active; }
+    int RowCount() const { return R; }
+    int RawRows() const { return RawRowCount; }
+    int RawRow() const { return RawCursor; }
+    int MeanRow() const { return MeanCursor; }
+    int StdevRow() const { return StdevCursor; }
+    int SampleCount() const { return Samples; }
+
+private:
+    struct TValue; // one value column of one group for one sample
+    int GroupValues(int group, int bench, TValue* out);
+    void WriteBench(int bench, int sampleRow, bool complete, int n);
+    void WriteFixedCells(int sampleRow, bool complete);
+    // The message to show afterwards, if any.
+    const char* LoggingStep();
+    void ScrollMeanArea();
+    void ScrollRawArea();
+
+    std::array<TBench, 4>& Benches;
+    TGridModel& Grid;
+    CalendarClock Clock;
+
+    // Layout.
+    int Columns = 0;
+    int AcceptCol = -1, TimeCol = -1, RelTimeCol = -1;
+    std::array<std::array<int, 4>, kGroupCount> GroupCol{};
+    int First = -1, Last = 0, Active = 0;
+    int Mode = kAverageNone;
+    int PerBlock = 4;
+
+    // Rows.
+    int R = kMinRows;
+    int RawRowCount = 0;
+    int RawCursor = 0, MeanCursor = 1, StdevCursor = 0;
+    int Samples = 0;
+
+    // Block sums: bench, group, value column.
+    std::array<std::array<std::array<TColumnSums, 6>, kGroupCount>, 4> Sums{};
+
+    // Time cell cache: the locale formatting runs once per second, not per row.
+    int64_t CachedTimeSecond = INT64_MIN;
+    std::string CachedTimeText;
+    std::string LineBuffer, StdevBuffer;
+};
