@@ -1,0 +1,129 @@
+#include "cstatus.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include "bench_host.h"
+#include "bench_selector.h"
+#include "link.h"
+
+namespace {
+constexpr int kRowPitch = 21;
+constexpr int kFirstRowY = 20;
+constexpr int kRowHeight = 19;
+
+QString Q(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+} // namespace
+
+namespace StatusFields {
+
+Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int y, int fieldX, int fieldWidth)
+{
+    auto* edit = new QLineEdit(group);
+    edit->setObjectName(Q(field));
+    edit->setReadOnly(true);
+    edit->setAccessibleName(Q(label));
+    edit->setGeometry(fieldX, y, fieldWidth, kRowHeight);
+
+    auto* caption = new QLabel(Q(label), group);
+    caption->setObjectName(Q(field).replace(QLatin1String("Edit"), QLatin1String("Label")));
+    caption->setBuddy(edit);
+    caption->setGeometry(8, y, fieldX - 12, kRowHeight);
+    return {caption, edit};
+}
+
+void Apply(QLineEdit* edit, const StatusDecode::FieldText& value)
+{
+    const StatusDecode::Rgb c = StatusDecode::ToneRgb(value.Colour);
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Text, QColor(c.R, c.G, c.B));
+    edit->setPalette(p);
+    edit->setText(QString::fromLatin1(value.Text.data(), qsizetype(value.Text.size())));
+}
+
+} // namespace StatusFields
+
+TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+{
+    setWindowFlag(Qt::Window);
+    setObjectName(QStringLiteral("FCStatus"));
+    setWindowTitle(tr("Status"));
+
+    constexpr int kGroupWidth = 236, kFieldX = 120, kFieldWidth = 108;
+    int y = 8;
+    for (const StatusDecode::StatusGroup& g : StatusDecode::StatusScreenGroups()) {
+        auto* box = new QGroupBox(Q(g.Caption), this);
+        box->setObjectName(Q(g.Name));
+        int rowY = kFirstRowY;
+        for (const StatusDecode::StatusRow& r : g.Rows) {
+            const StatusFields::Row row = StatusFields::AddRow(box, r.Label, r.Field, rowY, kFieldX, kFieldWidth);
+            Fields.insert(row.Edit->objectName(), row.Edit);
+            if (r.Hidden) {
+                row.Edit->hide();
+                row.Label->hide();
+                continue; // a hidden row takes no room
+            }
+            rowY += kRowPitch;
+        }
+        box->setGeometry(8, y, kGroupWidth, rowY + 6);
+        y += rowY + 6 + 6;
+    }
+
+    GrpBench = new TBenchButtons(tr("Kestrel"), this);
+    GrpBench->setObjectName(QStringLiteral("GrpBench"));
+    GrpBench->setGeometry(8, y, 160, 48);
+    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+
+    UpdateBtn = new QPushButton(tr("Update"), this);
+    UpdateBtn->setObjectName(QStringLiteral("UpdateBtn"));
+    UpdateBtn->setAccessibleName(tr("Update"));
+    UpdateBtn->setGeometry(176, y + 16, 68, 25);
+    connect(UpdateBtn, &QPushButton::clicked, this, &TFCStatus::UpdateBtnClick);
+
+    setFixedSize(8 + kGroupWidth + 8, y + 48 + 8);
+}
+
+int TFCStatus::SelectedBench() const { return GrpBench->SelectedBench(); }
+
+void TFCStatus::UpdateBenchSelection()
+{
+    std::array<bool, 4> on{};
+    for (int k = 0; k < 4; ++k)
+        on[k] = Host.BenchSwitchedOn(k);
+    GrpBench->UpdateBenchSelection(on);
+}
+
+void TFCStatus::BenchData(int) { ShowStatus(); }
+
+void TFCStatus::BB1Click()
+{
+    ClearStatus();
+    ShowStatus();
+}
+
+void TFCStatus::UpdateBtnClick()
+{
+    ClearStatus();
+    ShowStatus();
+}
+
+void TFCStatus::ShowStatus()
+{
+    const int k = SelectedBench();
+    if (!isVisible() || k < 0 || k > 3)
+        return;
+    const TBench& bench = Host.BenchLink().Benches[k];
+    if (!bench.NewStatusData)
+        return;
+    for (const StatusDecode::FieldText& f : StatusDecode::DecodeStatusScreen(bench.Status))
+        StatusFields::Apply(Fields.value(Q(f.Field)), f);
+}
+
+void TFCStatus::ClearStatus()
+{
+    for (QLineEdit* edit : std::as_const(Fields))
+        edit->clear();
+}

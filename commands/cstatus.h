@@ -1,0 +1,54 @@
+#pragma once
+#include <QHash>
+#include <QString>
+
+#include "bench_window.h"
+#include "status_decode.h"
+
+class BenchHost;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class TBenchButtons;
+
+// Helpers shared by the two status screens: a labelled read-only field row and
+// writing a decoded text with its colour.
+namespace StatusFields {
+struct Row {
+    class QLabel* Label;
+    QLineEdit* Edit;
+};
+Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int y, int fieldX, int fieldWidth);
+void Apply(QLineEdit* edit, const StatusDecode::FieldText& value);
+} // namespace StatusFields
+
+// The "Status" window: the four status bytes of the chosen bench, decoded into
+// mode, channel validity and problem flags. It sends nothing.
+class TFCStatus : public TBenchWindow {
+    Q_OBJECT
+public:
+    explicit TFCStatus(BenchHost& host, QWidget* parent = nullptr);
+
+    int SelectedBench() const;
+    // Re-syncs the bench buttons with the main window's Active boxes.
+    void UpdateBenchSelection() override;
+    // A data/status reply of any bench was decoded: redraw the chosen bench.
+    void BenchData(int k) override;
+
+    void BB1Click();
+    void UpdateBtnClick();
+    // Redraws from the chosen bench; nothing while hidden, with no bench
+    // chosen, or before that bench has delivered any status.
+    void ShowStatus();
+    void ClearStatus();
+
+    // Field by control name (nullptr for an unknown name).
+    QLineEdit* Field(const QString& name) const { return Fields.value(name); }
+
+    TBenchButtons* GrpBench = nullptr;
+    QPushButton* UpdateBtn = nullptr;
+
+private:
+    BenchHost& Host;
+    QHash<QString, QLineEdit*> Fields;
+};

@@ -1,0 +1,161 @@
+#include "estatwnd.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+
+#include "bench_host.h"
+#include "bench_selector.h"
+#include "cstatus.h"
+#include "link.h"
+#include "status_decode.h"
+
+namespace {
+QString Q(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+} // namespace
+
+void SecondWait::Run() const
+{
+    const auto now = [this] { return NowMs ? NowMs() : QDateTime::currentMSecsSinceEpoch(); };
+    const auto sleep = [this](int ms) {
+        if (SleepMs)
+            SleepMs(ms);
+        else
+            QThread::msleep(ms);
+    };
+    constexpr int kStepMs = 10;
+    const int64_t startSecond = now() / 1000;
+    // Counting the steps bounds the wait even when the clock stands still.
+    for (int waited = 0; waited < 1000 && now() / 1000 == startSecond; waited += kStepMs)
+        sleep(kStepMs);
+}
+
+TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+{
+    setWindowFlag(Qt::Window);
+    setObjectName(QStringLiteral("EStatus"));
+    setWindowTitle(tr("Service Errors"));
+
+    constexpr int kRowPitch = 21, kFirstRowY = 20, kGroupWidth = 192, kFieldX = 128, kFieldWidth = 56;
+    std::array<int, 3> columnY{8, 8, 8};
+    for (const StatusDecode::EngineeringGroup& g : StatusDecode::EngineeringGroups()) {
+        auto* box = new QGroupBox(Q(g.Caption), this);
+        box->setObjectName(Q(g.Caption));
+        int rowY = kFirstRowY;
+        for (const StatusDecode::EngineeringRow& r : g.Rows) {
+            const StatusFields::Row row = StatusFields::AddRow(box, r.Label, r.Field, rowY, kFieldX, kFieldWidth);
+            Fields.insert(row.Edit->objectName(), row.Edit);
+            rowY += kRowPitch;
+        }
+        const int height = rowY + 6;
+        box->setGeometry(8 + 200 * g.Column, columnY[g.Column], kGroupWidth, height);
+        columnY[g.Column] += height + 6;
+    }
+    const int y = std::max({columnY[0], columnY[1], columnY[2]});
+
+    StartBtn = new QPushButton(tr("Start"), this);
+    StartBtn->setObjectName(QStringLiteral("StartBtn"));
+    StartBtn->setAccessibleName(tr("Start"));
+    StartBtn->setGeometry(8, y + 16, 75, 25);
+    connect(StartBtn, &QPushButton::clicked, this, &TEStatus::StartBtnClick);
+
+    StopBtn = new QPushButton(tr("Stop"), this);
+    StopBtn->setObjectName(QStringLiteral("StopBtn"));
+    StopBtn->setAccessibleName(tr("Stop"));
+    StopBtn->setGeometry(91, y + 16, 75, 25);
+    connect(StopBtn, &QPushButton::clicked, this, &TEStatus::StopBtnClick);
+
+    GrpBench = new TBenchButtons(tr("Bench"), this);
+    GrpBench->setObjectName(QStringLiteral("GrpBench"));
+    GrpBench->setGeometry(208, y, 160, 48);
+    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+
+    setFixedSize(8 + 3 * 200, y + 48 + 8);
+}
+
+int TEStatus::SelectedBench() const { return GrpBench->SelectedBench(); }
+
+void TEStatus::UpdateBenchSelection()
+{
+    std::array<bool, 4> on{};
+    for (int k = 0; k < 4; ++k)
+        on[k] = Host.BenchSwitchedOn(k);
+    GrpBench->UpdateBenchSelection(on);
+}
+
+void TEStatus::BenchData(int k)
+{
+    if (k >= 0 && k < 4)
+        EngStatusSeen[k] = true;
+    ShowEngineeringStatus();
+}
+
+void TEStatus::BB1Click()
+{
+    ClearEngineeringStatus();
+    ShowEngineeringStatus();
+}
+
+void TEStatus::StartBtnClick()
+{
+    const int k = SelectedBench();
+    if (k >= 0)
+        Host.BenchLink().Benches[k].RequestEngineeringStatus(2);
+    StartBtn->setEnabled(false);
+    StopBtn->setEnabled(true);
+}
+
+void TEStatus::StopBtnClick()
+{
+    const int k = SelectedBench();
+    if (k >= 0)
+        Host.BenchLink().Benches[k].RequestEngineeringStatus(0);
+    StartBtn->setEnabled(true);
+    StopBtn->setEnabled(false);
+}
+
+void TEStatus::FormClose()
+{
+    const int k = SelectedBench();
+    if (k < 0)
+        return;
+    Host.BenchLink().Benches[k].RequestEngineeringStatus(0);
+    // The stream is off now: let the buttons say so when the window reopens.
+    StartBtn->setEnabled(true);
+    StopBtn->setEnabled(false);
+    CloseWait.Run();
+}
+
+void TEStatus::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TEStatus::CloseWindow()
+{
+    FormClose();
+    hide();
+}
+
+void TEStatus::ShowEngineeringStatus()
+{
+    const int k = SelectedBench();
+    if (!isVisible() || k < 0 || k > 3)
+        return;
+    const TBench& bench = Host.BenchLink().Benches[k];
+    if (!bench.NewStatusData && !EngStatusSeen[k])
+        return;
+    for (const StatusDecode::FieldText& f : StatusDecode::DecodeEngineeringStatus(bench.Status))
+        StatusFields::Apply(Fields.value(Q(f.Field)), f);
+}
+
+void TEStatus::ClearEngineeringStatus()
+{
+    for (QLineEdit* edit : std::as_const(Fields))
+        edit->clear();
+}

@@ -1,0 +1,84 @@
+#include "help_window.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// Outside any namespace, as Q_INIT_RESOURCE requires; the pages live in a
+// static library, so nothing else would pull them into the program.
+static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+
+QString HelpPageForContext(int context)
+{
+    switch (context) {
+    case kHelpCommandDialog: return QStringLiteral("qrc:/help/commands.html");
+    case kHelpGeneral:
+    default: return QStringLiteral("qrc:/help/index.html");
+    }
+}
+
+QStringList HelpPages()
+{
+    return {QStringLiteral("qrc:/help/index.html"), QStringLiteral("qrc:/help/connecting.html"),
+            QStringLiteral("qrc:/help/collecting.html"), QStringLiteral("qrc:/help/commands.html"),
+            QStringLiteral("qrc:/help/status.html")};
+}
+
+THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent)
+{
+    InitHelpResources();
+    setWindowFlag(Qt::Window);
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(tr("Halyard Help"));
+    resize(560, 480);
+
+    HelpBrowser = new QTextBrowser(this);
+    HelpBrowser->setObjectName(QStringLiteral("HelpBrowser"));
+    HelpBrowser->setAccessibleName(tr("Help page"));
+    HelpBrowser->setOpenExternalLinks(false);
+
+    ContentsBtn = new QPushButton(tr("&Contents"), this);
+    ContentsBtn->setObjectName(QStringLiteral("ContentsBtn"));
+    ContentsBtn->setAccessibleName(tr("Contents"));
+    BackBtn = new QPushButton(tr("&Back"), this);
+    BackBtn->setObjectName(QStringLiteral("BackBtn"));
+    BackBtn->setAccessibleName(tr("Back"));
+    BackBtn->setEnabled(false);
+    CloseBtn = new QPushButton(tr("Close"), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setAccessibleName(tr("Close"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ContentsBtn);
+    buttons->addWidget(BackBtn);
+    buttons->addStretch();
+    buttons->addWidget(CloseBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(HelpBrowser);
+
+    connect(ContentsBtn, &QPushButton::clicked, this, [this] { ShowContext(kHelpGeneral); });
+    connect(BackBtn, &QPushButton::clicked, HelpBrowser, &QTextBrowser::backward);
+    connect(HelpBrowser, &QTextBrowser::backwardAvailable, BackBtn, &QPushButton::setEnabled);
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void THelpWindow::ShowContext(int context) { HelpBrowser->setSource(QUrl(HelpPageForContext(context))); }
+
+THelpWindow& HelpWindow()
+{
+    // Lives for the whole run like the program's other windows.
+    static THelpWindow* window = new THelpWindow;
+    return *window;
+}
+
+void ShowHelp(int context)
+{
+    THelpWindow& w = HelpWindow();
+    w.ShowContext(context);
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
