@@ -1,0 +1,80 @@
+#pragma once
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+#include "chart_model.h"
+
+class QCustomPlot;
+class QCPAxis;
+class QCPAxisRect;
+class QCPGraph;
+class QCPLegend;
+class QCPMarginGroup;
+struct IMessageSink;
+
+// The chart control of the graph windows: a ChartModel drawn with QCustomPlot.
+// Settings go into Model() and take effect with Apply(); live data goes
+// through AppendData, which appends to the drawing instead of rebuilding it
+// and coalesces redraws. Users zoom and pan with the mouse; the context menu
+// offers Print, Export PNG, Export PDF and Unzoom.
+class TChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChart(QWidget* parent = nullptr);
+    ~TChart() override;
+
+    ChartModel& Model() { return M; }
+    const ChartModel& Model() const { return M; }
+
+    // Applies every setting of the model and redraws (back to the full view).
+    void Apply();
+    // Appends n points to every subset (values subset by subset, see
+    // ChartModel::AppendData) with their X labels and queues a redraw.
+    void AppendData(int n, const std::vector<float>& values, const QStringList& labels = {});
+    // One point per subset.
+    void AppendPoint(const std::vector<float>& values, const QString& label);
+    // Draws only the listed subsets.
+    void ShowSubsets(const std::vector<int>& subsets);
+    // Back to the full view after the user zoomed or panned.
+    void Unzoom();
+    // The view differs from the full view.
+    bool Zoomed() const;
+    // Queues one redraw for the next pass of the event loop.
+    void Redraw();
+
+    // Drawn image at the given size (the widget's size for 0).
+    QPixmap Render(int width = 0, int height = 0);
+    bool ExportPng(const QString& path);
+    bool ExportPdf(const QString& path);
+    // Print dialog, then prints the chart scaled to the page.
+    void Print();
+
+    // Where export failures are reported; none = silently.
+    IMessageSink* Messages = nullptr;
+
+    QCustomPlot* Plot() { return P; }
+    // Drawing objects, for checks on what is on screen.
+    int DrawnGraphCount() const { return int(Graphs.size()); }
+    QCPGraph* Graph(int subset) const;
+    QCPAxisRect* AxisRect(int axis) const;
+
+private:
+    void Rebuild();
+    void PushStyles();
+    void PushRanges();
+    void PushData(int subset);
+    void SetXRange(double lower, double upper);
+    void ShowContextMenu(const QPoint& at);
+    void ExportWithDialog(bool pdf);
+
+    ChartModel M;
+    QCustomPlot* P = nullptr;
+    std::vector<QCPGraph*> Graphs;
+    std::vector<QCPAxisRect*> Rects;
+    QCPLegend* Legend = nullptr;
+    QCPMarginGroup* Margins = nullptr;
+    bool SyncingX = false;
+};
