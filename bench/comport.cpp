@@ -35,9 +35,14 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
         baudGroup_->addButton(item, i);
         baudLayout->addWidget(item);
         BaudItems[i] = item;
-        connect(item, &QRadioButton::clicked, this, &TCommDlg::BaudClick);
     }
     BaudItems[1]->setChecked(true);
+    // Like the radio group's click: only a change of the chosen item counts.
+    for (QRadioButton* item : BaudItems)
+        connect(item, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                BaudClick();
+        });
 
     TraceBtn = new QPushButton(QStringLiteral("Trace Dump"), this);
     TraceBtn->setObjectName(QStringLiteral("TraceBtn"));
@@ -87,7 +92,6 @@ void TCommDlg::SelectBaudItem(int i)
     if (i < 0 || i >= 5)
         return;
     BaudItems[i]->setChecked(true);
-    BaudClick();
 }
 
 void TCommDlg::BaudClick()

@@ -37,7 +37,7 @@ public:
     QString PortLabelText = QStringLiteral("Com 1");
 
     int BaudItemIndex() const;
-    // Selects item i and applies its rate, as a click on it does.
+    // Selects item i; a change of item applies its rate, as a click on it does.
     void SelectBaudItem(int i);
 
     // Handlers

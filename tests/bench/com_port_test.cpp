@@ -199,6 +199,34 @@ TEST_F(ComPortTest, VanishingDeviceFailsOnceAndClosesThePort)
     EXPECT_EQ(available.count(), 0);
 }
 
+TEST_F(ComPortTest, VanishingDeviceWhileSendingFailsOnce)
+{
+    ASSERT_TRUE(port.Open());
+    QSignalSpy failed(&port, &ComPort::Failed);
+    line.CloseAll();
+    for (int i = 0; i < 50; ++i)
+        Put(port, QByteArray(100, char(i)));
+    ASSERT_TRUE(WaitFor([&] { return failed.count() > 0; }));
+    SpinFor(100);
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(ComPortTest, ReopensAfterTheDeviceCameBack)
+{
+    ASSERT_TRUE(port.Open());
+    QSignalSpy failed(&port, &ComPort::Failed);
+    line.CloseAll();
+    ASSERT_TRUE(WaitFor([&] { return failed.count() == 1; }));
+
+    QFile::remove(devices.Path() + QStringLiteral("/COM1"));
+    Pty& replugged = devices.AddPty(QStringLiteral("COM1"));
+    ASSERT_TRUE(port.Open());
+    port.PutChar(0x42);
+    EXPECT_EQ(replugged.ReadAtLeast(1), QByteArray("\x42"));
+    EXPECT_EQ(failed.count(), 1);
+}
+
 TEST_F(ComPortTest, BaudChangeReachesAnOpenPort)
 {
     port.SetBaud(57600);

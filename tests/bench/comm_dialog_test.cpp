@@ -112,6 +112,15 @@ TEST_F(CommDialogTest, BaudChangeDiscardsPendingOutput)
     EXPECT_EQ(com1.ReadAtLeast(1), QByteArray("\x02"));
 }
 
+TEST_F(CommDialogTest, ClickingTheChosenRateAgainChangesNothing)
+{
+    ASSERT_TRUE(ports[0]->Open());
+    ports[0]->PutBlock(reinterpret_cast<const uint8_t*>("kept"), 4);
+    dialog.BaudItems[1]->click(); // already "&19200"
+    EXPECT_EQ(ports[0]->OutBuffFree(), ComPort::kOutBufferSize - 4);
+    EXPECT_EQ(com1.ReadAtLeast(4), QByteArray("kept"));
+}
+
 TEST_F(CommDialogTest, TraceButtonDoesNothingWhilePort1IsClosed)
 {
     dialog.TraceBtn->click();
