@@ -1,0 +1,69 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "bench_window.h"
+#include "trend_sample.h"
+
+class BenchHost;
+class QCloseEvent;
+class QPushButton;
+class QVBoxLayout;
+class TBenchButtons;
+class TChart;
+struct TBench;
+
+// What the two trend graphs share: the chart of the newest 130 samples of
+// one bench, the bench buttons, Start/Stop/Freeze/Clear/Apply, and the
+// settings file written on close.
+class TTrendWindow : public TBenchWindow {
+    Q_OBJECT
+public:
+    static constexpr int GraphPoints = 130;
+
+    explicit TTrendWindow(BenchHost& host, QWidget* parent = nullptr);
+
+    int SelectedBench() const;
+    bool GraphStopped = false;
+    int64_t GraphStartTime = 0; // whole seconds
+    // Whole seconds of the clock the point labels count on; tests replace it.
+    std::function<int64_t()> NowSeconds;
+
+    TChart* PEGraph = nullptr;
+    TBenchButtons* Kestrel = nullptr;
+    QPushButton* Start = nullptr;
+    QPushButton* Stop = nullptr;
+    QPushButton* FreezeBtn = nullptr;
+    QPushButton* ClearBtn = nullptr;
+    QPushButton* ApplyButton = nullptr;
+
+    void UpdateBenchSelection() override;
+    // The link's refresh after a data reply of any bench.
+    void BenchData(int k) override;
+    // Program shutdown: as if the user closed the window.
+    void CloseWindow() override;
+
+    // Appends one point from the selected bench when the window is running,
+    // visible and that bench has new data for this graph.
+    void AddSample();
+    void StartClick();
+    void StopClick();
+    void FreezeBtnClick();
+    // Appends a full chart of null points, which empties the view.
+    void ClearBtnClick();
+    virtual void ApplyButtonClick() = 0;
+    // Writes the settings file (silently skipped when it cannot be written).
+    virtual void WriteSettings() = 0;
+
+protected:
+    // The bench record's new-data flag this graph consumes.
+    virtual bool& NewData(TBench& bench) = 0;
+    virtual void AppendSample(const TrendValues& values, const QString& label) = 0;
+    void closeEvent(QCloseEvent* event) override;
+
+    BenchHost& Host;
+    // Right-hand column; windows insert their channel controls at ChannelRow.
+    QVBoxLayout* Panel = nullptr;
+    static constexpr int ChannelRow = 1;
+};
