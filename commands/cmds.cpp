@@ -1,0 +1,308 @@
+#include "cmds.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "bench_host.h"
+#include "bench_selector.h"
+#include "link.h"
+#include "message_sink.h"
+#include "panel_radio_group.h"
+#include "panels.h"
+
+namespace {
+template <class W>
+W* Named(W* w, const QString& name)
+{
+    w->setObjectName(name);
+    return w;
+}
+} // namespace
+
+TFCmds::TFCmds(BenchHost& host, QWidget* parent) : TCommandDialogBase(parent), Host(host)
+{
+    setWindowFlag(Qt::Dialog);
+    BuildForm();
+    connect(SendBtn, &QPushButton::clicked, this, [this] { SendBtnClick(); });
+    connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
+    connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
+    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // The fallback timer runs from creation: its first expiry finds the dialog idle.
+    Timer1->start(kWaitFallbackMs);
+    UpdateBenchSelection();
+}
+
+void TFCmds::BuildForm()
+{
+    resize(560, 560);
+    Panel1 = Named(new QFrame(this), QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setGeometry(4, 4, 430, 552);
+
+    for (int n = 1; n <= 15; ++n)
+        Label[size_t(n - 1)] = Named(new QLabel(Panel1), QStringLiteral("Label%1").arg(n));
+    for (int n = 1; n <= 21; ++n)
+        Edit[size_t(n - 1)] = Named(new QLineEdit(Panel1), QStringLiteral("Edit%1").arg(n));
+    for (int n = 1; n <= 8; ++n)
+        CheckBox[size_t(n - 1)] = Named(new QCheckBox(Panel1), QStringLiteral("CheckBox%1").arg(n));
+    for (int n = 1; n <= 8; ++n)
+        RadioGroup[size_t(n - 1)] = Named(new TRadioGroup(Panel1), QStringLiteral("RadioGroup%1").arg(n));
+
+    InProgLabel = Named(new QLabel(QStringLiteral("Process State"), Panel1), QStringLiteral("InProgLabel"));
+    InProgLabel->setGeometry(16, 440, 150, 21);
+    InProgEdit = Named(new QLineEdit(Panel1), QStringLiteral("InProgEdit"));
+    InProgEdit->setReadOnly(true);
+    InProgEdit->setGeometry(176, 440, 150, 21);
+    AckNakLabel = Named(new QLabel(QStringLiteral("ACK, NAK, Timeout"), Panel1), QStringLiteral("AckNakLabel"));
+    AckNakLabel->setGeometry(16, 472, 150, 21);
+    AckNakEdit = Named(new QLineEdit(Panel1), QStringLiteral("AckNakEdit"));
+    AckNakEdit->setGeometry(176, 472, 240, 21);
+    SerNumLabel = Named(new QLabel(QStringLiteral("Serial Number"), Panel1), QStringLiteral("SerNumLabel"));
+    SerNumLabel->setGeometry(16, 504, 150, 21);
+    SerNumEdit = Named(new QLineEdit(Panel1), QStringLiteral("SerNumEdit"));
+    SerNumEdit->setReadOnly(true);
+    SerNumEdit->setGeometry(176, 504, 150, 21);
+    Memo1 = Named(new QPlainTextEdit(Panel1), QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setGeometry(16, 350, 400, 80);
+    Memo1->setPlainText(QStringLiteral("WARNING!\nDo not send the $0A New NO Sensor command unless \n"
+                                       "you have just installed a new NO sensor and have just \n"
+                                       "span calibrated the NO channel."));
+
+    SendBtn = Named(new QPushButton(QStringLiteral("&Send"), this), QStringLiteral("SendBtn"));
+    SendBtn->setDefault(true);
+    SendBtn->setGeometry(448, 16, 100, 28);
+    CloseBtn = Named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("CloseBtn"));
+    CloseBtn->setGeometry(448, 52, 100, 28);
+    HelpBtn = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("HelpBtn"));
+    HelpBtn->setGeometry(448, 88, 100, 28);
+    GrpBench = Named(new TBenchButtons(QStringLiteral("Kestrel"), this), QStringLiteral("GrpBench"));
+    GrpBench->setGeometry(448, 130, 108, 120);
+
+    Timer1 = Named(new QTimer(this), QStringLiteral("Timer1"));
+    Timer1->setInterval(kWaitFallbackMs);
+
+    // Nothing of the pool shows until a panel asks for it.
+    for (QLabel* w : Label)
+        w->hide();
+    for (QLineEdit* w : Edit)
+        w->hide();
+    for (QCheckBox* w : CheckBox)
+        w->hide();
+    for (TRadioGroup* w : RadioGroup)
+        w->hide();
+    InProgLabel->hide();
+    InProgEdit->hide();
+    Memo1->hide();
+}
+
+int TFCmds::SelectedBench() const { return GrpBench->SelectedBench(); }
+
+bool TFCmds::BenchButtonOn(int k) const { return k >= 0 && k < 4 && GrpBench->BB[size_t(k)]->isChecked(); }
+
+QChar TFCmds::DecimalSeparator() const
+{
+    return Host.DecimalPointIsDot() ? QLatin1Char('.') : QLatin1Char(',');
+}
+
+void TFCmds::showEvent(QShowEvent* event)
+{
+    TCommandDialogBase::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFCmds::FormShow() { ResetPanel(); }
+
+void TFCmds::ResetPanel()
+{
+    for (QLabel* w : Label)
+        w->hide();
+    for (QCheckBox* w : CheckBox)
+        w->hide();
+    InProgLabel->hide();
+    InProgEdit->clear();
+    for (QLineEdit* w : Edit) {
+        w->hide();
+        w->clear();
+    }
+    Memo1->hide();
+    AckNakEdit->clear();
+    if (SendBtn->isEnabled())
+        SendBtn->setFocus();
+    for (TRadioGroup* w : RadioGroup)
+        w->hide();
+
+    View_ = PanelView{};
+    if (const PanelDef* panel = Panels::Find(Host.DialogCommand())) {
+        setWindowTitle(QString::fromLatin1(panel->Caption));
+        panel->SetUp(View_, Remembered, DecimalSeparator());
+    }
+    PushToWidgets();
+}
+
+void TFCmds::BB1Click()
+{
+    // TBenchButtons has already taken the button that is on as the selection.
+    ResetPanel();
+}
+
+void TFCmds::SendBtnClick()
+{
+    AckNakEdit->clear();
+    const int k = SelectedBench();
+    if (k == -1) {
+        Host.Messages().Show(QStringLiteral("Information"), QStringLiteral("Please select Com port for Kestrel"),
+                             IMessageSink::Icon::Information);
+        return;
+    }
+    const uint8_t code = Host.DialogCommand();
+    const PanelDef* panel = Panels::Find(code);
+
+    PullFromWidgets();
+    if (panel && panel->Clear)
+        panel->Clear(View_);
+    TCommandArgs args{};
+    RememberedValues remembered = Remembered;
+    CollectContext context{View_, remembered, args, DecimalSeparator()};
+    const PanelFaults faults = panel && panel->Collect ? panel->Collect(context) : PanelFaults{};
+    PushToWidgets();
+    for (const PanelFault& f : faults)
+        Host.Messages().Show(QStringLiteral("Information"), f.Text, f.Icon);
+    if (!faults.empty())
+        return;
+
+    Link& link = Host.BenchLink();
+    link.Benches[size_t(k)].CommandArgs = args;
+    Remembered = remembered;
+    // A reply flag left over from a reply nobody was waiting for must not make
+    // old values look like the answer to this command.
+    for (TBench& b : link.Benches)
+        b.Commands[code].ReplyReady = false;
+    Host.SetDialogCommandPending(true);
+    SendBtn->setEnabled(false);
+    Waiting = true;
+    Timer1->start(kWaitFallbackMs);
+}
+
+void TFCmds::CloseBtnClick() { hide(); }
+
+void TFCmds::HelpBtnClick()
+{
+    if (ShowHelp)
+        ShowHelp(kHelpTopic);
+}
+
+void TFCmds::Timer1Timer()
+{
+    SendBtn->setEnabled(true);
+    Waiting = false;
+    Timer1->stop();
+}
+
+void TFCmds::UpdateBenchSelection()
+{
+    std::array<bool, 4> on{};
+    for (int k = 0; k < 4; ++k)
+        on[size_t(k)] = Host.BenchSwitchedOn(k);
+    GrpBench->UpdateBenchSelection(on);
+}
+
+void TFCmds::ShowCommandReply(uint8_t code)
+{
+    const int k = SelectedBench();
+    if (k == -1)
+        return;
+    TBench& b = Host.BenchLink().Benches[size_t(k)];
+    PullFromWidgets();
+    const PanelDef* panel = code != 0 ? Panels::Find(code) : nullptr;
+    // Only the panel on show may write into the pool.
+    if (Waiting && panel && panel->ShowReply && code == Host.DialogCommand() && b.Commands[code].ReplyReady) {
+        panel->ShowReply(View_, b, DecimalSeparator());
+        b.Commands[code].ReplyReady = false;
+    }
+    View_.InProgText = b.InProgress ? QStringLiteral("In Progress") : QString();
+    PushToWidgets();
+}
+
+void TFCmds::CompleteCommand()
+{
+    if (!Waiting)
+        return;
+    const int k = SelectedBench();
+    if (isVisible() && k != -1) {
+        const TBench& b = Host.BenchLink().Benches[size_t(k)];
+        QPalette p = AckNakEdit->palette();
+        p.setColor(QPalette::Text, b.StatusError == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        AckNakEdit->setPalette(p);
+        AckNakEdit->setText(QString::fromLatin1(b.StatusText.data(), qsizetype(b.StatusText.size())));
+    }
+    Waiting = false;
+    SendBtn->setEnabled(true);
+    Timer1->stop();
+}
+
+void TFCmds::PullFromWidgets()
+{
+    for (size_t i = 0; i < Edit.size(); ++i)
+        View_.Edit[i].Text = Edit[i]->text();
+    for (size_t i = 0; i < CheckBox.size(); ++i)
+        View_.Check[i].Checked = CheckBox[i]->isChecked();
+    for (size_t i = 0; i < RadioGroup.size(); ++i)
+        if (View_.Radio[i].Visible)
+            View_.Radio[i].Selected = RadioGroup[i]->ItemIndex();
+    View_.InProgText = InProgEdit->text();
+}
+
+void TFCmds::PushToWidgets()
+{
+    for (size_t i = 0; i < Label.size(); ++i) {
+        const PanelLabel& v = View_.Label[i];
+        if (v.Visible) {
+            Label[i]->setText(v.Caption);
+            Label[i]->setGeometry(v.Geometry);
+        }
+        Label[i]->setVisible(v.Visible);
+    }
+    for (size_t i = 0; i < Edit.size(); ++i) {
+        const PanelEdit& v = View_.Edit[i];
+        if (Edit[i]->text() != v.Text)
+            Edit[i]->setText(v.Text);
+        if (v.Visible)
+            Edit[i]->setGeometry(v.Geometry);
+        Edit[i]->setVisible(v.Visible);
+    }
+    for (size_t i = 0; i < CheckBox.size(); ++i) {
+        const PanelCheck& v = View_.Check[i];
+        CheckBox[i]->setChecked(v.Checked);
+        if (v.Visible) {
+            CheckBox[i]->setText(v.Caption);
+            CheckBox[i]->setGeometry(v.Geometry);
+        }
+        CheckBox[i]->setVisible(v.Visible);
+    }
+    for (size_t i = 0; i < RadioGroup.size(); ++i) {
+        const PanelRadioGroup& v = View_.Radio[i];
+        TRadioGroup* g = RadioGroup[i];
+        if (v.Visible) {
+            if (g->Items() != v.Items || g->Columns() != v.Columns)
+                g->SetItems(v.Items, v.Columns);
+            g->setTitle(v.Caption);
+            g->setGeometry(v.Geometry);
+            g->SetItemIndex(v.Selected);
+        }
+        g->setVisible(v.Visible);
+    }
+    InProgLabel->setVisible(View_.InProgVisible);
+    InProgEdit->setVisible(View_.InProgVisible);
+    if (InProgEdit->text() != View_.InProgText)
+        InProgEdit->setText(View_.InProgText);
+    Memo1->setVisible(View_.MemoVisible);
+}

@@ -1,0 +1,14 @@
+#include "panels.h"
+
+namespace Panels {
+
+const PanelDef* Find(uint8_t code)
+{
+    for (auto list : {BenchPanels(), EngineeringPanels()})
+        for (const PanelDef& p : list)
+            if (p.Code == code)
+                return &p;
+    return nullptr;
+}
+
+} // namespace Panels

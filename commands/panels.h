@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+#include "panel_view.h"
+
+// Every panel of the command dialog, by command code.
+namespace Panels {
+
+// The panel of a code, or nullptr for a code without one.
+const PanelDef* Find(uint8_t code);
+
+// Panels of the "Bench Commands" menu and of the engineering menu.
+std::span<const PanelDef> BenchPanels();
+std::span<const PanelDef> EngineeringPanels();
+
+// Panels the engineering menu shares with the bench menu ($44 is laid out as
+// $01, $52 as $07).
+void SetUpDataStatus(PanelView& v, const RememberedValues& r, QChar separator);
+PanelFaults CollectDataStatus(CollectContext& c);
+void SetUpPump(PanelView& v, const RememberedValues& r, QChar separator);
+void ClearPump(PanelView& v);
+PanelFaults CollectPump(CollectContext& c);
+void ShowPump(PanelView& v, const TBench& b, QChar separator);
+void SetUpProcessStateOnly(PanelView& v, const RememberedValues& r, QChar separator);
+void ClearInProg(PanelView& v);
+
+// Captions of the identification rows, in the order of TSystemID.
+extern const char* const kSystemIdLabels[10];
+
+} // namespace Panels

@@ -1,0 +1,151 @@
+// Panels of the "Engineering Bench  Commands" menu.
+#include "bench.h"
+#include "command_texts.h"
+#include "entry_conventions.h"
+#include "panel_layout.h"
+#include "panels.h"
+
+using namespace PanelLayout;
+using Entry::Step;
+
+namespace Panels {
+
+namespace {
+
+PanelFault Info(const char* text) { return {QString::fromLatin1(text), IMessageSink::Icon::Information}; }
+
+// ---- $45 Filter ----
+struct FilterGroup {
+    const char* Caption;
+    uint8_t Bit;
+};
+constexpr FilterGroup kFilters[3] = {{"Input Filter 1", 0x20}, {"Input Filter 2", 0x10}, {"Output Filter", 0x01}};
+
+void SetUpFilter(PanelView& v, const RememberedValues& r, QChar)
+{
+    for (int i = 0; i < 3; ++i) {
+        const int y = RowY(0) + 50 * i;
+        Radio(v, i + 1, QString::fromLatin1(kFilters[i].Caption), {QStringLiteral("Off"), QStringLiteral("On")}, 2,
+              (r.LastFilterBits & kFilters[i].Bit) ? 1 : 0, kLabelX, y, 130, 44);
+        Edit(v, i + 1, QString(), kFieldX, y + 16);
+    }
+}
+
+void ClearFilter(PanelView& v)
+{
+    for (int n = 1; n <= 3; ++n)
+        v.E(n).Text.clear();
+}
+
+PanelFaults CollectFilter(CollectContext& c)
+{
+    uint8_t bits = 0;
+    for (int i = 0; i < 3; ++i)
+        if (Selection(c.View.R(i + 1)) == 1)
+            bits |= kFilters[i].Bit;
+    c.Args.FilterBits = c.Remembered.LastFilterBits = bits;
+    return {};
+}
+
+void ShowFilter(PanelView& v, const TBench& b, QChar)
+{
+    for (int i = 0; i < 3; ++i)
+        v.E(i + 1).Text = CommandTexts::BitState(b.FilterState, kFilters[i].Bit);
+}
+
+// ---- $46 Demodulation ----
+void SetUpDemod(PanelView& v, const RememberedValues& r, QChar)
+{
+    Radio(v, 1, QStringLiteral("Demodulation"), {QStringLiteral("Alder"), QStringLiteral("Birch")}, 2,
+          r.LastAlgorithm == 1 ? 1 : 0, kLabelX, RowY(0));
+    Row(v, 1, QStringLiteral("Current Setting"), 1, QString(), Below(v, 1));
+}
+
+void ClearDemod(PanelView& v) { v.E(1).Text.clear(); }
+
+PanelFaults CollectDemod(CollectContext& c)
+{
+    c.Args.Algorithm = c.Remembered.LastAlgorithm = Selection(c.View.R(1)) == 1 ? 1 : 0;
+    return {};
+}
+
+void ShowDemod(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandTexts::DemodAlgorithm(b.DemodAlgorithm); }
+
+// ---- $50 Two point pressure span ----
+void SetUpTwoPoint(PanelView& v, const RememberedValues& r, QChar sep)
+{
+    Row(v, 1, QStringLiteral("Tag Value"), 1, Entry::ScaledText(r.LastTagValue, Step::Tenth, 1, sep), RowY(0));
+    Radio(v, 1, QStringLiteral("2 Point Pressure Span"), {QStringLiteral("Low"), QStringLiteral("High")}, 2, 0,
+          kLabelX, RowY(1));
+    ProcessStateRow(v);
+}
+
+PanelFaults CollectTwoPoint(CollectContext& c)
+{
+    const uint8_t mode = Selection(c.View.R(1)) == 1 ? 0x88 : 0x08;
+    const auto value = Entry::ParseScaled(c.View.E(1).Text, Step::Tenth, c.DecimalSeparator);
+    if (!value)
+        return {Info("Check Tag Value")};
+    c.Args.TagMask = c.Remembered.LastTagMask = mode;
+    c.Args.TagValue = c.Remembered.LastTagValue = *value;
+    return {};
+}
+
+// ---- $51 Engineering system ID ----
+void SetUpEngSystemId(PanelView& v, const RememberedValues&, QChar)
+{
+    for (int i = 0; i < 10; ++i)
+        Row(v, i + 1, QString::fromLatin1(kSystemIdLabels[i]), i + 1, QString(), RowY(i));
+}
+
+void ClearEngSystemId(PanelView& v)
+{
+    for (int n = 1; n <= 10; ++n)
+        v.E(n).Text.clear();
+}
+
+void ShowEngSystemId(PanelView& v, const TBench& b, QChar)
+{
+    const TSystemID& id = b.SystemId;
+    const std::string* fields[10] = {&id.SerialNumber,  &id.ModelNumber,   &id.HwPartNumber,     &id.HwRevision,
+                                     &id.SwPartNumber,  &id.SwRevision,    &id.CalPartNumber,    &id.CalRevision,
+                                     &id.CalCalcPartNumber, &id.CalCalcRevision};
+    for (int i = 0; i < 10; ++i)
+        v.E(i + 1).Text = QString::fromLatin1(fields[i]->data(), qsizetype(fields[i]->size()));
+}
+
+// ---- $D4 Change command set ----
+void SetUpCommandSet(PanelView& v, const RememberedValues&, QChar)
+{
+    Radio(v, 1, QString(), CommandTexts::CommandSetItems(), 1, 0, kLabelX, RowY(0), 200, 200);
+    Row(v, 1, QStringLiteral("Current Command Set"), 1, QString(), Below(v, 1));
+}
+
+PanelFaults CollectCommandSet(CollectContext& c)
+{
+    c.Args.CommandSet = CommandTexts::CommandSetBytes(Selection(c.View.R(1)));
+    return {};
+}
+
+void ShowCommandSet(PanelView& v, const TBench& b, QChar)
+{
+    v.E(1).Text = CommandTexts::CommandSetReply(b.CommandSetReply);
+}
+
+const PanelDef kEngineeringPanels[] = {
+    {0x44, "Engineering Data $44", SetUpDataStatus, nullptr, CollectDataStatus, nullptr},
+    {0x45, "Filter $45", SetUpFilter, ClearFilter, CollectFilter, ShowFilter},
+    {0x46, "SelectDemodulation $46", SetUpDemod, ClearDemod, CollectDemod, ShowDemod},
+    {0x50, "2 Point Span $50", SetUpTwoPoint, ClearInProg, CollectTwoPoint, nullptr},
+    {0x51, "Engineering System ID $51", SetUpEngSystemId, ClearEngSystemId, nullptr, ShowEngSystemId},
+    {0x52, "Engineering Pump ON OFF $52", SetUpPump, ClearPump, CollectPump, ShowPump},
+    {0x56, "Store Defaults $56", SetUpProcessStateOnly, ClearInProg, nullptr, nullptr},
+    {0x57, "Reset To Defaults $57", SetUpProcessStateOnly, ClearInProg, nullptr, nullptr},
+    {0xD4, "Change Command set $D4", SetUpCommandSet, nullptr, CollectCommandSet, ShowCommandSet},
+};
+
+} // namespace
+
+std::span<const PanelDef> EngineeringPanels() { return kEngineeringPanels; }
+
+} // namespace Panels
