@@ -7,6 +7,7 @@
 
 class BenchHost;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class TBenchButtons;
@@ -15,7 +16,7 @@ class TBenchButtons;
 // writing a decoded text with its colour.
 namespace StatusFields {
 struct Row {
-    class QLabel* Label;
+    QLabel* Label;
     QLineEdit* Edit;
 };
 Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int y, int fieldX, int fieldWidth);

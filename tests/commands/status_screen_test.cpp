@@ -151,7 +151,6 @@ TEST_F(StatusScreen, HiddenScreenKeepsItsContentUntilUpdate)
     host.DataReply(0, {0x00, 0, 0, 0});
     window.hide();
     host.DataReply(0, {0xC0, 0, 0, 0});
-    window.UpdateBtnClick();
     EXPECT_EQ(Text("OperationModeEdit"), " Normal ");
 
     window.show(); // showing does not redraw

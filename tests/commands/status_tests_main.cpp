@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// The window tests need a QApplication (offscreen platform under CTest).
+// The window tests need a QApplication; they run headless, also when CTest
+// lists them without the test environment.
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
