@@ -58,10 +58,13 @@ bool RequestAssembler::Expire(int64_t nowMs, int64_t timeoutMs)
 {
     if (buffer_.empty() || nowMs - lastByteMs_ < timeoutMs)
         return false;
-    // Give up on the frame in progress and look again after its start byte.
-    buffer_.erase(buffer_.begin());
-    ++dropped_;
-    Scan();
+    // Give up on the frame in progress and look again after its start byte;
+    // every byte left is as stale, so go on until none is left waiting.
+    while (!buffer_.empty()) {
+        buffer_.erase(buffer_.begin());
+        ++dropped_;
+        Scan();
+    }
     return true;
 }
 

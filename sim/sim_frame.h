@@ -40,7 +40,8 @@ public:
     explicit RequestAssembler(Sink sink) : sink_(std::move(sink)) {}
 
     void Feed(const uint8_t* bytes, size_t n, int64_t nowMs);
-    // Drops a partial frame older than timeoutMs; returns true when it did.
+    // Drops a partial frame older than timeoutMs (and any later false start in
+    // the same stale bytes); returns true when it did.
     bool Expire(int64_t nowMs, int64_t timeoutMs);
     size_t Pending() const { return buffer_.size(); }
     int64_t LastByteMs() const { return lastByteMs_; }

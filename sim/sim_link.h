@@ -64,6 +64,7 @@ private:
     std::deque<std::vector<uint8_t>> pieces_; // split pieces waiting for their turn
     int64_t nextPieceMs_ = 0;
     int pieceGapMs_ = 2;
+    static constexpr size_t kPieceBacklog = 64;
 };
 
 } // namespace sim

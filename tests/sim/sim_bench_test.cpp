@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -594,4 +595,40 @@ TEST(SimBenchModel, ReadingsDriftSlowlyWithinTheirRanges)
     m.SetDrift(false);
     EXPECT_EQ(m.Sample().co2, 420);
     EXPECT_EQ(m.Sample().freon, 1200);
+}
+
+// Whatever the host sends, the bench neither crashes nor stops answering.
+TEST(SimBenchGarbage, RandomBytesThenAGoodRequest)
+{
+    SimBench bench;
+    Bytes out;
+    bench.SetOutput([&](const Bytes& p) { out.insert(out.end(), p.begin(), p.end()); });
+    std::mt19937 rng(11);
+    int64_t t = 0;
+    for (int round = 0; round < 2000; ++round) {
+        Bytes junk(1 + rng() % 64);
+        for (auto& b : junk) {
+            const uint32_t r = rng();
+            b = (r % 7 == 0) ? 0x02 : uint8_t(r >> 8); // plenty of start bytes
+        }
+        if (round % 5 == 0) { // and now and then a well-formed request of any code
+            Bytes data(rng() % 24);
+            for (auto& b : data)
+                b = uint8_t(rng());
+            const Bytes req = BuildRequest(uint8_t(rng()), data);
+            junk.insert(junk.end(), req.begin(), req.end());
+        }
+        bench.Feed(junk);
+        t += 7;
+        bench.Advance(t);
+    }
+    bench.Feed(BuildRequest(0x01, {0, 0})); // settle any streams the junk started
+    bench.Advance(t += 1000);                // and let a stale half frame expire
+    bench.Feed(BuildRequest(0xF0, {}));
+    bench.Advance(t += 1000);
+    out.clear();
+    bench.Feed(BuildRequest(0x04, {}));
+    ASSERT_EQ(out.size(), 38u);
+    EXPECT_EQ(out[0], 0x06);
+    EXPECT_EQ(out[1], 0x04);
 }

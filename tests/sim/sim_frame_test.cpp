@@ -68,7 +68,7 @@ TEST(SimFrame, StaleHalfFrameIsDroppedAfterTheTimeout)
     std::vector<uint8_t> got;
     RequestAssembler assembler([&](const RequestFrame& f) { got.push_back(f.code); });
     // A stray start byte with a large length would otherwise hold the next request hostage.
-    const Bytes stray{0x02, 0xF0, 0x11};
+    const Bytes stray{0x02, 0xF0, 0x11, 0x22, 0xE0}; // two false starts
     assembler.Feed(stray.data(), stray.size(), 1000);
     EXPECT_FALSE(assembler.Expire(1100, 250));
     EXPECT_TRUE(assembler.Expire(1300, 250));
