@@ -1,0 +1,20 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// About window, shown modally from "&About...".
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* PellamLabel;
+    QLabel* Copyright;
+    QLabel* Comments;
+    QLabel* ProgramIcon;
+    QPushButton* OKButton;
+};

@@ -1,0 +1,106 @@
+#include "acquisition.h"
+
+#include "link.h"
+
+#include <ctime>
+
+void TAcquisition::SendDataRequest(int k, int rate)
+{
+    TBench& bench = link_.Benches[k];
+    const bool freon2 = view_.Freon2();
+    switch (DataCommandSelection) {
+    case 1: bench.RequestDataStatus6(rate, freon2); break;
+    case 2: bench.RequestEngineeringData(rate, freon2); break;
+    default: bench.RequestDataStatus(rate, freon2); break;
+    }
+}
+
+TAcquisition::StartResult TAcquisition::RequestStreams()
+{
+    StartResult r;
+    for (int k = 0; k < 4; ++k) {
+        if (!view_.PortOpen(k))
+            continue;
+        SendDataRequest(k, kContinuousRate);
+        r.LastActive = k;
+        ++r.ActiveCount;
+    }
+    return r;
+}
+
+void TAcquisition::StopStreams()
+{
+    for (int k = 0; k < 4; ++k)
+        if (view_.PortOpen(k))
+            SendDataRequest(k, 0);
+}
+
+void TAcquisition::ZeroAll()
+{
+    for (int k = 0; k < 4; ++k)
+        if (view_.PortOpen(k))
+            link_.Benches[k].RequestZeroO2Span(0);
+}
+
+void TAcquisition::PollTick()
+{
+    if (view_.Closing() || view_.UpgradeShown())
+        return;
+    if (!link_.CheckReplyTimeouts())
+        return;
+    if (DialogCommandPending)
+        HandOverDialogCommand();
+    else
+        AutomaticZero();
+}
+
+void TAcquisition::HandOverDialogCommand()
+{
+    const uint8_t code = DialogCommand;
+    for (int k = 0; k < 4; ++k) {
+        if (!view_.BoxEnabled(k) || !view_.DialogButtonOn(k))
+            continue;
+        link_.Benches[k].SendDialogCommand(code);
+        if (code == kSoftResetCode)
+            link_.SoftResetGrace = kSoftResetGraceTicks;
+    }
+    DialogCommandPending = false;
+}
+
+void TAcquisition::AutomaticZero()
+{
+    if (!view_.ZeroAuto())
+        return;
+    for (int k = 0; k < 4; ++k) {
+        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+            continue;
+        TBench& bench = link_.Benches[k];
+        const uint8_t s = bench.Status[0];
+        const bool normalMode = (s & 0xC0) == 0;
+        const bool zeroRequired = (s & 0x20) != 0;
+        const bool inProgress = (s & 0x10) != 0;
+        if (normalMode && zeroRequired && !inProgress && !bench.Commands[0x02].AwaitingReply)
+            bench.RequestZeroO2Span(0);
+    }
+}
+
+void TAcquisition::StopSwitchedOnBenches(const std::function<void()>& waitOneSecond)
+{
+    for (int k = 0; k < 4; ++k) {
+        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+            continue;
+        SendDataRequest(k, 0);
+        if (waitOneSecond)
+            waitOneSecond();
+    }
+}
+
+void WaitSeconds(int n, const std::function<int64_t()>& calendarSeconds)
+{
+    const auto now = calendarSeconds ? calendarSeconds : std::function<int64_t()>(CalendarSecondsNow);
+    const int64_t start = now();
+    while (now() - start < n) {
+    }
+}
+
+int64_t CalendarSecondsNow() { return static_cast<int64_t>(std::time(nullptr)); }

@@ -1,0 +1,24 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// "Logfile Comment": a memo whose lines become a comment block of the log file.
+// The memo keeps its text between comments.
+class TCommentDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TCommentDlg(QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QPlainTextEdit* Memo1;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+    QPushButton* ClearBtn;
+
+    // The memo's lines (an untouched empty memo has one empty line).
+    QStringList Lines() const;
+    void ClearBtnClick();
+};

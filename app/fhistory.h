@@ -1,0 +1,16 @@
+#pragma once
+#include <QStringList>
+#include <QWidget>
+
+class QListWidget;
+
+// "History Screen": the lines of the last history copy of the log file. Closing hides it.
+class THistory : public QWidget {
+    Q_OBJECT
+public:
+    explicit THistory(QWidget* parent = nullptr);
+
+    QListWidget* ListBox1;
+
+    void SetLines(const QStringList& lines);
+};

@@ -1,0 +1,48 @@
+#include "file_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+QString RunLogDialog(QWidget* parent, const QString& initialDir, bool save)
+{
+    QFileDialog dialog(parent, save ? QStringLiteral("New File") : QStringLiteral("Append to file"), initialDir,
+                       QString::fromLatin1(kLogFilter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kLogSuffix));
+    // The overwrite question is the main window's, so tests see it too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.selectFile(QStringLiteral("*.LOG"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+} // namespace
+
+QString QtFileDialogs::SaveLogFileName(const QString& initialDir) { return RunLogDialog(parent_, initialDir, true); }
+
+QString QtFileDialogs::OpenLogFileName(const QString& initialDir) { return RunLogDialog(parent_, initialDir, false); }
+
+bool QtFileDialogs::AskYesNo(const QString& caption, const QString& text)
+{
+    return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+bool QtFileDialogs::ChoosePrinter(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtFileDialogs::PrinterSetup(QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, parent_);
+    dialog.exec();
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+// The questions the main window puts to the user through system dialogs, behind one seam so
+// tests can answer them.
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    // Save dialog for a new log file; empty when cancelled. Does not ask about overwriting.
+    virtual QString SaveLogFileName(const QString& initialDir) = 0;
+    // Open dialog for an existing log file; empty when cancelled.
+    virtual QString OpenLogFileName(const QString& initialDir) = 0;
+    virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
+    // Print dialog: false when cancelled.
+    virtual bool ChoosePrinter(QPrinter& printer) = 0;
+    // Printer set-up dialog.
+    virtual void PrinterSetup(QPrinter& printer) = 0;
+};
+
+// The real dialogs, parented to the main window.
+class QtFileDialogs : public IFileDialogs {
+public:
+    explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
+    QString SaveLogFileName(const QString& initialDir) override;
+    QString OpenLogFileName(const QString& initialDir) override;
+    bool AskYesNo(const QString& caption, const QString& text) override;
+    bool ChoosePrinter(QPrinter& printer) override;
+    void PrinterSetup(QPrinter& printer) override;
+
+private:
+    QWidget* parent_;
+};
+
+// Default extension, initial name and filter of the log file dialogs.
+inline constexpr const char* kLogFilter = "Log Files (*.LOG)";
+inline constexpr const char* kLogSuffix = "LOG";

@@ -1,0 +1,568 @@
+#include "main_window.h"
+
+#include "about.h"
+#include "bench_window.h"
+#include "cedat.h"
+#include "comport.h"
+#include "file_dialogs.h"
+#include "main_window_widgets.h"
+#include "message.h"
+#include "paths.h"
+#include "title.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kStartHint = QStringLiteral("To enable Start Btn, press OK Btn first");
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption, bool ticked, bool visible)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setChecked(ticked);
+    box->setVisible(visible);
+    return box;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, bool enabled, bool visible)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    button->setEnabled(enabled);
+    button->setVisible(visible);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TApp::TApp(const TAppOptions& options)
+    : QMainWindow(nullptr)
+    , clock_(options.Clock.NowSeconds ? options.Clock : CalendarClock::System())
+    , rows_(link_.Benches, gridModel_, clock_)
+    , log_(clock_)
+    , ports_(*this)
+    , acquisition_(link_, *this)
+{
+    if (options.Messages) {
+        messages_ = options.Messages;
+    } else {
+        ownMessages_ = std::make_unique<MessageBoxSink>(this);
+        messages_ = ownMessages_.get();
+    }
+    if (options.Dialogs) {
+        dialogs_ = options.Dialogs;
+    } else {
+        ownDialogs_ = std::make_unique<QtFileDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+
+    setObjectName(QStringLiteral("TApp"));
+    BuildControls();
+    BuildMenus();
+
+    DecimalPointIsDot_ = Cedat::ReadDecimalPointIsDot();
+    EngMarker = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\eng.Ok")));
+    BaseCaption = Cedat::BaseCaption();
+    setWindowTitle(BaseCaption);
+    if (!EngMarker) {
+        for (const char* name : {"N41EngineeringStatus1", "N56StoreDefaults1", "N57ResetToDefaults1", "EngineeringStatus1"})
+            if (auto* item = findChild<QAction*>(QString::fromLatin1(name)))
+                item->setVisible(false);
+    }
+
+    closing_ = false;
+    ConnectLink();
+    ports_.Probe();
+    ports_.Activate();
+
+    // No log file at start: "File Log" shows Off, so the data mode and Accept are off too.
+    const bool loggingOn = Logging->ItemIndex() == 0;
+    DataRadio->setEnabled(loggingOn);
+    AcceptBtn->setEnabled(loggingOn && DataRadio->ItemIndex() == 1);
+    rows_.Log = &log_;
+    rows_.Messages = messages_;
+    rows_.StartTime = clock_.NowSeconds();
+    rows_.Offsets = TOffsetState{};
+    rows_.AcceptCounter = 1;
+    AcceptCountChk->setChecked(false);
+    AcceptCountChk->setEnabled(true);
+    AverageEdit->setEnabled(true);
+    SamplesPerBlock = AverageEdit->text().toInt();
+    RelativeTime->setEnabled(true);
+    TimeStamp->setEnabled(true);
+    Collecting = false;
+    TitleText.clear();
+
+    windows_ = CreateWindowSet(this, *this, ports_.Ports(), *messages_);
+    RouteHooksToWindows();
+
+    Timer6 = new QTimer(this);
+    Timer6->setObjectName(QStringLiteral("Timer6"));
+    Timer6->setInterval(1000);
+    connect(Timer6, &QTimer::timeout, this, &TApp::Timer6Timer);
+    Timer6->start();
+}
+
+TApp::~TApp()
+{
+    Timer6->stop();
+    link_.Hooks = LinkHooks{};
+    windows_.DeleteAll();
+    ports_.Shutdown();
+}
+
+void TApp::BuildControls()
+{
+    QFont font = this->font();
+    font.setPointSize(8);
+    font.setBold(true);
+    setFont(font);
+    resize(890, 592);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Central"));
+    setCentralWidget(central);
+
+    Grid = new QTableView(central);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setAccessibleName(QStringLiteral("Data grid"));
+    QFont gridFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    gridFont.setBold(true);
+    Grid->setFont(gridFont);
+    Grid->horizontalHeader()->setVisible(false);
+    Grid->verticalHeader()->setVisible(false);
+    Grid->horizontalHeader()->setDefaultSectionSize(90);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    Grid->verticalHeader()->setDefaultSectionSize(16);
+    Grid->verticalHeader()->setMinimumSectionSize(12);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    // Settings group.
+    Settings = new QGroupBox(QStringLiteral("Settings"), central);
+    Settings->setObjectName(QStringLiteral("Settings"));
+    TimeStamp = NewCheckBox(Settings, "TimeStamp", QStringLiteral("Time Stamp"), true, true);
+    RelativeTime = NewCheckBox(Settings, "RelativeTime", QStringLiteral("Relative Time"), false, true);
+    AcceptCountChk = NewCheckBox(Settings, "AcceptCountChk", QStringLiteral("Accept Count"), false, false);
+    DemodulatedIR = NewCheckBox(Settings, "DemodulatedIR", QStringLiteral("Demodulated IR"), false, false);
+    GasConcentration = NewCheckBox(Settings, "GasConcentration", QStringLiteral("Gas Conc"), true, true);
+    Offset = NewCheckBox(Settings, "Offset", QStringLiteral("Offset"), false, false);
+    MinMaxADC = NewCheckBox(Settings, "MinMaxADC", QStringLiteral("Min Max ADC"), false, false);
+    Temperatures = NewCheckBox(Settings, "Temperatures", QStringLiteral("Temperatures"), false, false);
+    AmbTemp = NewCheckBox(Settings, "AmbTemp", QStringLiteral("Amb Temp"), false, false);
+    Pressures = NewCheckBox(Settings, "Pressures", QStringLiteral("Pressures"), false, false);
+    AmbPressure = NewCheckBox(Settings, "AmbPressure", QStringLiteral("Amb Pressure"), false, false);
+    RawNoxO2 = NewCheckBox(Settings, "RawNoxO2", QStringLiteral("Raw NO, O2"), false, false);
+    Pef = NewCheckBox(Settings, "Pef", QStringLiteral("PEF"), false, false);
+    AveragingRadioGroup = new TRadioGroup(QStringLiteral("AveragingRadioGroup"), QStringLiteral("Averaging"),
+                                          {QStringLiteral("None"), QStringLiteral("Mean"), QStringLiteral("Mean+STDEV")}, 1, Settings);
+    AveragingRadioGroup->SetItemIndex(0);
+    AverageLabel = new QLabel(QStringLiteral("Number of samples"), Settings);
+    AverageLabel->setObjectName(QStringLiteral("AverageLabel"));
+    AverageEdit = new QLineEdit(QStringLiteral("4"), Settings);
+    AverageEdit->setObjectName(QStringLiteral("AverageEdit"));
+    AverageEdit->setMaxLength(6);
+    AverageEdit->setEnabled(false);
+    AverageLabel->setBuddy(AverageEdit);
+    AverageEdit->setAccessibleName(QStringLiteral("Number of samples"));
+    HCMode = new TRadioGroup(QStringLiteral("HCMode"), QStringLiteral("Freon Mode"),
+                             {QStringLiteral("FREON1"), QStringLiteral("FREON2")}, 1, Settings);
+    HCMode->SetItemIndex(0);
+    CompDataRG = new TRadioGroup(QStringLiteral("CompDataRG"), QStringLiteral("Data"),
+                                 {QStringLiteral("$01"), QStringLiteral("$06"), QStringLiteral("$44")}, 1, Settings);
+    CompDataRG->SetItemIndex(0);
+    CompDataRG->setVisible(false);
+    HCDivisorRadioGroup = new TRadioGroup(QStringLiteral("HCDivisorRadioGroup"), QStringLiteral("HC Divisor"),
+                                          {QStringLiteral("1"), QStringLiteral("100")}, 1, Settings);
+    HCDivisorRadioGroup->SetItemIndex(0);
+    HCDivisorRadioGroup->setVisible(false);
+    OKBtn = NewButton(Settings, "OKBtn", QStringLiteral("OK"), true, true);
+    OKBtn->setToolTip(kStartHint);
+    OKBtn->setDefault(true);
+
+    auto* settingsLayout = new QGridLayout(Settings);
+    settingsLayout->setContentsMargins(4, 2, 4, 2);
+    settingsLayout->setVerticalSpacing(0);
+    const QList<QCheckBox*> boxes = {TimeStamp, RelativeTime, AcceptCountChk, DemodulatedIR, GasConcentration, Offset, MinMaxADC,
+                                     Temperatures, AmbTemp, Pressures, AmbPressure, RawNoxO2, Pef};
+    for (int i = 0; i < boxes.size(); ++i)
+        settingsLayout->addWidget(boxes[i], i % 7, i / 7);
+    settingsLayout->addWidget(AveragingRadioGroup, 0, 2, 4, 1);
+    settingsLayout->addWidget(AverageLabel, 4, 2);
+    settingsLayout->addWidget(AverageEdit, 5, 2);
+    settingsLayout->addWidget(HCMode, 0, 3, 3, 1);
+    settingsLayout->addWidget(CompDataRG, 3, 3, 3, 1);
+    settingsLayout->addWidget(HCDivisorRadioGroup, 0, 4, 3, 1);
+    settingsLayout->addWidget(OKBtn, 6, 3);
+
+    // Buttons.
+    StartBtn = NewButton(central, "StartBtn", QStringLiteral("&Start"), true, true);
+    StartBtn->setToolTip(kStartHint);
+    StopBtn = NewButton(central, "StopBtn", QStringLiteral("&Stop"), false, true);
+    ClearBtn = NewButton(central, "ClearBtn", QStringLiteral("Clea&r"), true, true);
+    ZeroBtn = NewButton(central, "ZeroBtn", QStringLiteral("&Zero"), true, true);
+    CommentBtn = NewButton(central, "CommentBtn", QStringLiteral("&Comment"), false, true);
+    TitleBtn = NewButton(central, "TitleBtn", QStringLiteral("Title"), true, false);
+    AcceptBtn = NewButton(central, "AcceptBtn", QStringLiteral("&Accept"), true, false);
+    HistoryBtn = NewButton(central, "HistoryBtn", QStringLiteral("&History"), true, false);
+    OffsetBtn = NewButton(central, "OffsetBtn", QStringLiteral("Offset"), true, false);
+    ExitBtn = NewButton(central, "ExitBtn", QStringLiteral("E&xit"), true, true);
+    ExitBtn->setToolTip(QStringLiteral("Exit"));
+
+    Logging = new TRadioGroup(QStringLiteral("Logging"), QStringLiteral("File &Log"), {QStringLiteral("On"), QStringLiteral("Off")}, 2, central);
+    Logging->SetItemIndex(1);
+    Logging->setEnabled(false);
+    DataRadio = new TRadioGroup(QStringLiteral("DataRadio"), QStringLiteral("Data Collect"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
+    DataRadio->SetItemIndex(0);
+    DataRadio->setVisible(false);
+    ZeroRG = new TRadioGroup(QStringLiteral("ZeroRG"), QStringLiteral("Zero"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
+    ZeroRG->SetItemIndex(0);
+
+    // Bench rows.
+    GroupBox1 = new QGroupBox(QStringLiteral("Active Kestrel"), central);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* benchLayout = new QGridLayout(GroupBox1);
+    benchLayout->setContentsMargins(4, 2, 4, 2);
+    benchLayout->setVerticalSpacing(1);
+    ACKNAKLabel = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
+    ACKNAKLabel->setObjectName(QStringLiteral("ACKNAKLabel"));
+    Label1 = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    benchLayout->addWidget(ACKNAKLabel, 0, 4);
+    static const char* const kComLabelNames[4] = {"Label2", "Label3", "Label4", "Label7"};
+    for (int k = 0; k < 4; ++k) {
+        const QString n = QString::number(k + 1);
+        ActiveBench[k] = NewCheckBox(GroupBox1, QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData(), n, false, true);
+        ActiveBench[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" active"));
+        ComLabel[k] = new QLabel(QStringLiteral("Com ") + n, GroupBox1);
+        ComLabel[k]->setObjectName(QString::fromLatin1(kComLabelNames[k]));
+        ComLabel[k]->setBuddy(ActiveBench[k]);
+        ApdStatusLight[2 * k] = new TStatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 1),
+                                                 QStringLiteral("Bench ") + n + QStringLiteral(" transmit light"), QColor(0, 255, 0), GroupBox1);
+        ApdStatusLight[2 * k + 1] = new TStatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 2),
+                                                     QStringLiteral("Bench ") + n + QStringLiteral(" receive light"), QColor(255, 0, 0), GroupBox1);
+        AckNakEdit[k] = new QLineEdit(GroupBox1);
+        AckNakEdit[k]->setObjectName(QStringLiteral("AckNakEdit%1").arg(k + 1));
+        AckNakEdit[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" link status"));
+        AckNakEdit[k]->setReadOnly(true);
+        benchLayout->addWidget(ActiveBench[k], k + 1, 0);
+        benchLayout->addWidget(ComLabel[k], k + 1, 1);
+        benchLayout->addWidget(ApdStatusLight[2 * k], k + 1, 2);
+        benchLayout->addWidget(ApdStatusLight[2 * k + 1], k + 1, 3);
+        benchLayout->addWidget(AckNakEdit[k], k + 1, 4);
+        connect(ActiveBench[k], &QCheckBox::toggled, this, &TApp::ActiveBench1Click);
+    }
+    Label1->setVisible(false); // the second caption over the edits sits under the first
+
+    auto* buttons = new QGridLayout;
+    const QList<QPushButton*> buttonOrder = {StartBtn, StopBtn, ClearBtn, ZeroBtn, CommentBtn, TitleBtn, AcceptBtn, HistoryBtn, OffsetBtn, ExitBtn};
+    for (int i = 0; i < buttonOrder.size(); ++i)
+        buttons->addWidget(buttonOrder[i], i % 5, i / 5);
+    auto* radios = new QVBoxLayout;
+    radios->addWidget(Logging);
+    radios->addWidget(DataRadio);
+    radios->addWidget(ZeroRG);
+    radios->addStretch();
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Settings);
+    bottom->addLayout(buttons);
+    bottom->addLayout(radios);
+    bottom->addWidget(GroupBox1);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(Grid, 1);
+    layout->addLayout(bottom);
+
+    // Handlers.
+    for (QCheckBox* box : boxes)
+        connect(box, &QCheckBox::toggled, this, &TApp::SettingsClick);
+    connect(HCMode, &TRadioGroup::Click, this, &TApp::SettingsClick);
+    connect(HCDivisorRadioGroup, &TRadioGroup::Click, this, &TApp::SettingsClick);
+    connect(OKBtn, &QPushButton::clicked, this, &TApp::OKBtnClick);
+    connect(StartBtn, &QPushButton::clicked, this, &TApp::StartBtnClick);
+    connect(StopBtn, &QPushButton::clicked, this, &TApp::StopBtnClick);
+    connect(ClearBtn, &QPushButton::clicked, this, &TApp::ClearBtnClick);
+    connect(ZeroBtn, &QPushButton::clicked, this, &TApp::ZeroBtnClick);
+    connect(CommentBtn, &QPushButton::clicked, this, &TApp::CommentBtnClick);
+    connect(TitleBtn, &QPushButton::clicked, this, &TApp::TitleBtnClick);
+    connect(AcceptBtn, &QPushButton::clicked, this, &TApp::AcceptBtnClick);
+    connect(HistoryBtn, &QPushButton::clicked, this, &TApp::HistoryBtnClick);
+    connect(OffsetBtn, &QPushButton::clicked, this, &TApp::OffsetBtnClick);
+    connect(ExitBtn, &QPushButton::clicked, this, &QWidget::close);
+    connect(DataRadio, &TRadioGroup::Click, this, &TApp::DataRadioClick);
+    connect(Logging, &TRadioGroup::Click, this, &TApp::LoggingClick);
+}
+
+void TApp::ConnectLink()
+{
+    for (int k = 0; k < 4; ++k) {
+        ComPort& port = ports_.Port(k);
+        link_.Benches[k].Setup(&port);
+        connect(&port, &ComPort::DataAvailable, this, [this, k] { link_.PortDataAvailable(k); });
+        TStatusLight* tx = ApdStatusLight[2 * k];
+        TStatusLight* rx = ApdStatusLight[2 * k + 1];
+        connect(&ports_.Lights(k), &TrafficLights::Changed, this, [tx, rx](bool txLit, bool rxLit) {
+            tx->SetLit(txLit);
+            rx->SetLit(rxLit);
+        });
+    }
+
+    LinkHooks& h = link_.Hooks;
+    h.Closing = [this] { return closing_; };
+    h.DialogCommand = [this] { return acquisition_.DialogCommand; };
+    h.BenchSwitchedOn = [this](int k) { return BenchSwitchedOn(k); };
+    h.PortOpen = [this](int k) { return PortOpen(k); };
+    h.Collecting = [this] { return StopBtn->isEnabled(); };
+    h.ShowStatusEdit = [this](int k, const std::string& text, bool error) {
+        if (k < 0 || k > 3)
+            return;
+        QLineEdit* edit = AckNakEdit[k];
+        edit->setText(QString::fromLatin1(text.c_str()));
+        QPalette p = edit->palette();
+        p.setColor(QPalette::Text, error ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        edit->setPalette(p);
+    };
+    h.RowOutput = [this](int) { AddDataRow(); };
+    h.SoftResetDisconnect = [this] { SoftResetDisconnect(); };
+}
+
+void TApp::RouteHooksToWindows()
+{
+    LinkHooks& h = link_.Hooks;
+    h.ShowCommandReply = [this](uint8_t code) {
+        if (windows_.FCmds)
+            windows_.FCmds->ShowCommandReply(code);
+    };
+    h.CompleteCommand = [this] {
+        if (windows_.FCmds)
+            windows_.FCmds->CompleteCommand();
+    };
+    auto route = [this](TBenchWindow* TWindowSet::*window) {
+        return [this, window](int k) {
+            if (TBenchWindow* w = windows_.*window)
+                w->BenchData(k);
+        };
+    };
+    h.RefreshGraph2 = route(&TWindowSet::FGraph2);
+    h.RefreshGraph1 = route(&TWindowSet::FGraph1);
+    h.RefreshStatusScreen = route(&TWindowSet::FCStatus);
+    h.RefreshEngStatusScreen = route(&TWindowSet::EStatus);
+    connect(windows_.CommDlg, &TCommDlg::PortLabelChanged, ComLabel[0], &QLabel::setText);
+    connect(windows_.FTitle, &TFTitle::TitleAccepted, this, &TApp::TitleAccepted);
+}
+
+// ---- bench switches
+
+bool TApp::BenchSwitchedOn(int k) const { return k >= 0 && k < 4 && ActiveBench[k]->isEnabled() && ActiveBench[k]->isChecked(); }
+bool TApp::PortOpen(int k) const { return k >= 0 && k < 4 && ports_.PortOpen[k]; }
+void TApp::SetBenchTicked(int k, bool ticked)
+{
+    if (k >= 0 && k < 4)
+        ActiveBench[k]->setChecked(ticked);
+}
+bool TApp::HCDivisor100() const { return HCDivisorRadioGroup->ItemIndex() == 1; }
+
+bool TApp::IsEnabled(int k) { return ActiveBench[k]->isEnabled(); }
+bool TApp::IsTicked(int k) { return ActiveBench[k]->isChecked(); }
+void TApp::SetEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
+void TApp::SetTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
+
+bool TApp::BoxEnabled(int k) const { return ActiveBench[k]->isEnabled(); }
+bool TApp::BoxTicked(int k) const { return ActiveBench[k]->isChecked(); }
+bool TApp::DialogButtonOn(int k) const { return windows_.FCmds && windows_.FCmds->BenchButtonOn(k); }
+bool TApp::Freon2() const { return HCMode->ItemIndex() == 1; }
+bool TApp::ZeroAuto() const { return ZeroRG->ItemIndex() == 0; }
+bool TApp::UpgradeShown() const { return windows_.FUpgrade && windows_.FUpgrade->isVisible(); }
+
+// ---- handlers
+
+void TApp::ActiveBench1Click()
+{
+    ports_.Activate();
+    RebuildHeader();
+    for (TBenchWindow* w : windows_.SelectionOrder())
+        if (w)
+            w->UpdateBenchSelection();
+}
+
+void TApp::SetStartStop(bool collecting)
+{
+    StartBtn->setEnabled(!collecting);
+    StopBtn->setEnabled(collecting);
+    Collecting = collecting;
+}
+
+void TApp::SettingsClick()
+{
+    RebuildHeader();
+    SetStartStop(false);
+}
+
+void TApp::OKBtnClick()
+{
+    // Stops a running stream with the request it was started with.
+    acquisition_.StopStreams();
+    acquisition_.DataCommandSelection = std::max(0, CompDataRG->ItemIndex());
+    AveragingMode = std::max(0, AveragingRadioGroup->ItemIndex());
+    if (AverageEdit->text().startsWith(QLatin1Char(' ')))
+        AverageEdit->setText(QStringLiteral("0"));
+    bool ok = false;
+    const int samples = AverageEdit->text().toInt(&ok);
+    if (ok && samples >= 0) {
+        SamplesPerBlock = samples;
+    } else {
+        ShowInfo(QStringLiteral("Number of samples must be a whole number of 0 or more; it stays ") + QString::number(SamplesPerBlock) + QStringLiteral("."));
+        AverageEdit->setText(QString::number(SamplesPerBlock));
+    }
+    RebuildHeader();
+    SetStartStop(false);
+}
+
+void TApp::StartBtnClick()
+{
+    if (Collecting)
+        return;
+    const bool loggingOn = Logging->ItemIndex() == 0;
+    if (loggingOn && !LogFileOpen()) {
+        ShowInfo(QStringLiteral("You must open a LogFile!"));
+        return;
+    }
+    Collecting = true;
+    StartBtn->setEnabled(false);
+    rows_.AcceptRequested = false;
+    StopBtn->setEnabled(true);
+    StartLogging();
+    const TAcquisition::StartResult r = acquisition_.RequestStreams();
+    StartedStreams(r.LastActive, r.ActiveCount);
+}
+
+void TApp::StopBtnClick()
+{
+    SetStartStop(false);
+    acquisition_.StopStreams();
+    WriteStopLine();
+}
+
+void TApp::ZeroBtnClick() { acquisition_.ZeroAll(); }
+
+void TApp::ClearBtnClick() { RebuildHeader(); }
+
+void TApp::AcceptBtnClick() { rows_.AcceptRequested = true; }
+
+void TApp::OffsetBtnClick() { rows_.OffsetButton(Offset->isChecked()); }
+
+void TApp::DataRadioClick()
+{
+    AcceptBtn->setEnabled(DataRadio->ItemIndex() == 1);
+    RebuildHeader();
+}
+
+void TApp::LoggingClick()
+{
+    const bool on = Logging->ItemIndex() == 0;
+    if (on && !LogFileOpen()) {
+        ShowInfo(QStringLiteral("You must open a LogFile!"));
+        return;
+    }
+    if (!on) {
+        DataRadio->setEnabled(false);
+        AcceptBtn->setEnabled(false);
+        setWindowTitle(BaseCaption + TitleText);
+        StopBtnClick();
+        RebuildHeader();
+        return;
+    }
+    DataRadio->setEnabled(true);
+    AcceptBtn->setEnabled(DataRadio->ItemIndex() == 1);
+    StopBtnClick();
+    setWindowTitle(BaseCaption + QStringLiteral(" - ") + LogFileName + TitleText);
+    RebuildHeader();
+}
+
+void TApp::Timer6Timer() { acquisition_.PollTick(); }
+
+void TApp::Comm1Click() { windows_.CommDlg->exec(); }
+
+void TApp::About2Click() { windows_.AboutBox->exec(); }
+
+void TApp::GeneralHelp2Click()
+{
+    if (windows_.ShowHelp)
+        windows_.ShowHelp(1);
+}
+
+void TApp::CommandItemClick(uint8_t code)
+{
+    acquisition_.DialogCommand = code;
+    if (windows_.FCmds)
+        windows_.FCmds->OpenForCommand();
+}
+
+void TApp::SoftResetDisconnect()
+{
+    for (int k = 0; k < 4; ++k)
+        SetBenchTicked(k, false);
+    QCoreApplication::processEvents();
+    messages_->Show(QStringLiteral("Warning"),
+                    QStringLiteral("Multi Gas Monitor Kestrel has been disconnected\nPlease reselect a COM port for the Kestrel"),
+                    IMessageSink::Icon::Warning);
+}
+
+void TApp::ShowInfo(const QString& text) { messages_->Show(QStringLiteral("Information"), text, IMessageSink::Icon::Information); }
+
+void TApp::FormShow() { closing_ = false; }
+
+void TApp::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QMainWindow::showEvent(event);
+}
+
+void TApp::FormClose()
+{
+    TFMessage* notice = windows_.FMessage;
+    if (notice) {
+        notice->SetClosingText();
+        notice->show();
+        notice->repaint();
+    }
+    closing_ = true;
+    CloseFile1Click();
+    acquisition_.StopSwitchedOnBenches([this] { WaitSeconds(1, clock_.NowSeconds); });
+    for (TBenchWindow* w : windows_.ShutdownOrder())
+        if (w && w->isVisible())
+            w->CloseWindow();
+    if (notice)
+        notice->close();
+    ports_.Shutdown();
+}
+
+void TApp::closeEvent(QCloseEvent* event)
+{
+    if (!shutDown_) {
+        shutDown_ = true;
+        FormClose();
+    }
+    event->accept();
+}

@@ -1,0 +1,223 @@
+#pragma once
+#include "acquisition.h"
+#include "calendar_clock.h"
+#include "data_rows.h"
+#include "grid_model.h"
+#include "log_file.h"
+#include "bench_host.h"
+#include "link.h"
+#include "message_sink.h"
+#include "port_activation.h"
+#include "window_set.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class IFileDialogs;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPrinter;
+class QPushButton;
+class QTableView;
+class QTimer;
+class TRadioGroup;
+class TStatusLight;
+
+// Seams of the main window; empty members take the real thing.
+struct TAppOptions {
+    IMessageSink* Messages = nullptr;
+    IFileDialogs* Dialogs = nullptr;
+    // Calendar clock and the locale's date and time texts (rows, log lines, shutdown waits).
+    CalendarClock Clock;
+};
+
+// The main window: data grid, settings, start/stop, the four bench rows and the main menu. It owns the
+// bench link and the ports, creates the secondary windows, runs the acquisition cycle and the shutdown.
+class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private IAcquisitionView {
+    Q_OBJECT
+public:
+    explicit TApp(const TAppOptions& options = {});
+    ~TApp() override;
+
+    // Controls, named as their object names.
+    QTableView* Grid;
+    QGroupBox* Settings;
+    QCheckBox* TimeStamp;
+    QCheckBox* RelativeTime;
+    QCheckBox* AcceptCountChk;
+    QCheckBox* DemodulatedIR;
+    QCheckBox* GasConcentration;
+    QCheckBox* Offset;
+    QCheckBox* MinMaxADC;
+    QCheckBox* Temperatures;
+    QCheckBox* AmbTemp;
+    QCheckBox* Pressures;
+    QCheckBox* AmbPressure;
+    QCheckBox* RawNoxO2;
+    QCheckBox* Pef;
+    TRadioGroup* AveragingRadioGroup;
+    QLabel* AverageLabel;
+    QLineEdit* AverageEdit;
+    TRadioGroup* HCMode;
+    TRadioGroup* CompDataRG;
+    TRadioGroup* HCDivisorRadioGroup;
+    QPushButton* OKBtn;
+    QPushButton* StartBtn;
+    QPushButton* StopBtn;
+    QPushButton* ClearBtn;
+    QPushButton* ZeroBtn;
+    QPushButton* CommentBtn;
+    QPushButton* TitleBtn;
+    QPushButton* AcceptBtn;
+    QPushButton* HistoryBtn;
+    QPushButton* OffsetBtn;
+    QPushButton* ExitBtn;
+    TRadioGroup* Logging;
+    TRadioGroup* DataRadio;
+    TRadioGroup* ZeroRG;
+    QGroupBox* GroupBox1;
+    std::array<QCheckBox*, 4> ActiveBench{};
+    std::array<QLineEdit*, 4> AckNakEdit{};
+    // Label2, Label3, Label4, Label7: "Com 1" .. "Com 4".
+    std::array<QLabel*, 4> ComLabel{};
+    // ApdStatusLight1..8: Tx and Rx of bench 1, then of bench 2, ...
+    std::array<TStatusLight*, 8> ApdStatusLight{};
+    QLabel* ACKNAKLabel;
+    QLabel* Label1;
+    QTimer* Timer6;
+
+    // Program-wide values.
+    bool DecimalPointIsDot_ = true;
+    bool EngMarker = false;
+    QString BaseCaption;
+    QString TitleText;
+    QString LogFileName;
+    int AveragingMode = 0;
+    int SamplesPerBlock = 4;
+    bool Collecting = false;
+
+    TAcquisition& Acquisition() { return acquisition_; }
+    PortActivation& Ports() { return ports_; }
+    TWindowSet& Windows() { return windows_; }
+    IMessageSink& Messages() override { return *messages_; }
+    IFileDialogs& Dialogs() { return *dialogs_; }
+    // The grid's rows and the log file they go to.
+    TDataRows& Rows() { return rows_; }
+    TGridModel& GridModel() { return gridModel_; }
+    LogFile& Log() { return log_; }
+    bool LogFileOpen() const { return log_.IsOpen(); }
+    // The settings group and controls as the row logic reads them.
+    TRowSettings CurrentRowSettings() const;
+
+    // Headless driver of soak runs (HALYARD_AUTOSTART); false when the variable is not set.
+    bool StartAutomation();
+
+    // Handlers.
+    void ActiveBench1Click();
+    void OKBtnClick();
+    void SettingsClick(); // the twelve settings handlers
+    void StartBtnClick();
+    void StopBtnClick();
+    void ZeroBtnClick();
+    void ClearBtnClick();
+    void AcceptBtnClick();
+    void OffsetBtnClick();
+    void DataRadioClick();
+    void LoggingClick();
+    void CommentBtnClick();
+    void TitleBtnClick();
+    void HistoryBtnClick();
+    void NewFileClick();
+    void Appendtofile1Click();
+    void CloseFile1Click();
+    void PrintForm1Click();
+    void PrinterSetup1Click();
+    // The window's image on the printer, proportioned as on the screen.
+    void PrintWindowImage(QPrinter& printer);
+    QPrinter& Printer();
+    void Comm1Click();
+    void About2Click();
+    void GeneralHelp2Click();
+    void Timer6Timer();
+    void FormShow();
+    void FormClose();
+    // Command menu item: remember the code and (re)open the command dialog on it.
+    void CommandItemClick(uint8_t code);
+    // Title dialog OK.
+    void TitleAccepted(const QString& title);
+    // ACK to Soft Reset: every bench switched off, then the warning.
+    void SoftResetDisconnect();
+
+    // BenchHost
+    Link& BenchLink() override { return link_; }
+    bool BenchSwitchedOn(int k) const override;
+    bool PortOpen(int k) const override;
+    void SetBenchTicked(int k, bool ticked) override;
+    uint8_t DialogCommand() const override { return acquisition_.DialogCommand; }
+    void SetDialogCommand(uint8_t code) override { acquisition_.DialogCommand = code; }
+    bool DialogCommandPending() const override { return acquisition_.DialogCommandPending; }
+    void SetDialogCommandPending(bool pending) override { acquisition_.DialogCommandPending = pending; }
+    bool Closing() const override { return closing_; }
+    bool DecimalPointIsDot() const override { return DecimalPointIsDot_; }
+    bool HCDivisor100() const override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void ConnectLink();
+    void RouteHooksToWindows();
+    void AddCommandItems(QMenu* menu, bool engineering);
+    void SetStartStop(bool collecting);
+    // Row output and log file (the data rows and the log file do the work).
+    void RebuildHeader();
+    void AddDataRow();
+    void StartLogging();
+    void StartedStreams(int lastActive, int activeCount);
+    void WriteStopLine();
+    void ShowInfo(const QString& text);
+    void EnableCommentAndLogging();
+    void LogFileProblem();
+
+    // IBenchSwitches
+    bool IsEnabled(int k) override;
+    bool IsTicked(int k) override;
+    void SetEnabled(int k, bool enabled) override;
+    void SetTicked(int k, bool ticked) override;
+    // IAcquisitionView
+    bool BoxEnabled(int k) const override;
+    bool BoxTicked(int k) const override;
+    bool DialogButtonOn(int k) const override;
+    bool Freon2() const override;
+    bool ZeroAuto() const override;
+    bool UpgradeShown() const override;
+
+    std::unique_ptr<IMessageSink> ownMessages_;
+    std::unique_ptr<IFileDialogs> ownDialogs_;
+    IMessageSink* messages_ = nullptr;
+    IFileDialogs* dialogs_ = nullptr;
+    CalendarClock clock_;
+
+    Link link_;
+    TGridModel gridModel_;
+    TDataRows rows_;
+    LogFile log_;
+    class TGridAdapter* gridAdapter_ = nullptr;
+    PortActivation ports_;
+    TAcquisition acquisition_;
+    TWindowSet windows_;
+    std::unique_ptr<QPrinter> printer_;
+    bool closing_ = false;
+    bool shutDown_ = false;
+};

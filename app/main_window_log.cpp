@@ -1,0 +1,221 @@
+#include "main_window.h"
+
+#include "cedat.h"
+#include "commnt.h"
+#include "fhistory.h"
+#include "file_dialogs.h"
+#include "history_copy.h"
+#include "main_window_grid.h"
+#include "main_window_widgets.h"
+#include "paths.h"
+#include "title.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+
+TRowSettings TApp::CurrentRowSettings() const
+{
+    TRowSettings s;
+    s.TimeStamp = TimeStamp->isChecked();
+    s.RelativeTime = RelativeTime->isChecked();
+    s.AcceptCount = AcceptCountChk->isChecked();
+    s.DemodulatedIR = DemodulatedIR->isChecked();
+    s.GasConcentration = GasConcentration->isChecked();
+    s.Offset = Offset->isChecked();
+    s.MinMaxADC = MinMaxADC->isChecked();
+    s.Temperatures = Temperatures->isChecked();
+    s.AmbTemp = AmbTemp->isChecked();
+    s.Pressures = Pressures->isChecked();
+    s.AmbPressure = AmbPressure->isChecked();
+    s.RawNoxO2 = RawNoxO2->isChecked();
+    s.Pef = Pef->isChecked();
+    s.AveragingMode = AveragingMode;
+    s.SamplesPerBlock = SamplesPerBlock;
+    s.HCDivisor100 = HCDivisor100();
+    for (int k = 0; k < 4; ++k)
+        s.PortOpen[k] = ports_.PortOpen[k];
+    s.GridHeightPixels = Grid->height();
+    s.LoggingOn = Logging->ItemIndex() == 0;
+    s.ManualCollect = DataRadio->ItemIndex() == 1;
+    s.AcceptBtnEnabled = AcceptBtn->isEnabled();
+    return s;
+}
+
+void TApp::RebuildHeader()
+{
+    if (!gridAdapter_) {
+        gridAdapter_ = new TGridAdapter(gridModel_, this);
+        Grid->setModel(gridAdapter_);
+    }
+    rows_.Settings = CurrentRowSettings();
+    rows_.RebuildHeader();
+}
+
+void TApp::AddDataRow()
+{
+    rows_.Settings = CurrentRowSettings();
+    rows_.AddDataRow();
+}
+
+void TApp::StartLogging()
+{
+    if (LogFileOpen() && Logging->ItemIndex() == 0) {
+        if (!log_.WriteHeaderLine(rows_.HeaderLine()))
+            LogFileProblem();
+    }
+}
+
+void TApp::StartedStreams(int, int)
+{
+    rows_.Settings = CurrentRowSettings();
+    rows_.RecountActive();
+}
+
+void TApp::WriteStopLine()
+{
+    if (LogFileOpen() && !log_.WriteEmptyLine())
+        LogFileProblem();
+}
+
+void TApp::LogFileProblem() { ShowInfo(QString::fromLatin1(kLogFileProblem)); }
+
+void TApp::EnableCommentAndLogging()
+{
+    CommentBtn->setEnabled(LogFileOpen());
+    Logging->setEnabled(LogFileOpen());
+}
+
+void TApp::NewFileClick()
+{
+    const QString path = dialogs_->SaveLogFileName(Paths::DriveC());
+    if (!path.isEmpty()) {
+        const bool replace = !QFileInfo::exists(path)
+            || dialogs_->AskYesNo(QStringLiteral("Confirm"), path + QStringLiteral(" already exists.\nDo you want to replace it?"));
+        if (replace) {
+            CloseFile1Click();
+            LogFileName = path;
+            if (!log_.Create(path))
+                LogFileProblem();
+        }
+    }
+    EnableCommentAndLogging();
+}
+
+void TApp::Appendtofile1Click()
+{
+    const QString path = dialogs_->OpenLogFileName(Paths::DriveC());
+    if (!path.isEmpty()) {
+        CloseFile1Click();
+        LogFileName = path;
+        if (log_.Append(path))
+            setWindowTitle(Cedat::ShortCaption() + QStringLiteral(" - ") + LogFileName);
+        else
+            LogFileProblem();
+    }
+    EnableCommentAndLogging();
+}
+
+void TApp::CloseFile1Click()
+{
+    if (!LogFileOpen())
+        return;
+    log_.Close();
+    setWindowTitle(Cedat::ShortCaption());
+    CommentBtn->setEnabled(false);
+    Logging->setEnabled(false);
+}
+
+void TApp::CommentBtnClick()
+{
+    TCommentDlg* dialog = windows_.CommentDlg;
+    if (!dialog || dialog->exec() != QDialog::Accepted)
+        return;
+    std::vector<std::string> lines;
+    for (const QString& line : dialog->Lines())
+        lines.push_back(line.toLatin1().toStdString());
+    if (LogFileOpen() && !log_.WriteComment(lines))
+        LogFileProblem();
+}
+
+void TApp::TitleBtnClick()
+{
+    if (windows_.FTitle) {
+        windows_.FTitle->show();
+        windows_.FTitle->raise();
+    }
+}
+
+void TApp::TitleAccepted(const QString& title)
+{
+    TitleText = title;
+    if (Logging->ItemIndex() == 0)
+        setWindowTitle(BaseCaption + QStringLiteral(" - ") + LogFileName + QStringLiteral(", ") + TitleText);
+    else
+        setWindowTitle(BaseCaption + QStringLiteral(", ") + TitleText);
+    QGuiApplication::setApplicationDisplayName(TitleText);
+}
+
+void TApp::HistoryBtnClick()
+{
+    const QString historyPath = HistoryFilePath();
+    const HistoryCopyResult copy = CopyLogToHistory(log_, historyPath);
+    for (const QString& message : copy.Messages)
+        ShowInfo(message);
+    if (copy.LogClosed)
+        EnableCommentAndLogging();
+    std::vector<std::string> lines;
+    if (!ReadHistoryFile(historyPath, lines)) {
+        ShowInfo(QString::fromLatin1(kFileHistoryOpenFailed));
+        return;
+    }
+    QStringList items;
+    items.reserve(qsizetype(lines.size()));
+    for (const std::string& line : lines)
+        items.append(QString::fromLatin1(line.data(), qsizetype(line.size())));
+    windows_.History->SetLines(items);
+    windows_.History->show();
+    windows_.History->raise();
+}
+
+QPrinter& TApp::Printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void TApp::PrintForm1Click()
+{
+    QPrinter& printer = Printer();
+    if (!dialogs_->ChoosePrinter(printer))
+        return;
+    PrintWindowImage(printer);
+}
+
+void TApp::PrintWindowImage(QPrinter& printer)
+{
+    const QPixmap image = grab();
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowInfo(QStringLiteral("The printer could not be started."));
+        return;
+    }
+    // Same size on paper as on the screen; shrunk to the page when larger.
+    const QRect page = painter.viewport();
+    const double screenDpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    double scale = printer.resolution() / screenDpi;
+    const double fit = std::min(page.width() / double(image.width()), page.height() / double(image.height()));
+    if (scale > fit)
+        scale = fit;
+    painter.drawPixmap(QRectF(0, 0, image.width() * scale, image.height() * scale), image, QRectF(image.rect()));
+    painter.end();
+}
+
+void TApp::PrinterSetup1Click() { dialogs_->PrinterSetup(Printer()); }

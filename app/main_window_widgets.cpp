@@ -1,0 +1,60 @@
+#include "main_window_widgets.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+
+TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+                         QWidget* parent)
+    : QGroupBox(caption, parent)
+    , group_(new QButtonGroup(this))
+{
+    setObjectName(name);
+    setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setVerticalSpacing(0);
+    const int rows = (items.size() + columns - 1) / columns;
+    for (int i = 0; i < items.size(); ++i) {
+        auto* item = new QRadioButton(items[i], this);
+        item->setObjectName(name + QString::number(i));
+        group_->addButton(item, i);
+        layout->addWidget(item, i % rows, i / rows);
+        Items.append(item);
+        connect(item, &QRadioButton::clicked, this, [this, i] { emit Click(i); });
+    }
+}
+
+int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+
+void TRadioGroup::SetItemIndex(int i)
+{
+    if (i >= 0 && i < Items.size())
+        Items[i]->setChecked(true);
+}
+
+QString TRadioGroup::ItemText() const
+{
+    const int i = ItemIndex();
+    return i >= 0 ? Items[i]->text() : QString();
+}
+
+TStatusLight::TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent)
+    : QFrame(parent)
+    , lit_colour_(litColour)
+{
+    setObjectName(name);
+    setAccessibleName(accessibleName);
+    setFrameShape(QFrame::Box);
+    setFixedSize(12, 12);
+    setAutoFillBackground(true);
+    SetLit(false);
+}
+
+void TStatusLight::SetLit(bool lit)
+{
+    lit_ = lit;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, lit ? lit_colour_ : QColor(40, 40, 40));
+    setPalette(p);
+    setAccessibleDescription(lit ? QStringLiteral("on") : QStringLiteral("off"));
+}

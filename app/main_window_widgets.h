@@ -1,0 +1,43 @@
+#pragma once
+#include <QFrame>
+#include <QGroupBox>
+#include <QList>
+#include <QRadioButton>
+#include <QStringList>
+
+class QButtonGroup;
+
+// A captioned group of radio buttons with an item index, as the settings groups use.
+// Items are named <group>0, <group>1, ...
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+                QWidget* parent = nullptr);
+
+    QList<QRadioButton*> Items;
+    int ItemIndex() const;
+    // Selects item i without raising Click.
+    void SetItemIndex(int i);
+    QString ItemText() const;
+
+signals:
+    // An item became selected by the user (a click, or the keyboard).
+    void Click(int index);
+
+private:
+    QButtonGroup* group_;
+};
+
+// One traffic light of a bench row: dark, or lit in its colour.
+class TStatusLight : public QFrame {
+    Q_OBJECT
+public:
+    TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent = nullptr);
+    void SetLit(bool lit);
+    bool Lit() const { return lit_; }
+
+private:
+    QColor lit_colour_;
+    bool lit_ = false;
+};

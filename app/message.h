@@ -1,0 +1,21 @@
+#pragma once
+#include <QWidget>
+
+class QPlainTextEdit;
+
+// "System Message": the notice shown while the program closes.
+class TFMessage : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString kClosingText = QStringLiteral("Wait! Application is closing...");
+
+    explicit TFMessage(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Memo1;
+
+    // Empties the memo and gives it the closing line.
+    void SetClosingText();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};

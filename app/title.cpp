@@ -1,0 +1,28 @@
+#include "title.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFTitle::TFTitle(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("TFTitle"));
+    setWindowTitle(QStringLiteral("Vireo Title"));
+    Edit1 = new QLineEdit(QStringLiteral("Computer:"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Title"));
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    connect(OKBtn, &QPushButton::clicked, this, &TFTitle::OKBtnClick);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TFTitle::OKBtnClick);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(Edit1);
+    layout->addWidget(OKBtn);
+}
+
+void TFTitle::OKBtnClick()
+{
+    emit TitleAccepted(Edit1->text());
+    close();
+}

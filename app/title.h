@@ -1,0 +1,21 @@
+#pragma once
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+
+// "Vireo Title": the title the main window and the application carry. Shown modelessly.
+class TFTitle : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFTitle(QWidget* parent = nullptr);
+
+    QLineEdit* Edit1;
+    QPushButton* OKBtn;
+
+    void OKBtnClick();
+
+signals:
+    // OK: the text of Edit1, before the dialog closes.
+    void TitleAccepted(const QString& title);
+};

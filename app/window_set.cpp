@@ -1,0 +1,77 @@
+#include "window_set.h"
+
+#include "about.h"
+#include "bench_host.h"
+#include "bench_window.h"
+#include "commnt.h"
+#include "comport.h"
+#include "fhistory.h"
+#include "message.h"
+#include "title.h"
+
+namespace {
+
+// Names the window after its class (unless it named itself) and makes it a hidden top-level
+// window owned by the main window.
+template <class W>
+W* Adopt(W* window, const char* className, QWidget* mainWindow)
+{
+    if (window->objectName().isEmpty())
+        window->setObjectName(QString::fromLatin1(className));
+    window->setParent(mainWindow, window->windowFlags() | Qt::Window);
+    window->hide();
+    return window;
+}
+
+} // namespace
+
+TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::array<ComPort*, 4>& ports,
+                           IMessageSink& messages)
+{
+    (void)host; // the windows of later subsystems are built with it
+    TWindowSet w;
+    QWidget* m = mainWindow;
+    // Start-up order. Lines marked "placeholder" stand for windows of other subsystems: replace the
+    // constructor on that line with the real class.
+    w.AboutBox = Adopt(new TAboutBox, "TAboutBox", m);
+    w.CommDlg = Adopt(new TCommDlg(ports, messages), "TCommDlg", m);
+    w.CommentDlg = Adopt(new TCommentDlg, "TCommentDlg", m);
+    w.Parameters = Adopt(new TBenchWindow, "TParameters", m); // placeholder: TParameters
+    w.IRLog = Adopt(new TBenchWindow, "TIRLog", m); // placeholder: TIRLog
+    w.History = Adopt(new THistory, "THistory", m);
+    w.FCStatus = Adopt(new TBenchWindow, "TFCStatus", m); // placeholder: TFCStatus
+    w.EStatus = Adopt(new TBenchWindow, "TEStatus", m); // placeholder: TEStatus
+    w.RawIR = Adopt(new TBenchWindow, "TRawIR", m); // placeholder: TRawIR
+    w.FGraph2 = Adopt(new TBenchWindow, "TFGraph2", m); // placeholder: TFGraph2
+    w.FGraph1 = Adopt(new TBenchWindow, "TFGraph1", m); // placeholder: TFGraph1
+    w.FUpgrade = Adopt(new TBenchWindow, "TFUpgrade", m); // placeholder: TFUpgrade
+    w.fHist_ir = Adopt(new TBenchWindow, "TfHist_ir", m); // placeholder: TfHist_ir
+    w.FTitle = Adopt(new TFTitle, "TFTitle", m);
+    w.FCmds = Adopt(new TCommandDialogBase, "TFCmds", m); // placeholder: TFCmds
+    w.FMessage = Adopt(new TFMessage, "TFMessage", m);
+    w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
+    w.FCalLoad1 = Adopt(new TBenchWindow, "TFCalLoad1", m); // placeholder: TFCalLoad1
+    w.ShowHelp = {}; // placeholder: ShowHelp (help contexts 1 and 6001)
+    return w;
+}
+
+QList<QWidget*> TWindowSet::All() const
+{
+    return {AboutBox, CommDlg, CommentDlg, Parameters, IRLog, History, FCStatus, EStatus, RawIR,
+            FGraph2, FGraph1, FUpgrade, fHist_ir, FTitle, FCmds, FMessage, FCalLoad, FCalLoad1};
+}
+
+QList<TBenchWindow*> TWindowSet::SelectionOrder() const
+{
+    return {Parameters, RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus, FCmds, FCalLoad, FCalLoad1};
+}
+
+QList<TBenchWindow*> TWindowSet::ShutdownOrder() const { return {RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus}; }
+
+void TWindowSet::DeleteAll()
+{
+    QList<QWidget*> all = All();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        delete *it;
+    *this = TWindowSet{};
+}
