@@ -1,0 +1,367 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <qcustomplot.h>
+
+#include "bench_selector.h"
+#include "chart.h"
+#include "fake_host.h"
+#include "graph1.h"
+#include "graph2.h"
+#include "pixels.h"
+
+namespace {
+
+constexpr int Last = TTrendWindow::GraphPoints - 1;
+
+// Both trend windows over a fake main window whose bench 1 (index 0) is on;
+// settings files live in a fresh drive C.
+struct TrendWindows : ::testing::Test {
+    QTemporaryDir driveC;
+    FakeHost host;
+    std::unique_ptr<TFGraph1> g1;
+    std::unique_ptr<TFGraph2> g2;
+    int64_t now = 1000;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(driveC.isValid());
+        qputenv("HALYARD_DRIVE_C", driveC.path().toLocal8Bit());
+        host.SwitchedOn = {true, false, false, false};
+        Create();
+    }
+    void TearDown() override { qunsetenv("HALYARD_DRIVE_C"); }
+
+    void Create()
+    {
+        g2 = std::make_unique<TFGraph2>(host);
+        g1 = std::make_unique<TFGraph1>(host);
+        for (TTrendWindow* w : Windows()) {
+            w->NowSeconds = [this] { return now; };
+            w->GraphStartTime = 1000;
+            w->UpdateBenchSelection();
+            w->show();
+        }
+    }
+    std::vector<TTrendWindow*> Windows() { return {g1.get(), g2.get()}; }
+
+    // A data reply of bench k as the link delivers it: flags set, graph 2 then graph 1.
+    void DataReply(int k, int co2, int o2, int freon, int no)
+    {
+        TBench& b = host.TheLink.Benches[size_t(k)];
+        b.GasData.CO2 = co2;
+        b.GasData.O2 = o2;
+        b.GasData.Freon = freon;
+        b.GasData.NO = no;
+        b.NewGraph1Data = b.NewGraph2Data = true;
+        g2->BenchData(k);
+        g1->BenchData(k);
+    }
+    static float LastValue(TTrendWindow* w, int subset) { return w->PEGraph->Model().YData(subset, Last); }
+    static bool AllNull(TTrendWindow* w)
+    {
+        const ChartModel& m = w->PEGraph->Model();
+        for (int s = 0; s < m.Subsets(); ++s)
+            for (int i = 0; i < m.Points(); ++i)
+                if (!m.IsNull(m.YData(s, i)))
+                    return false;
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(TrendWindows, SetUpMatchesTheirCaptionsAndCharts)
+{
+    EXPECT_EQ(g1->windowTitle(), "FGraph1");
+    EXPECT_EQ(g2->windowTitle(), "Main Graph Screen");
+    const ChartModel& m1 = g1->PEGraph->Model();
+    EXPECT_EQ(m1.Subsets(), 4);
+    EXPECT_EQ(m1.Points(), 130);
+    EXPECT_EQ(m1.NullDataValue(), -11.0f);
+    EXPECT_EQ(m1.SubsetLabel(2), "Freon");
+    EXPECT_EQ(m1.SubsetColor(1), QColor(128, 128, 0));
+    EXPECT_TRUE(m1.OnRightAxis(2));
+    EXPECT_EQ(m1.YAxis(0).Label, "CO2, O2 in %");
+    EXPECT_EQ(m1.RightAxis.Label, "Freon, NO in ppm");
+    const ChartModel& m2 = g2->PEGraph->Model();
+    EXPECT_EQ(m2.Subsets(), 1); // only CO2 ticked by default
+    EXPECT_EQ(m2.NullDataValue(), -10.0f);
+    EXPECT_EQ(m2.YAxis(0).Max, 20.0);
+    EXPECT_EQ(m2.MainTitle, "CO2, Freon, O2, NO Channels");
+    for (TTrendWindow* w : Windows()) {
+        EXPECT_TRUE(AllNull(w));
+        EXPECT_EQ(w->SelectedBench(), 0);
+        EXPECT_FALSE(w->GraphStopped);
+        EXPECT_TRUE(w->Start->isEnabled());
+        EXPECT_FALSE(w->Stop->isEnabled());
+    }
+}
+
+TEST_F(TrendWindows, OnePointPerReplyWithElapsedSecondsAsLabel)
+{
+    now = 1042;
+    DataReply(0, 1234, 2090, 2500, 300);
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 0), 12.34f);
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 1), 20.9f);
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 2), 2500.0f); // unclamped above the right axis' 100
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 3), 300.0f);
+    EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 12.34f);
+    for (TTrendWindow* w : Windows())
+        EXPECT_EQ(w->PEGraph->Model().PointLabel(Last), "        42");
+    EXPECT_FALSE(host.TheLink.Benches[0].NewGraph1Data);
+    EXPECT_FALSE(host.TheLink.Benches[0].NewGraph2Data);
+    // Only new data makes a point.
+    g1->BenchData(0);
+    EXPECT_EQ(g1->PEGraph->Model().FirstKey(), 1);
+}
+
+TEST_F(TrendWindows, NoPointWhileStoppedFrozenHiddenOrWithoutBench)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TTrendWindow*)> block, unblock;
+    } cases[] = {
+        {"stopped",
+         [](TTrendWindow* w) {
+             w->Start->click(); // Stop is only enabled once started
+             w->Stop->click();
+         },
+         [](TTrendWindow* w) { w->Start->click(); }},
+        {"frozen", [](TTrendWindow* w) { w->FreezeBtn->click(); }, [](TTrendWindow* w) { w->FreezeBtn->click(); }},
+        {"hidden", [](TTrendWindow* w) { w->hide(); }, [](TTrendWindow* w) { w->show(); }},
+    };
+    for (const Case& c : cases) {
+        for (TTrendWindow* w : Windows())
+            c.block(w);
+        DataReply(0, 500, 0, 0, 0);
+        TBench& b = host.TheLink.Benches[0];
+        EXPECT_TRUE(b.NewGraph1Data) << c.name;
+        EXPECT_TRUE(b.NewGraph2Data) << c.name;
+        EXPECT_TRUE(AllNull(g1.get())) << c.name;
+        EXPECT_TRUE(AllNull(g2.get())) << c.name;
+        for (TTrendWindow* w : Windows())
+            c.unblock(w);
+        // The next reply adds one point.
+        DataReply(0, 600, 0, 0, 0);
+        EXPECT_FLOAT_EQ(LastValue(g1.get(), 0), 6.0f) << c.name;
+        EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 6.0f) << c.name;
+        EXPECT_TRUE(g1->PEGraph->Model().IsNull(g1->PEGraph->Model().YData(0, Last - 1))) << c.name;
+        for (TTrendWindow* w : Windows())
+            w->ClearBtn->click();
+    }
+    // Start/Stop swap their buttons; Freeze leaves them alone.
+    g1->Stop->setEnabled(true);
+    g1->Stop->click();
+    EXPECT_TRUE(g1->GraphStopped);
+    EXPECT_TRUE(g1->Start->isEnabled());
+    g1->FreezeBtn->click();
+    EXPECT_FALSE(g1->GraphStopped);
+    EXPECT_TRUE(g1->Start->isEnabled());
+    EXPECT_FALSE(g1->Stop->isEnabled());
+
+    host.SwitchedOn = {};
+    for (TTrendWindow* w : Windows())
+        w->UpdateBenchSelection();
+    EXPECT_EQ(g1->SelectedBench(), -1);
+    DataReply(0, 700, 0, 0, 0);
+    EXPECT_TRUE(host.TheLink.Benches[0].NewGraph1Data);
+}
+
+TEST_F(TrendWindows, HCDivisorScalesFreon)
+{
+    g2->HC->click();
+    for (bool divisor100 : {false, true}) {
+        host.Divisor100 = divisor100;
+        DataReply(0, 0, 0, 2500, 0);
+        const float expected = divisor100 ? 25.0f : 2500.0f;
+        EXPECT_FLOAT_EQ(LastValue(g1.get(), 2), expected) << divisor100;
+        EXPECT_FLOAT_EQ(LastValue(g2.get(), 1), 25.0f) << divisor100; // 2500 clamped to Freon's 25
+    }
+    host.Divisor100 = true;
+    DataReply(0, 0, 0, 1250, 0);
+    EXPECT_FLOAT_EQ(LastValue(g2.get(), 1), 12.5f);
+}
+
+TEST_F(TrendWindows, Graph2WithOnlyO2HasOneFullHeightAxisAndClamps)
+{
+    g2->CO2->click(); // off: none left, chart unchanged
+    EXPECT_EQ(g2->PEGraph->Model().Subsets(), 1);
+    g2->O2->click();
+    const ChartModel& m = g2->PEGraph->Model();
+    ASSERT_EQ(m.Subsets(), 1);
+    EXPECT_EQ(m.AxisCount(), 1);
+    EXPECT_DOUBLE_EQ(m.AxisProportion(0), 1.0);
+    EXPECT_EQ(m.YAxis(0).Label, "O2");
+    EXPECT_EQ(m.SubsetLabel(0), "O2");
+    EXPECT_EQ(m.SubsetColor(0), QColor(128, 128, 0));
+    EXPECT_EQ(g2->PEGraph->AxisRect(0)->axis(QCPAxis::atLeft)->range().upper, 25.0);
+    EXPECT_EQ(g2->PEGraph->AxisRect(1), nullptr);
+
+    struct Case {
+        int rawO2;
+        float drawn;
+    } cases[] = {{3000, 25.0f}, {-500, 0.0f}, {1234, 12.34f}};
+    for (const Case& c : cases) {
+        DataReply(0, 9999, c.rawO2, 0, 0);
+        EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), c.drawn) << c.rawO2;
+    }
+}
+
+TEST_F(TrendWindows, Graph2StacksEnabledChannelsInItsOrder)
+{
+    g2->NO->click();
+    g2->HC->click();
+    const ChartModel& m = g2->PEGraph->Model();
+    ASSERT_EQ(m.Subsets(), 3);
+    EXPECT_EQ(m.SubsetLabel(0), "CO2");
+    EXPECT_EQ(m.SubsetLabel(1), "Freon");
+    EXPECT_EQ(m.SubsetLabel(2), "NO");
+    EXPECT_DOUBLE_EQ(m.AxisProportion(2), 0.5);
+    EXPECT_EQ(g2->PEGraph->Graph(2)->valueAxis(), g2->PEGraph->AxisRect(2)->axis(QCPAxis::atLeft));
+    DataReply(0, 500, 0, 10, 20);
+    EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 5.0f);
+    EXPECT_FLOAT_EQ(LastValue(g2.get(), 1), 10.0f);
+    EXPECT_FLOAT_EQ(LastValue(g2.get(), 2), 20.0f);
+}
+
+TEST_F(TrendWindows, ChannelBoxAndApplyEmptyGraph2)
+{
+    DataReply(0, 500, 0, 0, 0);
+    ASSERT_FALSE(AllNull(g2.get()));
+    g2->HC->click();
+    EXPECT_EQ(g2->PEGraph->Model().Subsets(), 2);
+    EXPECT_TRUE(AllNull(g2.get()));
+
+    DataReply(0, 500, 0, 0, 0);
+    g2->CO2MaxEdit->setText("5");
+    g2->ApplyButton->click();
+    EXPECT_TRUE(AllNull(g2.get()));
+    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 5.0f);
+    EXPECT_EQ(g2->PEGraph->Model().YAxis(0).Max, 5.0);
+
+    // Graph 1 keeps its data on Apply and only takes the new ranges.
+    DataReply(0, 500, 0, 0, 0);
+    g1->HCNOMaxEdit->setText("3000");
+    g1->O2->click();
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 0), 5.0f);
+    EXPECT_EQ(g1->PEGraph->Model().RightAxis.Max, 3000.0);
+    EXPECT_FALSE(g1->ChannelEnabled[kTrendO2]);
+    EXPECT_EQ(g1->PEGraph->Model().Subsets(), 4); // all four still drawn
+}
+
+TEST_F(TrendWindows, ChoosingAnotherBenchEmptiesTheChart)
+{
+    host.SwitchedOn = {true, true, false, false};
+    for (TTrendWindow* w : Windows()) {
+        w->UpdateBenchSelection();
+        EXPECT_EQ(w->SelectedBench(), 0); // the button that is on wins
+    }
+    DataReply(0, 500, 100, 0, 0);
+    for (TTrendWindow* w : Windows()) {
+        ASSERT_FALSE(AllNull(w));
+        w->Kestrel->BB[1]->click();
+        EXPECT_EQ(w->SelectedBench(), 1);
+        EXPECT_TRUE(AllNull(w));
+    }
+    DataReply(0, 500, 100, 0, 0); // the other bench's data no longer plot
+    EXPECT_TRUE(AllNull(g1.get()));
+    DataReply(1, 700, 100, 0, 0);
+    EXPECT_FLOAT_EQ(LastValue(g1.get(), 0), 7.0f);
+}
+
+TEST_F(TrendWindows, CloseWritesSettingsThenStops)
+{
+    g1->CO2COO2MaxEdit->setText("50");
+    g2->HC->click();
+    g2->HCMaxEdit->setText("40");
+    for (TTrendWindow* w : Windows()) {
+        w->CloseWindow();
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_TRUE(w->GraphStopped);
+        EXPECT_FALSE(w->Stop->isEnabled());
+    }
+    QFile f1(TFGraph1::SettingsFile());
+    ASSERT_TRUE(f1.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f1.readAll(), QByteArray("1\n1\n1\n1\n1\n1\n0\n50\n0\n100\n"));
+    ASSERT_TRUE(QFile::exists(TFGraph2::SettingsFile()));
+
+    // A new run reads them back.
+    Create();
+    EXPECT_EQ(g1->CO2COO2MaxEdit->text(), "50");
+    EXPECT_EQ(g1->PEGraph->Model().YAxis(0).Max, 50.0);
+    EXPECT_TRUE(g2->HC->isChecked());
+    EXPECT_EQ(g2->PEGraph->Model().Subsets(), 2);
+    EXPECT_EQ(g2->ChannelMax[TFGraph2::kFreon], 40.0f);
+}
+
+TEST_F(TrendWindows, SettingsFromACommaLocaleAreIgnoredUnderADotLocale)
+{
+    host.Dot = false;
+    Create();
+    g1->CO2COO2MaxEdit->setText("12,5");
+    g2->CO2MaxEdit->setText("7,5");
+    g2->O2->click();
+    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 7.5f); // the comma is this run's decimal point
+    g1->CloseWindow();
+    g2->CloseWindow();
+
+    host.Dot = true;
+    Create();
+    EXPECT_EQ(g1->CO2COO2MaxEdit->text(), "100");
+    EXPECT_EQ(g2->CO2MaxEdit->text(), "20");
+    EXPECT_FALSE(g2->O2->isChecked());
+    EXPECT_EQ(g2->PEGraph->Model().Subsets(), 1);
+
+    host.Dot = false;
+    Create();
+    EXPECT_EQ(g1->CO2COO2MaxEdit->text(), "12,5");
+    EXPECT_EQ(g1->PEGraph->Model().YAxis(0).Max, 12.5);
+    EXPECT_TRUE(g2->O2->isChecked());
+    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 7.5f);
+}
+
+TEST_F(TrendWindows, ControlsCarryTheirNames)
+{
+    for (const char* name : {"CO2", "CO", "O2", "HC", "NO", "CO2COO2MinEdit", "CO2COO2MaxEdit", "HCNOMinEdit",
+                             "HCNOMaxEdit", "Start", "Stop", "FreezeBtn", "ClearBtn", "ApplyButton", "BB1", "PEGraph"})
+        EXPECT_NE(g1->findChild<QWidget*>(name), nullptr) << name;
+    for (const char* name : {"CO2MinEdit", "CO2MaxEdit", "HCMinEdit", "HCMaxEdit", "O2MinEdit", "O2MaxEdit",
+                             "NOMinEdit", "NOMaxEdit"})
+        EXPECT_NE(g2->findChild<QWidget*>(name), nullptr) << name;
+    for (TTrendWindow* w : Windows()) {
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c)) {
+                EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+            }
+        }
+        EXPECT_EQ(w->findChild<QCheckBox*>("CO")->text(), "NH3");
+        EXPECT_FALSE(w->findChild<QCheckBox*>("CO")->isVisible());
+    }
+    EXPECT_EQ(g1->findChild<QCheckBox*>("HC")->text(), "Freon");
+}
+
+TEST_F(TrendWindows, RenderedWindowsShowTheirCurves)
+{
+    g2->O2->click();
+    for (int i = 0; i < 40; ++i)
+        DataReply(0, 500 + 20 * i, 1000 + 10 * i, 20 * i, 10 * i);
+    struct Shot {
+        TTrendWindow* window;
+        const char* file;
+    } shots[] = {{g1.get(), "graph1_render.png"}, {g2.get(), "graph2_render.png"}};
+    for (const Shot& s : shots) {
+        s.window->resize(900, 600);
+        s.window->PEGraph->Plot()->replot();
+        const QPixmap image = s.window->grab();
+        image.save(QString::fromLatin1(s.file));
+        EXPECT_GT(CountColour(image, QColor(0, 0, 255)), 40) << s.file;      // CO2 line
+        EXPECT_GT(CountColour(image, QColor(128, 128, 0)), 40) << s.file;    // O2 line
+        EXPECT_GT(CountColour(image, QColor(192, 192, 192)), 1000) << s.file; // silver surround
+    }
+}
