@@ -6,6 +6,8 @@
 #include "commnt.h"
 #include "comport.h"
 #include "fhistory.h"
+#include "graph1.h"
+#include "graph2.h"
 #include "message.h"
 #include "title.h"
 
@@ -42,8 +44,8 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.FCStatus = Adopt(new TBenchWindow, "TFCStatus", m); // placeholder: TFCStatus
     w.EStatus = Adopt(new TBenchWindow, "TEStatus", m); // placeholder: TEStatus
     w.RawIR = Adopt(new TBenchWindow, "TRawIR", m); // placeholder: TRawIR
-    w.FGraph2 = Adopt(new TBenchWindow, "TFGraph2", m); // placeholder: TFGraph2
-    w.FGraph1 = Adopt(new TBenchWindow, "TFGraph1", m); // placeholder: TFGraph1
+    w.FGraph2 = Adopt(new TFGraph2(host), "TFGraph2", m);
+    w.FGraph1 = Adopt(new TFGraph1(host), "TFGraph1", m);
     w.FUpgrade = Adopt(new TBenchWindow, "TFUpgrade", m); // placeholder: TFUpgrade
     w.fHist_ir = Adopt(new TBenchWindow, "TfHist_ir", m); // placeholder: TfHist_ir
     w.FTitle = Adopt(new TFTitle, "TFTitle", m);

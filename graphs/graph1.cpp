@@ -33,7 +33,7 @@ QString TFGraph1::SettingsFile()
 
 TFGraph1::TFGraph1(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent)
 {
-    setObjectName(QStringLiteral("FGraph1"));
+    setObjectName(QStringLiteral("TFGraph1"));
     setWindowTitle(QStringLiteral("FGraph1"));
 
     auto* channels = new QGroupBox(tr("Channels"), this);

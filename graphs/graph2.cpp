@@ -27,7 +27,7 @@ QString TFGraph2::SettingsFile()
 
 TFGraph2::TFGraph2(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent)
 {
-    setObjectName(QStringLiteral("FGraph2"));
+    setObjectName(QStringLiteral("TFGraph2"));
     setWindowTitle(QStringLiteral("Main Graph Screen"));
 
     auto* channels = new QGroupBox(tr("Channels"), this);
