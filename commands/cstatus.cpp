@@ -119,7 +119,8 @@ void TFCStatus::ShowStatus()
     if (!bench.NewStatusData)
         return;
     for (const StatusDecode::FieldText& f : StatusDecode::DecodeStatusScreen(bench.Status))
-        StatusFields::Apply(Fields.value(Q(f.Field)), f);
+        if (QLineEdit* edit = Fields.value(Q(f.Field)))
+            StatusFields::Apply(edit, f);
 }
 
 void TFCStatus::ClearStatus()

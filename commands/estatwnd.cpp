@@ -151,7 +151,8 @@ void TEStatus::ShowEngineeringStatus()
     if (!bench.NewStatusData && !EngStatusSeen[k])
         return;
     for (const StatusDecode::FieldText& f : StatusDecode::DecodeEngineeringStatus(bench.Status))
-        StatusFields::Apply(Fields.value(Q(f.Field)), f);
+        if (QLineEdit* edit = Fields.value(Q(f.Field)))
+            StatusFields::Apply(edit, f);
 }
 
 void TEStatus::ClearEngineeringStatus()
