@@ -1,0 +1,111 @@
+#pragma once
+#include "calendar_clock.h"
+#include "file_dialogs.h"
+#include "message_sink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+
+// Records every message instead of showing a box.
+struct RecordingMessages : IMessageSink {
+    struct Shown {
+        QString Caption, Text;
+        Icon IconKind;
+    };
+    QList<Shown> Messages;
+    void Show(const QString& caption, const QString& text, Icon icon) override { Messages.append({caption, text, icon}); }
+    QStringList Texts() const
+    {
+        QStringList t;
+        for (const auto& m : Messages)
+            t << m.Text;
+        return t;
+    }
+};
+
+// Answers the file dialogs and questions from queues; records what was asked.
+struct ScriptedDialogs : IFileDialogs {
+    std::deque<QString> SavePaths, OpenPaths;
+    std::deque<bool> Answers;
+    QStringList Questions;
+    QStringList InitialDirs;
+    int PrintDialogs = 0, SetupDialogs = 0;
+    bool PrintAccepted = false;
+
+    QString SaveLogFileName(const QString& dir) override { return Take(SavePaths, dir); }
+    QString OpenLogFileName(const QString& dir) override { return Take(OpenPaths, dir); }
+    bool AskYesNo(const QString&, const QString& text) override
+    {
+        Questions << text;
+        if (Answers.empty())
+            return false;
+        const bool a = Answers.front();
+        Answers.pop_front();
+        return a;
+    }
+    bool ChoosePrinter(QPrinter&) override { return ++PrintDialogs, PrintAccepted; }
+    void PrinterSetup(QPrinter&) override { ++SetupDialogs; }
+
+private:
+    QString Take(std::deque<QString>& q, const QString& dir)
+    {
+        InitialDirs << dir;
+        if (q.empty())
+            return {};
+        QString p = q.front();
+        q.pop_front();
+        return p;
+    }
+};
+
+// A temporary drive C and devices folder. Without sim benches every COMn entry dangles, so no
+// port opens whatever serial devices the machine has.
+struct TempPlaces {
+    QTemporaryDir Root;
+    QString DriveC, Devices;
+
+    explicit TempPlaces(bool danglingPorts = true)
+    {
+        DriveC = Root.filePath(QStringLiteral("drive_c"));
+        Devices = Root.filePath(QStringLiteral("devices"));
+        QDir().mkpath(DriveC);
+        QDir().mkpath(Devices);
+        qputenv("HALYARD_DRIVE_C", DriveC.toLocal8Bit());
+        qputenv("HALYARD_DEVICES", Devices.toLocal8Bit());
+        if (danglingPorts)
+            for (int n = 1; n <= 4; ++n)
+                QFile::link(Root.filePath(QStringLiteral("missing")), Devices + QStringLiteral("/COM%1").arg(n));
+    }
+    QString InDriveC(const QString& name) const { return DriveC + QLatin1Char('/') + name; }
+};
+
+// A calendar clock that stands still unless moved, with fixed date and time texts.
+struct FixedClock {
+    int64_t Now = 1'700'000'000;
+    std::function<void()> OnRead;
+    CalendarClock Clock()
+    {
+        CalendarClock c;
+        c.NowSeconds = [this] {
+            if (OnRead)
+                OnRead();
+            return Now;
+        };
+        c.ShortDate = [](int64_t) { return std::string("14/11/2023"); };
+        c.LongTime = [](int64_t) { return std::string("12:00:00"); };
+        return c;
+    }
+};
+
+inline QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}

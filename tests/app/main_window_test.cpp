@@ -1,0 +1,558 @@
+#include "main_fixture.h"
+
+#include "about.h"
+#include "bench_window.h"
+#include "cedat.h"
+#include "commnt.h"
+#include "comport.h"
+#include "fhistory.h"
+#include "main_window.h"
+#include "main_window_widgets.h"
+#include "message.h"
+#include "title.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kBase = QStringLiteral("Halyard Application Program for Type Kestrel-2, Rev 1.07, 17/1/2013");
+const QString kShort = QStringLiteral("Halyard Application Program for Type Kestrel-2, Rev 1.07");
+
+struct MainWindowTest : ::testing::Test {
+    TempPlaces Places;
+    RecordingMessages Messages;
+    ScriptedDialogs Dialogs;
+    FixedClock Clock;
+    std::unique_ptr<TApp> App;
+
+    void Create()
+    {
+        TAppOptions o;
+        o.Messages = &Messages;
+        o.Dialogs = &Dialogs;
+        o.Clock = Clock.Clock();
+        App = std::make_unique<TApp>(o);
+    }
+    void SetUp() override { Create(); }
+
+    template <class W>
+    W* Find(const char* name)
+    {
+        W* w = App->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString NewLog(const char* name)
+    {
+        const QString path = Places.InDriveC(QString::fromLatin1(name));
+        Dialogs.SavePaths.push_back(path);
+        Find<QAction>("NewFile")->trigger();
+        return path;
+    }
+};
+
+TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
+{
+    struct Box {
+        const char* Name;
+        const char* Caption;
+        bool Ticked, Visible;
+    };
+    const Box boxes[] = {
+        {"TimeStamp", "Time Stamp", true, true},          {"RelativeTime", "Relative Time", false, true},
+        {"AcceptCountChk", "Accept Count", false, false}, {"DemodulatedIR", "Demodulated IR", false, false},
+        {"GasConcentration", "Gas Conc", true, true},     {"Offset", "Offset", false, false},
+        {"MinMaxADC", "Min Max ADC", false, false},       {"Temperatures", "Temperatures", false, false},
+        {"AmbTemp", "Amb Temp", false, false},            {"Pressures", "Pressures", false, false},
+        {"AmbPressure", "Amb Pressure", false, false},    {"RawNoxO2", "Raw NO, O2", false, false},
+        {"Pef", "PEF", false, false},
+    };
+    for (const Box& b : boxes) {
+        auto* box = Find<QCheckBox>(b.Name);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text(), QString::fromLatin1(b.Caption)) << b.Name;
+        EXPECT_EQ(box->isChecked(), b.Ticked) << b.Name;
+        EXPECT_EQ(!box->isHidden(), b.Visible) << b.Name;
+        EXPECT_TRUE(box->isEnabled()) << b.Name;
+    }
+
+    struct Button {
+        const char* Name;
+        const char* Caption;
+        bool Enabled, Visible;
+    };
+    const Button buttons[] = {
+        {"OKBtn", "OK", true, true},          {"StartBtn", "&Start", true, true},   {"StopBtn", "&Stop", false, true},
+        {"ClearBtn", "Clea&r", true, true},   {"ZeroBtn", "&Zero", true, true},     {"CommentBtn", "&Comment", false, true},
+        {"TitleBtn", "Title", true, false},   {"AcceptBtn", "&Accept", false, false}, {"HistoryBtn", "&History", true, false},
+        {"OffsetBtn", "Offset", true, false}, {"ExitBtn", "E&xit", true, true},
+    };
+    for (const Button& b : buttons) {
+        auto* button = Find<QPushButton>(b.Name);
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->text(), QString::fromLatin1(b.Caption)) << b.Name;
+        EXPECT_EQ(button->isEnabled(), b.Enabled) << b.Name;
+        EXPECT_EQ(!button->isHidden(), b.Visible) << b.Name;
+    }
+    EXPECT_EQ(App->OKBtn->toolTip(), QStringLiteral("To enable Start Btn, press OK Btn first"));
+    EXPECT_EQ(App->StartBtn->toolTip(), App->OKBtn->toolTip());
+    EXPECT_EQ(App->ExitBtn->toolTip(), QStringLiteral("Exit"));
+    EXPECT_TRUE(App->OKBtn->isDefault());
+
+    struct Group {
+        const char* Name;
+        const char* Caption;
+        QStringList Items;
+        int Index;
+        bool Enabled, Visible;
+    };
+    const Group groups[] = {
+        {"AveragingRadioGroup", "Averaging", {"None", "Mean", "Mean+STDEV"}, 0, true, true},
+        {"HCMode", "Freon Mode", {"FREON1", "FREON2"}, 0, true, true},
+        {"CompDataRG", "Data", {"$01", "$06", "$44"}, 0, true, false},
+        {"HCDivisorRadioGroup", "HC Divisor", {"1", "100"}, 0, true, false},
+        {"Logging", "File &Log", {"On", "Off"}, 1, false, true},
+        {"DataRadio", "Data Collect", {"Auto", "Manual"}, 0, false, false},
+        {"ZeroRG", "Zero", {"Auto", "Manual"}, 0, true, true},
+    };
+    for (const Group& g : groups) {
+        auto* group = Find<TRadioGroup>(g.Name);
+        ASSERT_TRUE(group);
+        EXPECT_EQ(group->title(), QString::fromLatin1(g.Caption)) << g.Name;
+        QStringList items;
+        for (auto* item : group->Items)
+            items << item->text();
+        EXPECT_EQ(items, g.Items) << g.Name;
+        EXPECT_EQ(group->ItemIndex(), g.Index) << g.Name;
+        EXPECT_EQ(group->isEnabled(), g.Enabled) << g.Name;
+        EXPECT_EQ(!group->isHidden(), g.Visible) << g.Name;
+    }
+
+    EXPECT_EQ(App->AverageEdit->text(), QStringLiteral("4"));
+    EXPECT_TRUE(App->AverageEdit->isEnabled());
+    EXPECT_EQ(App->AverageEdit->maxLength(), 6);
+    EXPECT_EQ(App->SamplesPerBlock, 4);
+    EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Active Kestrel"));
+    const char* comLabels[4] = {"Label2", "Label3", "Label4", "Label7"};
+    for (int k = 0; k < 4; ++k) {
+        auto* box = Find<QCheckBox>(QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData());
+        EXPECT_EQ(box->text(), QString::number(k + 1));
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_FALSE(box->isEnabled()) << "no device can be claimed";
+        EXPECT_EQ(Find<QLabel>(comLabels[k])->text(), QStringLiteral("Com %1").arg(k + 1));
+        EXPECT_TRUE(Find<QLineEdit>(QStringLiteral("AckNakEdit%1").arg(k + 1).toLatin1().constData())->text().isEmpty());
+    }
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_FALSE(Find<TStatusLight>(QStringLiteral("ApdStatusLight%1").arg(i).toLatin1().constData())->Lit());
+    EXPECT_EQ(Find<QLabel>("ACKNAKLabel")->text(), QStringLiteral("ACK or  NAK"));
+    EXPECT_EQ(App->Label1->text(), QStringLiteral("ACK or  NAK"));
+    EXPECT_EQ(App->size(), QSize(890, 592));
+    EXPECT_TRUE(App->font().bold());
+    EXPECT_EQ(App->Timer6->interval(), 1000);
+    EXPECT_TRUE(App->Timer6->isActive());
+    EXPECT_FALSE(App->Collecting);
+    EXPECT_FALSE(App->Closing());
+    EXPECT_EQ(App->Acquisition().DataCommandSelection, 0);
+}
+
+TEST_F(MainWindowTest, ControlsWithoutCaptionCarryAccessibleNames)
+{
+    EXPECT_EQ(App->AckNakEdit[0]->accessibleName(), QStringLiteral("Bench 1 link status"));
+    EXPECT_EQ(App->AckNakEdit[3]->accessibleName(), QStringLiteral("Bench 4 link status"));
+    EXPECT_EQ(App->ApdStatusLight[0]->accessibleName(), QStringLiteral("Bench 1 transmit light"));
+    EXPECT_EQ(App->ApdStatusLight[3]->accessibleName(), QStringLiteral("Bench 2 receive light"));
+    EXPECT_EQ(App->AverageLabel->buddy(), App->AverageEdit);
+    EXPECT_EQ(App->ComLabel[2]->buddy(), App->ActiveBench[2]);
+    for (QWidget* w : App->findChildren<QWidget*>()) {
+        if (w->window() != App.get())
+            continue; // the secondary windows name their own controls
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<TStatusLight*>(w) || qobject_cast<QTableView*>(w))
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString() << " in " << w->window()->objectName().toStdString() << " " << w->metaObject()->className();
+    }
+}
+
+struct MenuItem {
+    const char* Name;
+    const char* Caption;
+    bool Visible;
+};
+
+TEST_F(MainWindowTest, MenuItemsExistWithCaptionsAndVisibility)
+{
+    const MenuItem items[] = {
+        {"NewFile", "&New File...", true},     {"Appendtofile1", "&Append to file", true},
+        {"CloseFile1", "&Close File", true},   {"PrintForm1", "Print &Window", true},
+        {"PrinterSetup1", "Printer &Setup...", true}, {"Exit1", "Exit", true},
+        {"Status", "Status", true},            {"Graphics1", "Graphics&1", true},
+        {"Graphics2", "Graphics&2", true},     {"Comm1", "Comms...", true},
+        {"N02ZeroO2SpanCalibration1", "Zero / O2 Span Calibration ", true},
+        {"N0BLeakCheck1", "$0B Leak Check", false}, {"N58CharacterizeWarmup1", "$58 Characterize Warmup", false},
+        {"F1ModeSelect1", "Mode Select", true}, {"N40RAWADIRChannelData1", "$40 RAW AD IR Channel Data", true},
+        {"D4ChangeCommandSet1", "$D4 Change Command Set", true}, {"Parameters1", "Parameters...", true},
+        {"NewCalLoad1", "New Cal Load", true}, {"About2", "&About...", true},
+        {"GeneralHelp2", "General Help", false},
+        // Hidden without the engineering marker.
+        {"N41EngineeringStatus1", "$41 Engineering Status", false}, {"N56StoreDefaults1", "$56 Store Defaults", false},
+        {"N57ResetToDefaults1", "$57 Reset To Defaults", false}, {"EngineeringStatus1", "Engineering Status", false},
+    };
+    for (const MenuItem& m : items) {
+        auto* a = Find<QAction>(m.Name);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->text(), QString::fromLatin1(m.Caption)) << m.Name;
+        EXPECT_EQ(a->isVisible(), m.Visible) << m.Name;
+    }
+    EXPECT_EQ(Find<QMenu>("CustomerCommands")->actions().size(), 21);
+    EXPECT_EQ(Find<QMenu>("CustomerCommands")->title(), QStringLiteral("Bench Commands"));
+    EXPECT_EQ(Find<QMenu>("CustomerServiceCommands")->title(), QStringLiteral("Engineering Bench  Commands"));
+    EXPECT_EQ(Find<QMenu>("CustomerServiceCommands")->actions().size(), 13);
+    EXPECT_FALSE(Find<QMenu>("CustomerServiceCommands")->menuAction()->isVisible());
+    EXPECT_FALSE(Find<QMenu>("PellamServiceScreens1")->menuAction()->isVisible());
+    // Separators after Append, Close File and Printer Setup.
+    QStringList file;
+    for (QAction* a : Find<QMenu>("File1")->actions())
+        file << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    EXPECT_EQ(file, (QStringList{"NewFile", "Appendtofile1", "-", "CloseFile1", "-", "PrintForm1", "PrinterSetup1", "-", "Exit1"}));
+}
+
+TEST_F(MainWindowTest, EngineeringMarkerKeepsTheEngineeringItems)
+{
+    QFile marker(Places.InDriveC(QStringLiteral("eng.Ok")));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    App.reset();
+    Create();
+    EXPECT_TRUE(App->EngMarker);
+    for (const char* name : {"N41EngineeringStatus1", "N56StoreDefaults1", "N57ResetToDefaults1", "EngineeringStatus1"})
+        EXPECT_TRUE(Find<QAction>(name)->isVisible()) << name;
+}
+
+TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)
+{
+    QStringList names;
+    for (QWidget* w : App->Windows().All()) {
+        ASSERT_TRUE(w);
+        names << w->objectName();
+        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
+        EXPECT_TRUE(w->isWindow());
+    }
+    EXPECT_EQ(names, (QStringList{"TAboutBox", "TCommDlg", "TCommentDlg", "TParameters", "TIRLog", "THistory", "TFCStatus",
+                                  "TEStatus", "TRawIR", "TFGraph2", "TFGraph1", "TFUpgrade", "TfHist_ir", "TFTitle", "TFCmds",
+                                  "TFMessage", "TFCalLoad", "TFCalLoad1"}));
+    EXPECT_EQ(App->Windows().AboutBox->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(App->Windows().AboutBox->Version->text(), QStringLiteral("Version Rev 1.07, 17/1/2013"));
+    EXPECT_EQ(App->Windows().AboutBox->ProductName->text(), Cedat::ProgramName);
+    EXPECT_EQ(App->Windows().CommentDlg->windowTitle(), QStringLiteral("Logfile Comment"));
+    EXPECT_EQ(App->Windows().History->windowTitle(), QStringLiteral("History Screen"));
+    EXPECT_EQ(App->Windows().FTitle->windowTitle(), QStringLiteral("Vireo Title"));
+    EXPECT_EQ(App->Windows().FTitle->Edit1->text(), QStringLiteral("Computer:"));
+    EXPECT_EQ(App->Windows().FMessage->windowTitle(), QStringLiteral("System Message"));
+}
+
+// Counts the calls the main window makes on a secondary window.
+struct SpyWindow : TCommandDialogBase {
+    int Selections = 0, Opens = 0, Data = 0;
+    QList<int>* Order = nullptr;
+    int Id = 0;
+    std::array<bool, 4> Buttons{};
+    void UpdateBenchSelection() override
+    {
+        ++Selections;
+        if (Order)
+            Order->append(Id);
+    }
+    void OpenForCommand() override { ++Opens; }
+    void BenchData(int) override { ++Data; }
+    bool BenchButtonOn(int k) const override { return Buttons[k]; }
+};
+
+TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
+{
+    TWindowSet& w = App->Windows();
+    QList<int> order;
+    TBenchWindow** places[] = {&w.Parameters, &w.RawIR, &w.FUpgrade, &w.FGraph1, &w.FGraph2, &w.FCStatus, &w.EStatus,
+                              nullptr, &w.FCalLoad, &w.FCalLoad1};
+    QList<SpyWindow*> spies;
+    for (int i = 0; i < 10; ++i) {
+        auto* spy = new SpyWindow;
+        spy->setParent(App.get(), Qt::Window);
+        spy->Order = &order;
+        spy->Id = i;
+        spies << spy;
+        if (places[i])
+            *places[i] = spy;
+        else
+            w.FCmds = spy;
+    }
+    App->ActiveBench[2]->setEnabled(true);
+    App->ActiveBench[2]->setChecked(true); // the dangling device fails: unticked and disabled again
+    EXPECT_FALSE(App->ActiveBench[2]->isChecked());
+    EXPECT_FALSE(App->ActiveBench[2]->isEnabled());
+    ASSERT_GE(order.size(), 10);
+    EXPECT_EQ(order.mid(0, 10), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+
+    // Command items hand their code to the dialog; the link's data notices reach the graphs.
+    Find<QAction>("N16PressureData1")->trigger();
+    EXPECT_EQ(App->DialogCommand(), 0x16);
+    EXPECT_EQ(spies[7]->Opens, 1);
+    App->BenchLink().Hooks.RefreshGraph1(0);
+    EXPECT_EQ(spies[3]->Data, 1);
+    EXPECT_EQ(spies[4]->Data, 0);
+}
+
+struct CaptionCase {
+    const char* Name;
+    std::function<void(MainWindowTest&)> Act;
+    QString Expected;
+};
+
+TEST_F(MainWindowTest, CaptionFollowsTheLogAndTitleTable)
+{
+    const QString log = Places.InDriveC(QStringLiteral("A.LOG"));
+    const CaptionCase cases[] = {
+        {"creation", [](MainWindowTest&) {}, kBase},
+        {"new file keeps it", [](MainWindowTest& t) { t.NewLog("A.LOG"); }, kBase},
+        {"file log on", [](MainWindowTest& t) { t.NewLog("A.LOG"); t.App->Logging->Items[0]->click(); }, kBase + " - " + log},
+        {"title, log off", [](MainWindowTest& t) { t.App->Windows().FTitle->Edit1->setText("Rig 7"); t.App->Windows().FTitle->OKBtn->click(); },
+         kBase + ", Rig 7"},
+        {"title, log on",
+         [](MainWindowTest& t) {
+             t.NewLog("A.LOG");
+             t.App->Logging->Items[0]->click();
+             t.App->Windows().FTitle->Edit1->setText("Rig 7");
+             t.App->Windows().FTitle->OKBtn->click();
+         },
+         kBase + " - " + log + ", Rig 7"},
+        {"log off after a title",
+         [](MainWindowTest& t) {
+             t.NewLog("A.LOG");
+             t.App->Windows().FTitle->Edit1->setText("Rig 7");
+             t.App->Windows().FTitle->OKBtn->click();
+             t.App->Logging->Items[0]->click();
+             t.App->Logging->Items[1]->click();
+         },
+         kBase + "Rig 7"},
+        {"close file", [](MainWindowTest& t) { t.NewLog("A.LOG"); t.Find<QAction>("CloseFile1")->trigger(); }, kShort},
+        {"append", [log](MainWindowTest& t) {
+             t.NewLog("A.LOG");
+             t.Dialogs.OpenPaths.push_back(log);
+             t.Find<QAction>("Appendtofile1")->trigger();
+         },
+         kShort + " - " + log},
+    };
+    for (const CaptionCase& c : cases) {
+        App.reset();
+        QFile::remove(log);
+        Create();
+        c.Act(*this);
+        EXPECT_EQ(App->windowTitle(), c.Expected) << c.Name;
+        EXPECT_TRUE(Messages.Messages.isEmpty()) << c.Name;
+    }
+}
+
+TEST_F(MainWindowTest, NewFileAsksBeforeReplacingAndAppendKeepsTheFile)
+{
+    const QString path = NewLog("B.LOG");
+    EXPECT_TRUE(App->LogFileOpen());
+    EXPECT_TRUE(App->CommentBtn->isEnabled());
+    EXPECT_TRUE(App->Logging->isEnabled());
+    EXPECT_EQ(Dialogs.InitialDirs.value(0), Places.DriveC);
+    EXPECT_EQ(ReadAll(path), QByteArray("MainLogfile ") + path.toLatin1() + " created 14/11/2023\r\n");
+    EXPECT_TRUE(Dialogs.Questions.isEmpty());
+
+    // Declining the question keeps the open file untouched.
+    Dialogs.Answers.push_back(false);
+    NewLog("B.LOG");
+    EXPECT_EQ(Dialogs.Questions.size(), 1);
+    EXPECT_TRUE(App->LogFileOpen());
+    EXPECT_EQ(ReadAll(path).count('\n'), 1);
+
+    Dialogs.OpenPaths.push_back(path);
+    Find<QAction>("Appendtofile1")->trigger();
+    const QByteArray text = ReadAll(path);
+    EXPECT_TRUE(text.startsWith("MainLogfile "));
+    EXPECT_TRUE(text.contains("\r\nLogfile " + path.toLatin1() + " opened for appending 14/11/2023 12:00:00\r\n"));
+
+    // Cancelled dialogs change nothing.
+    Find<QAction>("NewFile")->trigger();
+    Find<QAction>("Appendtofile1")->trigger();
+    EXPECT_TRUE(App->LogFileOpen());
+
+    Find<QAction>("CloseFile1")->trigger();
+    EXPECT_FALSE(App->LogFileOpen());
+    EXPECT_FALSE(App->CommentBtn->isEnabled());
+    EXPECT_FALSE(App->Logging->isEnabled());
+}
+
+TEST_F(MainWindowTest, UnwritableLogFileIsReported)
+{
+    Dialogs.SavePaths.push_back(Places.InDriveC(QStringLiteral("no/such/folder/C.LOG")));
+    Find<QAction>("NewFile")->trigger();
+    EXPECT_FALSE(App->LogFileOpen());
+    EXPECT_FALSE(App->CommentBtn->isEnabled());
+    ASSERT_EQ(Messages.Messages.size(), 1);
+    EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("Information"));
+    EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("Problem with log file!"));
+}
+
+TEST_F(MainWindowTest, CommentBlockGoesToTheLog)
+{
+    const QString path = NewLog("D.LOG");
+    TCommentDlg* dialog = App->Windows().CommentDlg;
+    // Answer the modal dialog as soon as it runs.
+    QTimer::singleShot(0, dialog, [dialog] { dialog->OKBtn->click(); });
+    App->CommentBtn->click();
+    dialog->Memo1->setPlainText(QStringLiteral("first\nsecond"));
+    QTimer::singleShot(0, dialog, [dialog] { dialog->OKBtn->click(); });
+    App->CommentBtn->click();
+    QTimer::singleShot(0, dialog, [dialog] { dialog->CancelBtn->click(); });
+    App->CommentBtn->click();
+    const QByteArray expected = "MainLogfile " + path.toLatin1() + " created 14/11/2023\r\n"
+                                "\r\n\r\n14/11/2023 12:00:00\r\n \r\n"
+                                "\r\n\r\n14/11/2023 12:00:00\r\nfirst\r\nsecond\r\n";
+    EXPECT_EQ(ReadAll(path), expected);
+    EXPECT_EQ(dialog->Memo1->toPlainText(), QStringLiteral("first\nsecond")) << "the memo keeps its text";
+}
+
+TEST_F(MainWindowTest, StartAndStopFollowTheLogState)
+{
+    // File Log On is refused without a file, Start too.
+    App->Logging->setEnabled(true);
+    App->Logging->Items[0]->click();
+    EXPECT_EQ(Messages.Texts(), QStringList{"You must open a LogFile!"});
+    App->StartBtn->click();
+    EXPECT_EQ(Messages.Texts().size(), 2);
+    EXPECT_FALSE(App->Collecting);
+
+    App->Logging->Items[1]->click();
+    App->StartBtn->click(); // no bench: buttons change, nothing is sent
+    EXPECT_TRUE(App->Collecting);
+    EXPECT_FALSE(App->StartBtn->isEnabled());
+    EXPECT_TRUE(App->StopBtn->isEnabled());
+    // A settings change halts the rows without a request.
+    App->GasConcentration->click();
+    EXPECT_FALSE(App->Collecting);
+    EXPECT_TRUE(App->StartBtn->isEnabled());
+    EXPECT_FALSE(App->StopBtn->isEnabled());
+
+    // Stop writes a bare line end to an open log, also with File Log Off; Start with File Log On the header.
+    const QString path = NewLog("E.LOG");
+    App->StartBtn->click();
+    App->StopBtn->click();
+    App->Logging->Items[0]->click();
+    App->StartBtn->click();
+    App->StopBtn->click();
+    // Stop, then the Stop of the File Log change, then the header and the last Stop.
+    const QByteArray expected = "MainLogfile " + path.toLatin1() + " created 14/11/2023\r\n\r\n\r\n"
+                                + QByteArray(" \r\n") + "\r\n";
+    EXPECT_EQ(ReadAll(path), expected) << "no open bench: the header line is empty and written as one blank";
+}
+
+TEST_F(MainWindowTest, OkAppliesSettingsAndRejectsANonIntegerCount)
+{
+    struct Case {
+        const char* Text;
+        int Samples;
+        const char* Shown;
+        bool Message;
+    } cases[] = {
+        {"12", 12, "12", false},
+        {"x1", 12, "12", true},
+        {"-3", 12, "12", true},
+        {"", 12, "12", true},
+        {"99999", 99999, "99999", false},
+        {" 7", 0, "0", false},
+    };
+    App->AveragingRadioGroup->Items[2]->click();
+    App->CompDataRG->Items[1]->click();
+    for (const Case& c : cases) {
+        Messages.Messages.clear();
+        App->AverageEdit->setText(QString::fromLatin1(c.Text));
+        App->OKBtn->click();
+        EXPECT_EQ(App->SamplesPerBlock, c.Samples) << c.Text;
+        EXPECT_EQ(App->AverageEdit->text(), QString::fromLatin1(c.Shown)) << c.Text;
+        EXPECT_EQ(Messages.Messages.size(), c.Message ? 1 : 0) << c.Text;
+    }
+    EXPECT_EQ(App->AveragingMode, 2);
+    EXPECT_EQ(App->Acquisition().DataCommandSelection, 1);
+    EXPECT_FALSE(App->StopBtn->isEnabled());
+    EXPECT_TRUE(App->StartBtn->isEnabled());
+}
+
+TEST_F(MainWindowTest, HistoryShowsTheLogCopyOrReportsAMissingFile)
+{
+    App->HistoryBtnClick();
+    EXPECT_EQ(Messages.Texts(), QStringList{"File History Open Failed!"});
+    EXPECT_TRUE(App->Windows().History->isHidden());
+
+    Messages.Messages.clear();
+    const QString path = NewLog("F.LOG");
+    App->HistoryBtnClick();
+    EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Texts().join('|').toStdString();
+    EXPECT_FALSE(App->Windows().History->isHidden());
+    ASSERT_EQ(App->Windows().History->ListBox1->count(), 1);
+    EXPECT_EQ(App->Windows().History->ListBox1->item(0)->text(), "MainLogfile " + path + " created 14/11/2023");
+    EXPECT_TRUE(App->LogFileOpen()) << "the log is reopened for appending";
+}
+
+TEST_F(MainWindowTest, PrintGoesThroughThePrintDialog)
+{
+    App->PrintForm1Click();
+    EXPECT_EQ(Dialogs.PrintDialogs, 1);
+    App->PrinterSetup1Click();
+    EXPECT_EQ(Dialogs.SetupDialogs, 1);
+}
+
+TEST_F(MainWindowTest, ShowingClearsClosingAndHelpCallsTheHook)
+{
+    int context = 0;
+    App->Windows().ShowHelp = [&](int c) { context = c; };
+    Find<QAction>("GeneralHelp2")->trigger();
+    EXPECT_EQ(context, 1);
+    App->show();
+    EXPECT_FALSE(App->Closing());
+    App->close();
+    EXPECT_TRUE(App->Closing());
+    EXPECT_TRUE(App->Windows().FMessage->isHidden());
+    EXPECT_EQ(App->Windows().FMessage->Memo1->toPlainText(), QStringLiteral("Wait! Application is closing..."));
+}
+
+TEST_F(MainWindowTest, SoftResetUnticksEveryBenchAndWarns)
+{
+    App->SoftResetDisconnect();
+    ASSERT_EQ(Messages.Messages.size(), 1);
+    EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("Warning"));
+    EXPECT_EQ(Messages.Messages[0].Text,
+              QStringLiteral("Multi Gas Monitor Kestrel has been disconnected\nPlease reselect a COM port for the Kestrel"));
+    for (QCheckBox* box : App->ActiveBench)
+        EXPECT_FALSE(box->isChecked());
+}
+
+TEST_F(MainWindowTest, StatusEditShowsLinkStatusInRedOnError)
+{
+    App->BenchLink().Hooks.ShowStatusEdit(1, "Data / Status Timeout", true);
+    EXPECT_EQ(App->AckNakEdit[1]->text(), QStringLiteral("Data / Status Timeout"));
+    EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(255, 0, 0));
+    App->BenchLink().Hooks.ShowStatusEdit(1, "Data / Status ACK", false);
+    EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(0, 0, 0));
+}
+
+TEST_F(MainWindowTest, CommsDialogLabelFeedsBenchOneLabel)
+{
+    emit App->Windows().CommDlg->PortLabelChanged(QStringLiteral("Com 3"));
+    EXPECT_EQ(App->ComLabel[0]->text(), QStringLiteral("Com 3"));
+}
+
+} // namespace
