@@ -66,6 +66,9 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     P->setNotAntialiasedElements(QCP::aeAll);
     P->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
     P->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    // One paint buffer for everything: each buffer is cleared and blended on every redraw.
+    if (QCPLayer* overlay = P->layer(QStringLiteral("overlay")))
+        overlay->setMode(QCPLayer::lmLogical);
     P->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(P, &QWidget::customContextMenuRequested, this, &TChart::ShowContextMenu);
 

@@ -1,0 +1,135 @@
+// Trend graph throughput: one new sample appended to four subsets of 130
+// points and drawn, with both trend windows visible, offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTemporaryDir>
+#include <memory>
+#include <qcustomplot.h>
+
+#include "bench_host.h"
+#include "chart.h"
+#include "graph1.h"
+#include "graph2.h"
+#include "link.h"
+#include "message_sink.h"
+
+namespace {
+
+struct QuietSink : IMessageSink {
+    void Show(const QString&, const QString&, Icon) override {}
+};
+
+class BenchmarkHost : public BenchHost {
+public:
+    Link TheLink;
+    QuietSink Sink;
+    Link& BenchLink() override { return TheLink; }
+    bool BenchSwitchedOn(int k) const override { return k == 0; }
+    bool PortOpen(int k) const override { return k == 0; }
+    void SetBenchTicked(int, bool) override {}
+    uint8_t DialogCommand() const override { return 0; }
+    void SetDialogCommand(uint8_t) override {}
+    bool DialogCommandPending() const override { return false; }
+    void SetDialogCommandPending(bool) override {}
+    bool Closing() const override { return false; }
+    bool DecimalPointIsDot() const override { return true; }
+    bool HCDivisor100() const override { return false; }
+    IMessageSink& Messages() override { return Sink; }
+};
+
+struct Windows {
+    BenchmarkHost host;
+    TFGraph2 g2{host};
+    TFGraph1 g1{host};
+    Windows()
+    {
+        // Four channels on graph 2 as well.
+        for (QCheckBox* box : {g2.HC, g2.O2, g2.NO})
+            box->click();
+        for (TTrendWindow* w : {static_cast<TTrendWindow*>(&g1), static_cast<TTrendWindow*>(&g2)}) {
+            w->resize(900, 600);
+            w->UpdateBenchSelection();
+            w->show();
+        }
+        QCoreApplication::processEvents();
+    }
+    void Reply(int i)
+    {
+        TBench& b = host.TheLink.Benches[0];
+        b.GasData.CO2 = 500 + i % 700;
+        b.GasData.O2 = 2000 - i % 900;
+        b.GasData.Freon = i % 25;
+        b.GasData.NO = i % 20;
+        b.NewGraph1Data = b.NewGraph2Data = true;
+    }
+};
+
+// Made on first use, gone before the QApplication.
+std::unique_ptr<Windows> TheWindows;
+Windows& Shared()
+{
+    if (!TheWindows)
+        TheWindows = std::make_unique<Windows>();
+    return *TheWindows;
+}
+
+// One window: append and draw the chart at once.
+void BM_Graph1AppendAndReplot(benchmark::State& state)
+{
+    Windows& w = Shared();
+    int i = 0;
+    for (auto _ : state) {
+        w.Reply(i++);
+        w.g1.BenchData(0);
+        w.g1.PEGraph->Plot()->replot(QCustomPlot::rpImmediateRefresh);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Graph1AppendAndReplot)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// The link's refresh as it happens: graph 2 then graph 1, the queued redraws run by the event loop.
+void BM_BothWindowsDataReply(benchmark::State& state)
+{
+    Windows& w = Shared();
+    int i = 0;
+    for (auto _ : state) {
+        w.Reply(i++);
+        w.g2.BenchData(0);
+        w.g1.BenchData(0);
+        QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BothWindowsDataReply)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// The chart alone, without redraw: the data path's own cost.
+void BM_ChartAppendOnly(benchmark::State& state)
+{
+    TChart chart;
+    chart.Model().SetSubsets(4);
+    chart.Model().SetPoints(130);
+    chart.Apply();
+    const std::vector<float> values{1, 2, 3, 4};
+    for (auto _ : state)
+        chart.AppendPoint(values, QStringLiteral("         1"));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ChartAppendOnly)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Settings files go to a scratch drive C, never the user's.
+    static QTemporaryDir driveC;
+    qputenv("HALYARD_DRIVE_C", driveC.path().toLocal8Bit());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    TheWindows.reset();
+    return 0;
+}
