@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 void FormatV(std::string& cell, const char* format, va_list args)
@@ -31,6 +33,27 @@ void FormatCell(std::string& cell, const char* format, ...)
     va_start(args, format);
     FormatV(cell, format, args);
     va_end(args);
+}
+
+void FormatInteger(std::string& cell, const char* format, long long value)
+{
+    // Fast path for "%lld" and "%<width>lld" (no flags); anything else is printf's.
+    if (format[0] == '%' && format[1] != '0') {
+        const char* p = format + 1;
+        int width = 0;
+        while (*p >= '0' && *p <= '9' && width < 1000)
+            width = width * 10 + (*p++ - '0');
+        if (std::strcmp(p, "lld") == 0) {
+            char digits[24];
+            const auto r = std::to_chars(digits, digits + sizeof digits, value);
+            const size_t n = static_cast<size_t>(r.ptr - digits);
+            const size_t pad = static_cast<size_t>(width) > n ? static_cast<size_t>(width) - n : 0;
+            cell.assign(pad, ' ');
+            cell.append(digits, n);
+            return;
+        }
+    }
+    FormatCell(cell, format, value);
 }
 
 std::string CellText(const char* format, ...)

@@ -7,6 +7,9 @@
 
 // printf into a reused cell string.
 void FormatCell(std::string& cell, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// An integer in a "%<width>lld" format, without the printf machinery (the
+// row output formats hundreds of cells per sample); other formats go to printf.
+void FormatInteger(std::string& cell, const char* format, long long value);
 std::string CellText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // raw * 0.01 as the bench values are scaled: the integer made single, the

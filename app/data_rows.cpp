@@ -285,7 +285,7 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
 void TDataRows::WriteFixedCells(int row, bool complete)
 {
     if (AcceptCol >= 0)
-        FormatCell(Grid.CellRef(AcceptCol, row), "%6d", AcceptCounter);
+        FormatInteger(Grid.CellRef(AcceptCol, row), "%6lld", AcceptCounter);
     if (TimeCol >= 0 || RelTimeCol >= 0) {
         const int64_t now = Clock.NowSeconds();
         if (TimeCol >= 0) {
@@ -296,7 +296,7 @@ void TDataRows::WriteFixedCells(int row, bool complete)
             Grid.CellRef(TimeCol, row) = CachedTimeText;
         }
         if (RelTimeCol >= 0)
-            FormatCell(Grid.CellRef(RelTimeCol, row), "%10lld", static_cast<long long>(now - StartTime));
+            FormatInteger(Grid.CellRef(RelTimeCol, row), "%10lld", static_cast<long long>(now - StartTime));
     }
     if (!complete)
         return;
@@ -324,7 +324,7 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
             const TValue& v = values[i];
             std::string& cell = Grid.CellRef(c + v.RawPos, row);
             if (v.RawIsInt)
-                FormatCell(cell, v.RawFmt, static_cast<long long>(v.I));
+                FormatInteger(cell, v.RawFmt, static_cast<long long>(v.I));
             else
                 FormatCell(cell, v.RawFmt, static_cast<double>(v.F));
             switch (v.Kind) {
@@ -337,7 +337,7 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
             std::string& mean = Grid.CellRef(c + v.AvgPos, MeanCursor);
             if (v.Kind == SumKind::Integer) {
                 means[i] = sums[i].IntegerMean(n);
-                FormatCell(mean, v.MeanFmt, static_cast<long long>(means[i]));
+                FormatInteger(mean, v.MeanFmt, static_cast<long long>(means[i]));
             } else {
                 FormatCell(mean, v.MeanFmt, sums[i].FloatMean(v.Kind, n));
             }

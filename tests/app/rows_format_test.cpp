@@ -46,6 +46,17 @@ TEST(CellFormat, Offsets)
     }
 }
 
+TEST(CellFormat, IntegerCellsMatchPrintf)
+{
+    for (const char* format : {"%6lld", "%8lld", "%10lld", "%lld", "%1lld", "%08lld", "%-6lld"}) {
+        for (long long v : {0LL, 7LL, -7LL, 123456LL, -32768LL, 2147483647LL, -9223372036854775807LL - 1}) {
+            std::string cell = "old";
+            FormatInteger(cell, format, v);
+            EXPECT_EQ(cell, CellText(format, v)) << format << " " << v;
+        }
+    }
+}
+
 TEST(CellFormat, WideValuesAreNotCut)
 {
     EXPECT_EQ(CellText("%f", 1e30).size(), 38u);
