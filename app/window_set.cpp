@@ -3,9 +3,13 @@
 #include "about.h"
 #include "bench_host.h"
 #include "bench_window.h"
+#include "cmds.h"
 #include "commnt.h"
 #include "comport.h"
+#include "cstatus.h"
+#include "estatwnd.h"
 #include "fhistory.h"
+#include "help_window.h"
 #include "graph1.h"
 #include "graph2.h"
 #include "message.h"
@@ -41,19 +45,19 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.Parameters = Adopt(new TBenchWindow, "TParameters", m); // placeholder: TParameters
     w.IRLog = Adopt(new TBenchWindow, "TIRLog", m); // placeholder: TIRLog
     w.History = Adopt(new THistory, "THistory", m);
-    w.FCStatus = Adopt(new TBenchWindow, "TFCStatus", m); // placeholder: TFCStatus
-    w.EStatus = Adopt(new TBenchWindow, "TEStatus", m); // placeholder: TEStatus
+    w.FCStatus = Adopt(new TFCStatus(host), "TFCStatus", m);
+    w.EStatus = Adopt(new TEStatus(host), "TEStatus", m);
     w.RawIR = Adopt(new TBenchWindow, "TRawIR", m); // placeholder: TRawIR
     w.FGraph2 = Adopt(new TFGraph2(host), "TFGraph2", m);
     w.FGraph1 = Adopt(new TFGraph1(host), "TFGraph1", m);
     w.FUpgrade = Adopt(new TBenchWindow, "TFUpgrade", m); // placeholder: TFUpgrade
     w.fHist_ir = Adopt(new TBenchWindow, "TfHist_ir", m); // placeholder: TfHist_ir
     w.FTitle = Adopt(new TFTitle, "TFTitle", m);
-    w.FCmds = Adopt(new TCommandDialogBase, "TFCmds", m); // placeholder: TFCmds
+    w.FCmds = Adopt(new TFCmds(host), "TFCmds", m);
     w.FMessage = Adopt(new TFMessage, "TFMessage", m);
     w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
     w.FCalLoad1 = Adopt(new TBenchWindow, "TFCalLoad1", m); // placeholder: TFCalLoad1
-    w.ShowHelp = {}; // placeholder: ShowHelp (help contexts 1 and 6001)
+    w.ShowHelp = ::ShowHelp;
     return w;
 }
 

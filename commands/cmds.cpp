@@ -53,7 +53,7 @@ void TFCmds::BuildForm()
     for (int n = 1; n <= 8; ++n)
         CheckBox[size_t(n - 1)] = Named(new QCheckBox(Panel1), QStringLiteral("CheckBox%1").arg(n));
     for (int n = 1; n <= 8; ++n)
-        RadioGroup[size_t(n - 1)] = Named(new TRadioGroup(Panel1), QStringLiteral("RadioGroup%1").arg(n));
+        RadioGroup[size_t(n - 1)] = Named(new TPanelRadioGroup(Panel1), QStringLiteral("RadioGroup%1").arg(n));
 
     InProgLabel = Named(new QLabel(QStringLiteral("Process State"), Panel1), QStringLiteral("InProgLabel"));
     InProgLabel->setGeometry(16, 440, 150, 21);
@@ -96,7 +96,7 @@ void TFCmds::BuildForm()
         w->hide();
     for (QCheckBox* w : CheckBox)
         w->hide();
-    for (TRadioGroup* w : RadioGroup)
+    for (TPanelRadioGroup* w : RadioGroup)
         w->hide();
     InProgLabel->hide();
     InProgEdit->hide();
@@ -137,7 +137,7 @@ void TFCmds::ResetPanel()
     AckNakEdit->clear();
     if (SendBtn->isEnabled())
         SendBtn->setFocus();
-    for (TRadioGroup* w : RadioGroup)
+    for (TPanelRadioGroup* w : RadioGroup)
         w->hide();
 
     View_ = PanelView{};
@@ -290,7 +290,7 @@ void TFCmds::PushToWidgets()
     }
     for (size_t i = 0; i < RadioGroup.size(); ++i) {
         const PanelRadioGroup& v = View_.Radio[i];
-        TRadioGroup* g = RadioGroup[i];
+        TPanelRadioGroup* g = RadioGroup[i];
         if (v.Visible) {
             if (g->Items() != v.Items || g->Columns() != v.Columns)
                 g->SetItems(v.Items, v.Columns);

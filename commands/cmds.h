@@ -15,7 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TBenchButtons;
-class TRadioGroup;
+class TPanelRadioGroup;
 
 // The bench command dialog: one form whose panel is rebuilt for the command
 // chosen in the main window's menus. Send checks the entries, writes the
@@ -33,7 +33,7 @@ public:
     std::array<QLabel*, 15> Label{};
     std::array<QLineEdit*, 21> Edit{};
     std::array<QCheckBox*, 8> CheckBox{};
-    std::array<TRadioGroup*, 8> RadioGroup{};
+    std::array<TPanelRadioGroup*, 8> RadioGroup{};
     QFrame* Panel1 = nullptr;
     QLabel* InProgLabel = nullptr;
     QLineEdit* InProgEdit = nullptr;

@@ -4,13 +4,13 @@
 #include <QGridLayout>
 #include <QRadioButton>
 
-TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), Group_(new QButtonGroup(this)), Layout_(new QGridLayout(this))
+TPanelRadioGroup::TPanelRadioGroup(QWidget* parent) : QGroupBox(parent), Group_(new QButtonGroup(this)), Layout_(new QGridLayout(this))
 {
     Layout_->setContentsMargins(6, 2, 6, 2);
     Layout_->setSpacing(0);
 }
 
-void TRadioGroup::SetItems(const QStringList& items, int columns)
+void TPanelRadioGroup::SetItems(const QStringList& items, int columns)
 {
     for (QRadioButton* b : Buttons_) {
         Group_->removeButton(b);
@@ -28,9 +28,9 @@ void TRadioGroup::SetItems(const QStringList& items, int columns)
     }
 }
 
-int TRadioGroup::ItemIndex() const { return Group_->checkedId(); }
+int TPanelRadioGroup::ItemIndex() const { return Group_->checkedId(); }
 
-void TRadioGroup::SetItemIndex(int index)
+void TPanelRadioGroup::SetItemIndex(int index)
 {
     if (index >= 0 && index < int(Buttons_.size())) {
         Buttons_[size_t(index)]->setChecked(true);
@@ -43,7 +43,7 @@ void TRadioGroup::SetItemIndex(int index)
     }
 }
 
-QRadioButton* TRadioGroup::Button(int index) const
+QRadioButton* TPanelRadioGroup::Button(int index) const
 {
     return index >= 0 && index < int(Buttons_.size()) ? Buttons_[size_t(index)] : nullptr;
 }

@@ -10,10 +10,10 @@ class QRadioButton;
 
 // A captioned group of radio buttons chosen by position, laid out in columns
 // filled top to bottom. The command dialog refills its items per panel.
-class TRadioGroup : public QGroupBox {
+class TPanelRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TRadioGroup(QWidget* parent = nullptr);
+    explicit TPanelRadioGroup(QWidget* parent = nullptr);
 
     void SetItems(const QStringList& items, int columns);
     const QStringList& Items() const { return Items_; }
