@@ -79,6 +79,10 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     const int rc = app.exec();
+    // What each bench sent, for soak runs that compare it with what the host logged.
+    for (int i = 0; i < server.Count(); ++i)
+        std::printf("bench %d: sent %d data replies\n", server.PortOf(i), server.Link(i)->Bench().RepliesSent(0x01));
+    std::fflush(stdout);
     server.Stop(); // removes the links
     return rc;
 }

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Soak run: four simulated benches streaming at line rate (19200 baud) into the headless main window
+# with logging on, for N minutes (default 10). Prints the data replies the highest bench sent against
+# the rows logged, and the host's CPU and memory (ps samples every 10 s).
+#
+# usage: scripts/soak.sh [minutes] [build folder, default build-main]
+# The build folder needs the targets halyard and kestrel-sim.
+set -euo pipefail
+
+minutes=${1:-10}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${2:-$root/build-main}
+[[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
+for exe in halyard kestrel-sim; do
+    [[ -x $build/$exe ]] || { echo "missing $build/$exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c QT_QPA_PLATFORM=offscreen
+mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
+log=$work/soak.LOG
+sim_pid= app_pid=
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+"$build/kestrel-sim" --benches 4 --line-rate --baud 19200 --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do
+    [[ -e $HALYARD_DEVICES/COM4 ]] && break
+    sleep 0.1
+done
+[[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
+
+# The main window's headless driver: tick benches 1-4, new log file, File Log On, Start.
+HALYARD_AUTOSTART="1,2,3,4;log=$log" "$build/halyard" >"$work/app.out" 2>&1 &
+app_pid=$!
+
+echo "soak: $minutes min, work folder $work"
+samples=$work/ps.txt
+end=$(( $(date +%s) + minutes * 60 ))
+while (( $(date +%s) < end )); do
+    kill -0 "$app_pid" 2>/dev/null || { echo "halyard ended early:" >&2; cat "$work/app.out" >&2; exit 1; }
+    ps -o cputime=,rss= -p "$app_pid" >>"$samples"
+    sleep 10
+done
+ps -o cputime=,rss= -p "$app_pid" >>"$samples"
+ps -o etimes= -p "$app_pid" >"$work/elapsed.txt"
+
+# Stop the benches first, so nothing is sent that the host cannot log any more.
+kill -TERM "$sim_pid"
+wait "$sim_pid" || true
+sim_pid=
+kill -TERM "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=
+
+sent=$(sed -n 's/^bench 4: sent \([0-9]*\) data replies$/\1/p' "$work/sim.out")
+# Data lines: everything but the creation line, the header line and the empty lines of Stop.
+logged=$(grep -a -v -e '^MainLogfile ' -e '^    Time' -e $'^\r\\?$' -e $'^ \r\\?$' "$log" | wc -l)
+to_seconds() { awk -F'[-:]' '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }' <<<"$1"; }
+cpu_s=$(to_seconds "$(tail -n1 "$samples" | awk '{print $1}')")
+elapsed=$(tr -d ' ' <"$work/elapsed.txt")
+rss_first=$(head -n1 "$samples" | awk '{print $2}')
+rss_last=$(tail -n1 "$samples" | awk '{print $2}')
+rss_max=$(awk '$2 > m { m = $2 } END { print m }' "$samples")
+
+echo "bench 4 data replies sent:  ${sent:-unknown}"
+echo "rows logged:                $logged"
+if [[ -n $sent && $sent -gt 0 ]]; then
+    awk -v s="$sent" -v l="$logged" 'BEGIN { printf "rows per reply:             %.4f (missing %d)\n", l / s, s - l }'
+fi
+awk -v c="$cpu_s" -v e="$elapsed" 'BEGIN { printf "host CPU:                   %d s in %d s (%.1f %% of one core)\n", c, e, e > 0 ? 100 * c / e : 0 }'
+echo "host RSS (KiB):             first $rss_first, last $rss_last, max $rss_max"
+echo "log file:                   $log ($(stat -c %s "$log") bytes)"
+trap - EXIT
