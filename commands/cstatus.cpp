@@ -49,7 +49,6 @@ void Apply(QLineEdit* edit, const StatusDecode::FieldText& value)
 TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
 {
     setWindowFlag(Qt::Window);
-    setObjectName(QStringLiteral("FCStatus"));
     setWindowTitle(tr("Status"));
 
     constexpr int kGroupWidth = 236, kFieldX = 120, kFieldWidth = 108;

@@ -37,7 +37,6 @@ void SecondWait::Run() const
 TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
 {
     setWindowFlag(Qt::Window);
-    setObjectName(QStringLiteral("EStatus"));
     setWindowTitle(tr("Service Errors"));
 
     constexpr int kRowPitch = 21, kFirstRowY = 20, kGroupWidth = 192, kFieldX = 128, kFieldWidth = 56;
