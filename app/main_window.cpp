@@ -5,6 +5,7 @@
 #include "cedat.h"
 #include "comport.h"
 #include "file_dialogs.h"
+#include "main_window_grid.h"
 #include "main_window_widgets.h"
 #include "message.h"
 #include "paths.h"
@@ -80,6 +81,8 @@ TApp::TApp(const TAppOptions& options)
     setObjectName(QStringLiteral("TApp"));
     BuildControls();
     BuildMenus();
+    gridAdapter_ = new TGridAdapter(gridModel_, this);
+    Grid->setModel(gridAdapter_);
 
     DecimalPointIsDot_ = Cedat::ReadDecimalPointIsDot();
     EngMarker = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\eng.Ok")));
@@ -154,8 +157,10 @@ void TApp::BuildControls()
     Grid->verticalHeader()->setVisible(false);
     Grid->horizontalHeader()->setDefaultSectionSize(90);
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    Grid->verticalHeader()->setDefaultSectionSize(16);
+    // Rows of 16 pixels, as the row logic counts them.
     Grid->verticalHeader()->setMinimumSectionSize(12);
+    Grid->verticalHeader()->setDefaultSectionSize(16);
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     // Settings group.

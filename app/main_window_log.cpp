@@ -50,10 +50,6 @@ TRowSettings TApp::CurrentRowSettings() const
 
 void TApp::RebuildHeader()
 {
-    if (!gridAdapter_) {
-        gridAdapter_ = new TGridAdapter(gridModel_, this);
-        Grid->setModel(gridAdapter_);
-    }
     rows_.Settings = CurrentRowSettings();
     rows_.RebuildHeader();
 }

@@ -11,8 +11,10 @@ minutes=${1:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build-main}
 [[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
-for exe in halyard kestrel-sim; do
-    [[ -x $build/$exe ]] || { echo "missing $build/$exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
+app=$build/halyard
+sim=$build/sim/kestrel-sim
+for exe in "$app" "$sim"; do
+    [[ -x $exe ]] || { echo "missing $exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
 done
 
 work=$(mktemp -d)
@@ -26,7 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/kestrel-sim" --benches 4 --line-rate --baud 19200 --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
+"$sim" --benches 4 --line-rate --baud 19200 --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do
     [[ -e $HALYARD_DEVICES/COM4 ]] && break
@@ -35,7 +37,7 @@ done
 [[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
 
 # The main window's headless driver: tick benches 1-4, new log file, File Log On, Start.
-HALYARD_AUTOSTART="1,2,3,4;log=$log" "$build/halyard" >"$work/app.out" 2>&1 &
+HALYARD_AUTOSTART="1,2,3,4;log=$log" "$app" >"$work/app.out" 2>&1 &
 app_pid=$!
 
 echo "soak: $minutes min, work folder $work"
@@ -72,7 +74,7 @@ echo "rows logged:                $logged"
 if [[ -n $sent && $sent -gt 0 ]]; then
     awk -v s="$sent" -v l="$logged" 'BEGIN { printf "rows per reply:             %.4f (missing %d)\n", l / s, s - l }'
 fi
-awk -v c="$cpu_s" -v e="$elapsed" 'BEGIN { printf "host CPU:                   %d s in %d s (%.1f %% of one core)\n", c, e, e > 0 ? 100 * c / e : 0 }'
+awk -v c="$cpu_s" -v e="$elapsed" 'BEGIN { printf "host CPU:                   %d s in %d s (%.1f %% of one core)\n", c, e, (e > 0 ? 100 * c / e : 0) }'
 echo "host RSS (KiB):             first $rss_first, last $rss_last, max $rss_max"
 echo "log file:                   $log ($(stat -c %s "$log") bytes)"
 trap - EXIT

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 
@@ -160,6 +161,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
     EXPECT_EQ(Find<QLabel>("ACKNAKLabel")->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->Label1->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->size(), QSize(890, 592));
+    ASSERT_TRUE(App->Grid->model());
+    EXPECT_EQ(App->Grid->model()->columnCount(), 64);
+    EXPECT_EQ(App->Grid->model()->rowCount(), 28);
+    EXPECT_EQ(App->Grid->horizontalHeader()->defaultSectionSize(), 90);
+    EXPECT_EQ(App->Grid->verticalHeader()->defaultSectionSize(), 16);
     EXPECT_TRUE(App->font().bold());
     EXPECT_EQ(App->Timer6->interval(), 1000);
     EXPECT_TRUE(App->Timer6->isActive());
