@@ -1,0 +1,103 @@
+// The trend graphs inside the program: shown from the main window's menu,
+// fed by simulated benches over pseudo-terminals in the same event loop.
+#include "main_fixture.h"
+
+#include "graph1.h"
+#include "graph2.h"
+#include "main_window.h"
+#include "main_window_widgets.h"
+#include "sim_server.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "bench_selector.h"
+#include "chart.h"
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+int Points(TTrendWindow* w)
+{
+    const ChartModel& m = w->PEGraph->Model();
+    int n = 0;
+    for (int i = 0; i < m.Points(); ++i)
+        n += m.IsNull(m.YData(0, i)) ? 0 : 1;
+    return n;
+}
+
+struct GraphsE2e : ::testing::Test {
+    TempPlaces Places{false};
+    RecordingMessages Messages;
+    ScriptedDialogs Dialogs;
+    FixedClock Clock;
+    std::unique_ptr<sim::SimServer> Server;
+    std::unique_ptr<TApp> App;
+
+    void SetUp() override
+    {
+        sim::SimServerConfig config;
+        config.devicesDir = Places.Devices;
+        config.benches = 1;
+        config.bench.replyPeriodMs = 20;
+        Server = std::make_unique<sim::SimServer>(config);
+        QString error;
+        ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
+        TAppOptions o;
+        o.Messages = &Messages;
+        o.Dialogs = &Dialogs;
+        o.Clock = Clock.Clock();
+        App = std::make_unique<TApp>(o);
+        App->show();
+        ASSERT_TRUE(App->ActiveBench[0]->isEnabled());
+        App->ActiveBench[0]->click();
+        ASSERT_TRUE(App->PortOpen(0));
+    }
+    void TearDown() override
+    {
+        App.reset();
+        Server.reset();
+    }
+};
+
+} // namespace
+
+TEST_F(GraphsE2e, MenuShowsTheGraphsAndDataRepliesPlotThere)
+{
+    auto* g1 = App->findChild<TFGraph1*>(QStringLiteral("TFGraph1"));
+    auto* g2 = App->findChild<TFGraph2*>(QStringLiteral("TFGraph2"));
+    ASSERT_NE(g1, nullptr);
+    ASSERT_NE(g2, nullptr);
+    EXPECT_FALSE(g1->isVisible());
+
+    App->findChild<QAction*>(QStringLiteral("Graphics1"))->trigger();
+    App->findChild<QAction*>(QStringLiteral("Graphics2"))->trigger();
+    for (TTrendWindow* w : {static_cast<TTrendWindow*>(g1), static_cast<TTrendWindow*>(g2)}) {
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->SelectedBench(), 0); // the menu ran UpdateBenchSelection first
+        EXPECT_TRUE(w->Kestrel->BB[0]->isChecked());
+    }
+
+    App->StartBtn->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Points(g1) >= 3 && Points(g2) >= 3; }, kWaitMs));
+    App->StopBtn->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Server->Link(0)->Bench().Streaming(0x01); }, kWaitMs));
+    QTest::qWait(100);
+
+    // The newest point is the bench's latest reading.
+    const TGasData gas = App->BenchLink().Benches[0].GasData;
+    const ChartModel& m1 = g1->PEGraph->Model();
+    EXPECT_FLOAT_EQ(m1.YData(0, TTrendWindow::GraphPoints - 1), float(double(float(gas.CO2)) * 0.01));
+    EXPECT_FLOAT_EQ(m1.YData(3, TTrendWindow::GraphPoints - 1), float(gas.NO));
+
+    // Closing the program closes the shown graphs: settings written, plotting stopped.
+    Clock.OnRead = [this] { ++Clock.Now; }; // the shutdown waits a second per bench on this clock
+    App->close();
+    EXPECT_TRUE(QFile::exists(TFGraph1::SettingsFile()));
+    EXPECT_TRUE(QFile::exists(TFGraph2::SettingsFile()));
+}
