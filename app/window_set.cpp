@@ -58,6 +58,7 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
     w.FCalLoad1 = Adopt(new TBenchWindow, "TFCalLoad1", m); // placeholder: TFCalLoad1
     w.ShowHelp = ::ShowHelp;
+    static_cast<TFCmds*>(w.FCmds)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
     return w;
 }
 
