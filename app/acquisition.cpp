@@ -1,5 +1,7 @@
 #include "acquisition.h"
 
+#include <chrono>
+
 #include "link.h"
 
 #include <ctime>
@@ -99,7 +101,10 @@ void WaitSeconds(int n, const std::function<int64_t()>& calendarSeconds)
 {
     const auto now = calendarSeconds ? calendarSeconds : std::function<int64_t()>(CalendarSecondsNow);
     const int64_t start = now();
-    while (now() - start < n) {
+    // The calendar clock can stand still (a test clock) or be set back while we
+    // wait; the steady clock bounds the wait to n seconds whatever it does.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(n);
+    while (now() - start < n && std::chrono::steady_clock::now() < deadline) {
     }
 }
 

@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include "acquisition.h"
 #include "link.h"
 #include "memory_port.h"
@@ -234,6 +235,16 @@ TEST(WaitSecondsTest, WaitsUntilTheClockMovesOnByN)
     reads = 0;
     WaitSeconds(2, [&] { return t + (reads++) / 3; });
     EXPECT_EQ(reads, 7);
+}
+
+TEST(WaitSecondsTest, ClockThatStandsStillOrGoesBackCannotHangTheProgram)
+{
+    QElapsedTimer real;
+    real.start();
+    WaitSeconds(1, [] { return int64_t(500); });
+    int64_t t = 1000;
+    WaitSeconds(1, [&] { return t--; });
+    EXPECT_LT(real.elapsed(), 3000);
 }
 
 } // namespace
