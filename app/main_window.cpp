@@ -151,6 +151,7 @@ void TApp::BuildControls()
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setAccessibleName(QStringLiteral("Data grid"));
     QFont gridFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    gridFont.setPointSize(8); // ten characters fit a 90-pixel column
     gridFont.setBold(true);
     Grid->setFont(gridFont);
     Grid->horizontalHeader()->setVisible(false);
@@ -270,6 +271,7 @@ void TApp::BuildControls()
         AckNakEdit[k]->setObjectName(QStringLiteral("AckNakEdit%1").arg(k + 1));
         AckNakEdit[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" link status"));
         AckNakEdit[k]->setReadOnly(true);
+        AckNakEdit[k]->setMinimumWidth(AckNakEdit[k]->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 24);
         benchLayout->addWidget(ActiveBench[k], k + 1, 0);
         benchLayout->addWidget(ComLabel[k], k + 1, 1);
         benchLayout->addWidget(ApdStatusLight[2 * k], k + 1, 2);
@@ -344,6 +346,9 @@ void TApp::ConnectLink()
             return;
         QLineEdit* edit = AckNakEdit[k];
         edit->setText(QString::fromLatin1(text.c_str()));
+        // Long NAK texts do not fit: show their start, the whole line as a tip.
+        edit->setCursorPosition(0);
+        edit->setToolTip(edit->text());
         QPalette p = edit->palette();
         p.setColor(QPalette::Text, error ? QColor(255, 0, 0) : QColor(0, 0, 0));
         edit->setPalette(p);

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Soak run: four simulated benches streaming at line rate (19200 baud) into the headless main window
+# Soak run: four simulated benches streaming at line rate (19200 baud by default) into the headless main window
 # with logging on, for N minutes (default 10). Prints the data replies the highest bench sent against
 # the rows logged, and the host's CPU and memory (ps samples every 10 s).
 #
-# usage: scripts/soak.sh [minutes] [build folder, default build-main]
+# usage: scripts/soak.sh [minutes] [build folder, default build] [baud, default 19200]
 # The build folder needs the targets halyard and kestrel-sim.
 set -euo pipefail
 
 minutes=${1:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${2:-$root/build-main}
+build=${2:-$root/build}
+baud=${3:-19200}
 [[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
 app=$build/halyard
 sim=$build/sim/kestrel-sim
@@ -28,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --benches 4 --line-rate --baud 19200 --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
+"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do
     [[ -e $HALYARD_DEVICES/COM4 ]] && break
@@ -65,7 +66,8 @@ logged=$(grep -a -v -e '^MainLogfile ' -e '^    Time' -e $'^\r\\?$' -e $'^ \r\\?
 to_seconds() { awk -F'[-:]' '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }' <<<"$1"; }
 cpu_s=$(to_seconds "$(tail -n1 "$samples" | awk '{print $1}')")
 elapsed=$(tr -d ' ' <"$work/elapsed.txt")
-rss_first=$(head -n1 "$samples" | awk '{print $2}')
+# Growth is measured from the first minute on, once start-up allocations are done.
+rss_first=$(awk 'NR == 1 || NR == 7 { v = $2 } NR == 7 { exit } END { print v }' "$samples")
 rss_last=$(tail -n1 "$samples" | awk '{print $2}')
 rss_max=$(awk '$2 > m { m = $2 } END { print m }' "$samples")
 
@@ -75,6 +77,6 @@ if [[ -n $sent && $sent -gt 0 ]]; then
     awk -v s="$sent" -v l="$logged" 'BEGIN { printf "rows per reply:             %.4f (missing %d)\n", l / s, s - l }'
 fi
 awk -v c="$cpu_s" -v e="$elapsed" 'BEGIN { printf "host CPU:                   %d s in %d s (%.1f %% of one core)\n", c, e, (e > 0 ? 100 * c / e : 0) }'
-echo "host RSS (KiB):             first $rss_first, last $rss_last, max $rss_max"
+echo "host RSS (KiB):             after 1 min $rss_first, last $rss_last, max $rss_max, growth $((rss_last - rss_first))"
 echo "log file:                   $log ($(stat -c %s "$log") bytes)"
 trap - EXIT
