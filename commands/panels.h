@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -24,6 +25,17 @@ PanelFaults CollectPump(CollectContext& c);
 void ShowPump(PanelView& v, const TBench& b, QChar separator);
 void SetUpProcessStateOnly(PanelView& v, const RememberedValues& r, QChar separator);
 void ClearInProg(PanelView& v);
+
+// The pressure spans ($11, $50): a "Tag Value" row in tenths above a two-item
+// span mode group, and the "Process State" row. The collect step sends the
+// mode of the selected item and remembers it in LastTagMask.
+void SetUpTagValueSpan(PanelView& v, const RememberedValues& r, QChar separator, const QString& caption,
+                       const QStringList& items);
+PanelFaults CollectTagValueSpan(CollectContext& c, const std::array<uint8_t, 2>& modes);
+
+// Identification rows of the first `count` fields of TSystemID ($04: 6, $51: 10).
+void SetUpSystemIdRows(PanelView& v, int count);
+void ShowSystemIdRows(PanelView& v, const TBench& b, int count);
 
 // Captions of the identification rows, in the order of TSystemID.
 extern const char* const kSystemIdLabels[10];

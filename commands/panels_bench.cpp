@@ -119,22 +119,11 @@ PanelFaults CollectSpan(CollectContext& c)
 }
 
 // ---- $04 System ID ----
-void SetUpSystemId(PanelView& v, const RememberedValues&, QChar)
-{
-    for (int i = 0; i < 6; ++i)
-        Row(v, i + 1, QString::fromLatin1(kSystemIdLabels[i]), i + 1, QString(), RowY(i));
-}
+void SetUpSystemId(PanelView& v, const RememberedValues&, QChar) { SetUpSystemIdRows(v, 6); }
 
 void ClearSystemId(PanelView& v) { ClearEdits(v, 1, 6); }
 
-void ShowSystemId(PanelView& v, const TBench& b, QChar)
-{
-    const TSystemID& id = b.SystemId;
-    const std::string* fields[6] = {&id.SerialNumber, &id.ModelNumber, &id.HwPartNumber,
-                                    &id.HwRevision,   &id.SwPartNumber, &id.SwRevision};
-    for (int i = 0; i < 6; ++i)
-        v.E(i + 1).Text = Latin1(*fields[i]);
-}
+void ShowSystemId(PanelView& v, const TBench& b, QChar) { ShowSystemIdRows(v, b, 6); }
 
 // ---- $05 Miscellaneous data ----
 void SetUpMisc(PanelView& v, const RememberedValues&, QChar)
@@ -260,22 +249,11 @@ PanelFaults CollectLeak(CollectContext& c)
 // ---- $11 One point pressure span ----
 void SetUpPressureSpan1(PanelView& v, const RememberedValues& r, QChar sep)
 {
-    Row(v, 1, QStringLiteral("Tag Value"), 1, Entry::ScaledText(r.LastTagValue, Step::Tenth, 1, sep), RowY(0));
-    Radio(v, 1, QStringLiteral("1 Point Pressure Span"), {QStringLiteral("Reset"), QStringLiteral("Span")}, 2, 0,
-          kLabelX, RowY(1));
-    ProcessStateRow(v);
+    SetUpTagValueSpan(v, r, sep, QStringLiteral("1 Point Pressure Span"),
+                      {QStringLiteral("Reset"), QStringLiteral("Span")});
 }
 
-PanelFaults CollectPressureSpan1(CollectContext& c)
-{
-    const uint8_t mode = Selection(c.View.R(1)) == 0 ? 2 : 1;
-    const auto value = Entry::ParseScaled(c.View.E(1).Text, Step::Tenth, c.DecimalSeparator);
-    if (!value)
-        return {Info("Check Tag Value")};
-    c.Args.TagMask = c.Remembered.LastTagMask = mode;
-    c.Args.TagValue = c.Remembered.LastTagValue = *value;
-    return {};
-}
+PanelFaults CollectPressureSpan1(CollectContext& c) { return CollectTagValueSpan(c, {2, 1}); }
 
 // ---- $12 Raw O2 and NO ----
 void SetUpRawO2NO(PanelView& v, const RememberedValues&, QChar)
@@ -569,6 +547,41 @@ PanelFaults CollectPump(CollectContext& c)
 }
 
 void ShowPump(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandTexts::PumpState(b.PumpState); }
+
+void SetUpTagValueSpan(PanelView& v, const RememberedValues& r, QChar sep, const QString& caption,
+                       const QStringList& items)
+{
+    Row(v, 1, QStringLiteral("Tag Value"), 1, Entry::ScaledText(r.LastTagValue, Step::Tenth, 1, sep), RowY(0));
+    Radio(v, 1, caption, items, 2, 0, kLabelX, RowY(1));
+    ProcessStateRow(v);
+}
+
+PanelFaults CollectTagValueSpan(CollectContext& c, const std::array<uint8_t, 2>& modes)
+{
+    const uint8_t mode = modes[size_t(Selection(c.View.R(1)) == 1 ? 1 : 0)];
+    const auto value = Entry::ParseScaled(c.View.E(1).Text, Step::Tenth, c.DecimalSeparator);
+    if (!value)
+        return {Info("Check Tag Value")};
+    c.Args.TagMask = c.Remembered.LastTagMask = mode;
+    c.Args.TagValue = c.Remembered.LastTagValue = *value;
+    return {};
+}
+
+void SetUpSystemIdRows(PanelView& v, int count)
+{
+    for (int i = 0; i < count && i < 10; ++i)
+        Row(v, i + 1, QString::fromLatin1(kSystemIdLabels[i]), i + 1, QString(), RowY(i));
+}
+
+void ShowSystemIdRows(PanelView& v, const TBench& b, int count)
+{
+    const TSystemID& id = b.SystemId;
+    const std::string* fields[10] = {&id.SerialNumber,  &id.ModelNumber,      &id.HwPartNumber, &id.HwRevision,
+                                     &id.SwPartNumber,  &id.SwRevision,       &id.CalPartNumber, &id.CalRevision,
+                                     &id.CalCalcPartNumber, &id.CalCalcRevision};
+    for (int i = 0; i < count && i < 10; ++i)
+        v.E(i + 1).Text = Latin1(*fields[i]);
+}
 
 void SetUpProcessStateOnly(PanelView& v, const RememberedValues&, QChar) { ProcessStateRow(v); }
 

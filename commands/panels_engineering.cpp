@@ -1,18 +1,14 @@
 // Panels of the "Engineering Bench  Commands" menu.
 #include "bench.h"
 #include "command_texts.h"
-#include "entry_conventions.h"
 #include "panel_layout.h"
 #include "panels.h"
 
 using namespace PanelLayout;
-using Entry::Step;
 
 namespace Panels {
 
 namespace {
-
-PanelFault Info(const char* text) { return {QString::fromLatin1(text), IMessageSink::Icon::Information}; }
 
 // ---- $45 Filter ----
 struct FilterGroup {
@@ -74,29 +70,13 @@ void ShowDemod(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandText
 // ---- $50 Two point pressure span ----
 void SetUpTwoPoint(PanelView& v, const RememberedValues& r, QChar sep)
 {
-    Row(v, 1, QStringLiteral("Tag Value"), 1, Entry::ScaledText(r.LastTagValue, Step::Tenth, 1, sep), RowY(0));
-    Radio(v, 1, QStringLiteral("2 Point Pressure Span"), {QStringLiteral("Low"), QStringLiteral("High")}, 2, 0,
-          kLabelX, RowY(1));
-    ProcessStateRow(v);
+    SetUpTagValueSpan(v, r, sep, QStringLiteral("2 Point Pressure Span"), {QStringLiteral("Low"), QStringLiteral("High")});
 }
 
-PanelFaults CollectTwoPoint(CollectContext& c)
-{
-    const uint8_t mode = Selection(c.View.R(1)) == 1 ? 0x88 : 0x08;
-    const auto value = Entry::ParseScaled(c.View.E(1).Text, Step::Tenth, c.DecimalSeparator);
-    if (!value)
-        return {Info("Check Tag Value")};
-    c.Args.TagMask = c.Remembered.LastTagMask = mode;
-    c.Args.TagValue = c.Remembered.LastTagValue = *value;
-    return {};
-}
+PanelFaults CollectTwoPoint(CollectContext& c) { return CollectTagValueSpan(c, {0x08, 0x88}); }
 
 // ---- $51 Engineering system ID ----
-void SetUpEngSystemId(PanelView& v, const RememberedValues&, QChar)
-{
-    for (int i = 0; i < 10; ++i)
-        Row(v, i + 1, QString::fromLatin1(kSystemIdLabels[i]), i + 1, QString(), RowY(i));
-}
+void SetUpEngSystemId(PanelView& v, const RememberedValues&, QChar) { SetUpSystemIdRows(v, 10); }
 
 void ClearEngSystemId(PanelView& v)
 {
@@ -104,15 +84,7 @@ void ClearEngSystemId(PanelView& v)
         v.E(n).Text.clear();
 }
 
-void ShowEngSystemId(PanelView& v, const TBench& b, QChar)
-{
-    const TSystemID& id = b.SystemId;
-    const std::string* fields[10] = {&id.SerialNumber,  &id.ModelNumber,   &id.HwPartNumber,     &id.HwRevision,
-                                     &id.SwPartNumber,  &id.SwRevision,    &id.CalPartNumber,    &id.CalRevision,
-                                     &id.CalCalcPartNumber, &id.CalCalcRevision};
-    for (int i = 0; i < 10; ++i)
-        v.E(i + 1).Text = QString::fromLatin1(fields[i]->data(), qsizetype(fields[i]->size()));
-}
+void ShowEngSystemId(PanelView& v, const TBench& b, QChar) { ShowSystemIdRows(v, b, 10); }
 
 // ---- $D4 Change command set ----
 void SetUpCommandSet(PanelView& v, const RememberedValues&, QChar)

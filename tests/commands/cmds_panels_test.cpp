@@ -205,6 +205,10 @@ TEST(CommandPanels, AcceptedEntriesBecomeArguments)
         EXPECT_TRUE(run.Send().isEmpty());
         EXPECT_EQ(run.Args.TagMask, 0x88);
         EXPECT_EQ(run.Args.TagValue, 123);
+        run.View.R(1).Selected = 0; // Low
+        EXPECT_TRUE(run.Send().isEmpty());
+        EXPECT_EQ(run.Args.TagMask, 0x08);
+        EXPECT_EQ(run.Remembered.LastTagMask, 0x08);
     }
     {
         PanelRun run(0x17);
