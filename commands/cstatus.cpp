@@ -44,6 +44,19 @@ void Apply(QLineEdit* edit, const StatusDecode::FieldText& value)
     edit->setText(QString::fromLatin1(value.Text.data(), qsizetype(value.Text.size())));
 }
 
+void ApplyAll(const QHash<QString, QLineEdit*>& fields, const std::vector<StatusDecode::FieldText>& values)
+{
+    for (const StatusDecode::FieldText& f : values)
+        if (QLineEdit* edit = fields.value(Q(f.Field)))
+            Apply(edit, f);
+}
+
+void ClearAll(const QHash<QString, QLineEdit*>& fields)
+{
+    for (QLineEdit* edit : fields)
+        edit->clear();
+}
+
 } // namespace StatusFields
 
 TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
@@ -117,13 +130,7 @@ void TFCStatus::ShowStatus()
     const TBench& bench = Host.BenchLink().Benches[k];
     if (!bench.NewStatusData)
         return;
-    for (const StatusDecode::FieldText& f : StatusDecode::DecodeStatusScreen(bench.Status))
-        if (QLineEdit* edit = Fields.value(Q(f.Field)))
-            StatusFields::Apply(edit, f);
+    StatusFields::ApplyAll(Fields, StatusDecode::DecodeStatusScreen(bench.Status));
 }
 
-void TFCStatus::ClearStatus()
-{
-    for (QLineEdit* edit : std::as_const(Fields))
-        edit->clear();
-}
+void TFCStatus::ClearStatus() { StatusFields::ClearAll(Fields); }

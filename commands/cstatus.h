@@ -21,6 +21,9 @@ struct Row {
 };
 Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int y, int fieldX, int fieldWidth);
 void Apply(QLineEdit* edit, const StatusDecode::FieldText& value);
+// Writes each decoded value into the field of its name; empties every field.
+void ApplyAll(const QHash<QString, QLineEdit*>& fields, const std::vector<StatusDecode::FieldText>& values);
+void ClearAll(const QHash<QString, QLineEdit*>& fields);
 } // namespace StatusFields
 
 // The "Status" window: the four status bytes of the chosen bench, decoded into

@@ -149,13 +149,7 @@ void TEStatus::ShowEngineeringStatus()
     const TBench& bench = Host.BenchLink().Benches[k];
     if (!bench.NewStatusData && !EngStatusSeen[k])
         return;
-    for (const StatusDecode::FieldText& f : StatusDecode::DecodeEngineeringStatus(bench.Status))
-        if (QLineEdit* edit = Fields.value(Q(f.Field)))
-            StatusFields::Apply(edit, f);
+    StatusFields::ApplyAll(Fields, StatusDecode::DecodeEngineeringStatus(bench.Status));
 }
 
-void TEStatus::ClearEngineeringStatus()
-{
-    for (QLineEdit* edit : std::as_const(Fields))
-        edit->clear();
-}
+void TEStatus::ClearEngineeringStatus() { StatusFields::ClearAll(Fields); }
