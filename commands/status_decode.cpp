@@ -39,8 +39,8 @@ FieldText Channel(std::string_view field, unsigned code)
     return {field, std::string(ChannelValidityText(code)), code == 0 ? Tone::Green : Tone::Red};
 }
 
-// Status[7] rows 4 and 5 continue the byte's descending bits: both fields used
-// to show bit 3, which hid a low pump flow behind the gas leak flag.
+// Status[7] rows 4 and 5 continue the byte's descending bits, so "Low Pump
+// Flow Fail" (bit 4) is not a mere copy of "Gas Leak" (bit 3).
 constexpr EngineeringRow kEStat1[] = {
     {"StUpGain", "StUpGainEdit", 4, 7}, {"StUpRAM", "StUpRAMEdit", 4, 6},   {"StUpROM", "StUpROMEdit", 4, 5},
     {"StUpFLASH", "StUpFLASHEdit", 4, 4}, {"SelfTest", "SelfTestEdit", 4, 3},
