@@ -10,17 +10,22 @@
 
 namespace {
 
-// Settings files are a few hundred bytes; anything much bigger is not one.
-constexpr qint64 MaxFileSize = 64 * 1024;
+// Settings lines are a flag or a range text; a longer line means this is no settings file.
+constexpr qint64 MaxLineBytes = 64 * 1024;
 
+// Reads the first `needed` lines only: whatever follows is not ours to read.
 bool ReadLines(const QString& path, bool decimalPointIsDot, int needed, QList<QString>& lines)
 {
     QFile file(path);
-    if (file.size() > MaxFileSize || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QList<QByteArray> raw = file.readAll().split('\n');
     lines.clear();
-    for (QByteArray line : raw) {
+    while (lines.size() < needed && !file.atEnd()) {
+        QByteArray line = file.readLine(MaxLineBytes + 2);
+        if (line.endsWith('\n'))
+            line.chop(1);
+        else if (!file.atEnd())
+            return false;
         if (line.endsWith('\r'))
             line.chop(1);
         lines.append(QString::fromLatin1(line));

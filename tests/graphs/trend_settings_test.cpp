@@ -80,6 +80,7 @@ TEST_F(SettingsFileTest, FilesThatDoNotFitAreIgnored)
         {"too short", "1\n1\n1\n1\n", true},
         {"empty", "", true},
         {"first line not a flag", "yes\n1\n1\n1\n1\n1\n0\n1\n0\n1\n", true},
+        {"a line longer than any setting", "1\n1\n1\n1\n1\n1\n" + QByteArray(100000, '5') + "\n9\n0\n1\n", true},
     };
     for (const Case& c : cases) {
         WriteRaw(c.bytes);
@@ -99,6 +100,15 @@ TEST_F(SettingsFileTest, CrLfLinesAndExtraLinesAreAccepted)
     ASSERT_TRUE(ReadGraph1Settings(path, true, s));
     EXPECT_EQ(s.ChannelEnabled, (std::array<bool, 4>{false, true, true, false}));
     EXPECT_EQ(s.RangeTexts[3], "8");
+
+    // However much follows the listed lines, it is not read.
+    WriteRaw("1\n1\n1\n1\n1\n1\n0\n50\n0\n100\n" + QByteArray(200000, 'x') + "\n" + QByteArray(200000, '\n'));
+    ASSERT_TRUE(ReadGraph1Settings(path, true, s));
+    EXPECT_EQ(s.RangeTexts[1], "50");
+    // Nor does a last line need its line feed.
+    WriteRaw("1\n1\n1\n1\n1\n1\n0\n50\n0\n99");
+    ASSERT_TRUE(ReadGraph1Settings(path, true, s));
+    EXPECT_EQ(s.RangeTexts[3], "99");
 }
 
 TEST_F(SettingsFileTest, UnwritablePlaceFailsQuietly)
