@@ -41,7 +41,7 @@ TFCmds::TFCmds(BenchHost& host, QWidget* parent) : TCommandDialogBase(parent), H
 
 void TFCmds::BuildForm()
 {
-    resize(560, 560);
+    resize(640, 560);
     Panel1 = Named(new QFrame(this), QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
     Panel1->setGeometry(4, 4, 430, 552);
@@ -84,7 +84,8 @@ void TFCmds::BuildForm()
     HelpBtn = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("HelpBtn"));
     HelpBtn->setGeometry(448, 88, 100, 28);
     GrpBench = Named(new TBenchButtons(QStringLiteral("Kestrel"), this), QStringLiteral("GrpBench"));
-    GrpBench->setGeometry(448, 130, 108, 120);
+    // Room for the four captioned buttons side by side.
+    GrpBench->setGeometry(QRect(QPoint(448, 130), GrpBench->sizeHint().expandedTo(QSize(180, 65))));
 
     Timer1 = Named(new QTimer(this), QStringLiteral("Timer1"));
     Timer1->setInterval(kWaitFallbackMs);

@@ -1,5 +1,6 @@
 #include "cstatus.h"
 
+#include <algorithm>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,16 +87,19 @@ TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), H
 
     GrpBench = new TBenchButtons(tr("Kestrel"), this);
     GrpBench->setObjectName(QStringLiteral("GrpBench"));
-    GrpBench->setGeometry(8, y, 160, 48);
+    // Room for the four captioned buttons side by side.
+    const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
+    GrpBench->setGeometry(QRect(QPoint(8, y), benchSize));
     connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
 
     UpdateBtn = new QPushButton(tr("Update"), this);
     UpdateBtn->setObjectName(QStringLiteral("UpdateBtn"));
     UpdateBtn->setAccessibleName(tr("Update"));
-    UpdateBtn->setGeometry(176, y + 16, 68, 25);
+    const int updateX = 8 + benchSize.width() + 8;
+    UpdateBtn->setGeometry(updateX, y + benchSize.height() - 25 - 8, 68, 25);
     connect(UpdateBtn, &QPushButton::clicked, this, &TFCStatus::UpdateBtnClick);
 
-    setFixedSize(8 + kGroupWidth + 8, y + 48 + 8);
+    setFixedSize(std::max(8 + kGroupWidth + 8, updateX + 68 + 8), y + benchSize.height() + 8);
 }
 
 int TFCStatus::SelectedBench() const { return GrpBench->SelectedBench(); }

@@ -1,5 +1,6 @@
 #include "estatwnd.h"
 
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QGroupBox>
@@ -70,10 +71,12 @@ TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Hos
 
     GrpBench = new TBenchButtons(tr("Bench"), this);
     GrpBench->setObjectName(QStringLiteral("GrpBench"));
-    GrpBench->setGeometry(208, y, 160, 48);
+    // Room for the four captioned buttons side by side.
+    const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
+    GrpBench->setGeometry(QRect(QPoint(208, y), benchSize));
     connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
 
-    setFixedSize(8 + 3 * 200, y + 48 + 8);
+    setFixedSize(8 + 3 * 200, y + benchSize.height() + 8);
 }
 
 int TEStatus::SelectedBench() const { return GrpBench->SelectedBench(); }

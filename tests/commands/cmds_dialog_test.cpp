@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bench_buttons_fit.h"
 #include "bench_selector.h"
 #include "panel_radio_group.h"
 
@@ -96,6 +97,7 @@ TEST_F(DialogTest, OpensWithTheCommandsCaptionAndPanel)
     EXPECT_TRUE(dlg->RadioGroup[1]->Button(0)->isChecked());
     EXPECT_EQ(dlg->findChild<QLineEdit*>(QStringLiteral("Edit12")), E(12));
     EXPECT_NE(dlg->findChild<QRadioButton*>(QStringLiteral("BB4")), nullptr);
+    ExpectBenchButtonsFit(*dlg->GrpBench);
 }
 
 TEST_F(DialogTest, SendWithoutABenchOnlyTellsTheUser)

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "bench_buttons_fit.h"
 #include "bench_host.h"
 #include "bench_selector.h"
 #include "cstatus.h"
@@ -213,6 +214,9 @@ TEST_F(StatusScreen, ControlsAreNamedCaptionedAndLabelled)
         EXPECT_NE(l->buddy(), nullptr) << l->text().toStdString();
     EXPECT_EQ(window.findChild<QLabel*>("ProcInProgressLabel")->text(), "Proc In Prog");
     EXPECT_EQ(window.findChild<QLabel*>("ProcInProgressLabel")->buddy(), window.Field("ProcInProgressEdit"));
+    ExpectBenchButtonsFit(*window.GrpBench);
+    EXPECT_FALSE(window.GrpBench->geometry().intersects(window.UpdateBtn->geometry()));
+    EXPECT_TRUE(window.rect().contains(window.UpdateBtn->geometry()));
 }
 
 // ---- Engineering status screen ----
@@ -376,4 +380,5 @@ TEST_F(EngineeringScreen, ControlsAreNamedCaptionedAndLabelled)
     for (QLabel* l : window.findChildren<QLabel*>())
         EXPECT_NE(l->buddy(), nullptr) << l->text().toStdString();
     EXPECT_EQ(window.Field("QSMADTimeoutEdit")->accessibleName(), "QSMADTime");
+    ExpectBenchButtonsFit(*window.GrpBench);
 }
