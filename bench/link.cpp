@@ -44,17 +44,16 @@ void Link::PortDataAvailable(int k)
 {
     // A modal box shown while a reply is handled runs a nested event loop that
     // may deliver this port's event again; the outer call drains what arrives.
-    static std::array<bool, 4> receiving{};
-    if (k < 0 || k > 3 || receiving[k])
+    if (k < 0 || k > 3 || receiving_[k])
         return;
     IComPort* port = Benches[k].Port;
     if (!port)
         return;
-    receiving[k] = true;
+    receiving_[k] = true;
     int waiting = 0;
     while (!AskHook(Hooks.Closing, false) && (waiting = port->InBuffUsed()) > 0)
         Receive(k, waiting);
-    receiving[k] = false;
+    receiving_[k] = false;
 }
 
 void Link::Receive(int k, int count)

@@ -39,6 +39,9 @@ public:
     void DecodeValueReply(int k, const RxFrame& f);
 
 private:
+    // A bench whose input is being drained; a nested event loop must not re-enter it.
+    std::array<bool, 4> receiving_{};
+
     void CompleteIfDialog(uint8_t code);
     void DataReplyNotices(int k);
 };
