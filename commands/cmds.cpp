@@ -45,6 +45,12 @@ void TFCmds::BuildForm()
     Panel1 = Named(new QFrame(this), QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
     Panel1->setGeometry(4, 4, 430, 552);
+    // The panels' fixed positions leave a label as little as 54 to 134 pixels
+    // before its field; a compact font keeps long captions such as
+    // "Bytes 11,12 (eg. 0x0A)" from being cut off by the field.
+    QFont compact = Panel1->font();
+    compact.setPixelSize(11);
+    Panel1->setFont(compact);
 
     for (int n = 1; n <= 15; ++n)
         Label[size_t(n - 1)] = Named(new QLabel(Panel1), QStringLiteral("Label%1").arg(n));
