@@ -5,17 +5,37 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
+
 TGridAdapter::TGridAdapter(TGridModel& grid, QObject* parent)
     : QAbstractTableModel(parent)
     , grid_(grid)
 {
+    repaint_.setSingleShot(true);
+    repaint_.setInterval(kRepaintMs);
+    connect(&repaint_, &QTimer::timeout, this, &TGridAdapter::FlushChanges);
     grid_.LayoutChanged = [this] {
+        repaint_.stop();
+        changedFirst_ = changedLast_ = -1;
         beginResetModel();
         endResetModel();
     };
     grid_.RowsChanged = [this](int first, int last) {
-        emit dataChanged(index(first, 0), index(last, grid_.ColumnCount() - 1), {Qt::DisplayRole});
+        changedFirst_ = changedFirst_ < 0 ? first : std::min(changedFirst_, first);
+        changedLast_ = std::max(changedLast_, last);
+        if (!repaint_.isActive())
+            repaint_.start();
     };
+}
+
+void TGridAdapter::FlushChanges()
+{
+    if (changedFirst_ < 0)
+        return;
+    const int last = std::min(changedLast_, grid_.RowCount() - 1);
+    if (last >= changedFirst_)
+        emit dataChanged(index(changedFirst_, 0), index(last, grid_.ColumnCount() - 1), {Qt::DisplayRole});
+    changedFirst_ = changedLast_ = -1;
 }
 
 TGridAdapter::~TGridAdapter()

@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QTimer>
 
 class TGridModel;
 
@@ -15,6 +16,17 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // Longest a changed row waits before the view repaints it.
+    static constexpr int kRepaintMs = 50;
+
 private:
+    void FlushChanges();
+
     TGridModel& grid_;
+    // Rows changed since the last repaint. Four benches at line rate give
+    // hundreds of rows a second; repainting at most twenty times a second
+    // keeps the grid live without spending the processor on text layout.
+    int changedFirst_ = -1;
+    int changedLast_ = -1;
+    QTimer repaint_;
 };
