@@ -21,7 +21,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -142,6 +144,11 @@ void TApp::BuildControls()
     font.setBold(true);
     setFont(font);
     resize(890, 592);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Central"));
@@ -566,6 +573,24 @@ void TApp::FormClose()
     if (notice)
         notice->close();
     ports_.Shutdown();
+}
+
+void TApp::keyPressEvent(QKeyEvent* event)
+{
+    // OK is the window's default button: Enter that no control took presses it, or the focused
+    // button, as in a dialog.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mods == Qt::NoModifier) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* button = focused && focused->isEnabled() && focused->isVisible() ? focused : OKBtn;
+        if (button->isEnabled()) {
+            button->click();
+            event->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TApp::closeEvent(QCloseEvent* event)

@@ -21,6 +21,9 @@
 #include <QPushButton>
 #include <QHeaderView>
 #include <QTableView>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -161,6 +164,9 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
     EXPECT_EQ(Find<QLabel>("ACKNAKLabel")->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->Label1->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->size(), QSize(890, 592));
+    // Centred on the screen.
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((App->geometry().center() - screenCentre).manhattanLength(), 1);
     ASSERT_TRUE(App->Grid->model());
     EXPECT_EQ(App->Grid->model()->columnCount(), 64);
     EXPECT_EQ(App->Grid->model()->rowCount(), 28);
@@ -495,6 +501,26 @@ TEST_F(MainWindowTest, OkAppliesSettingsAndRejectsANonIntegerCount)
     EXPECT_EQ(App->Acquisition().DataCommandSelection, 1);
     EXPECT_FALSE(App->StopBtn->isEnabled());
     EXPECT_TRUE(App->StartBtn->isEnabled());
+}
+
+TEST_F(MainWindowTest, EnterPressesOkOrTheFocusedButton)
+{
+    App->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(App.get()));
+    // In the number of samples (and any control that leaves Enter alone) it is OK's.
+    App->AverageEdit->setFocus();
+    App->AverageEdit->setText(QStringLiteral("6"));
+    QTest::keyClick(App->AverageEdit, Qt::Key_Return);
+    EXPECT_EQ(App->SamplesPerBlock, 6);
+    App->AverageEdit->setText(QStringLiteral("7"));
+    QTest::keyClick(App->AverageEdit, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(App->SamplesPerBlock, 7);
+    // On a focused button it presses that button.
+    App->StartBtn->setFocus();
+    App->AverageEdit->setText(QStringLiteral("8"));
+    QTest::keyClick(App->StartBtn, Qt::Key_Return);
+    EXPECT_TRUE(App->Collecting);
+    EXPECT_EQ(App->SamplesPerBlock, 7);
 }
 
 TEST_F(MainWindowTest, HistoryShowsTheLogCopyOrReportsAMissingFile)
