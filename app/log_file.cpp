@@ -21,27 +21,27 @@ bool LogFile::OpenWith(const QString& path, const char* mode)
     return File != nullptr;
 }
 
-bool LogFile::Create(const QString& path)
+bool LogFile::OpenWithFirstLine(const QString& path, const char* mode, const std::string& line)
 {
-    if (!OpenWith(path, "wb"))
+    if (!OpenWith(path, mode))
         return false;
-    const std::string line = "MainLogfile " + ToLatin1(path) + " created " + Clock.ShortDate(Clock.NowSeconds());
     WriteLine(File, line);
     std::fflush(File);
     Lines = 1;
     return true;
 }
 
+bool LogFile::Create(const QString& path)
+{
+    return OpenWithFirstLine(path, "wb",
+                             "MainLogfile " + ToLatin1(path) + " created " + Clock.ShortDate(Clock.NowSeconds()));
+}
+
 bool LogFile::Append(const QString& path)
 {
     // "ab" never truncates: whatever the file holds stays.
-    if (!OpenWith(path, "ab"))
-        return false;
-    const std::string line = "Logfile " + ToLatin1(path) + " opened for appending " + Clock.DateTime(Clock.NowSeconds());
-    WriteLine(File, line);
-    std::fflush(File);
-    Lines = 1;
-    return true;
+    return OpenWithFirstLine(path, "ab",
+                             "Logfile " + ToLatin1(path) + " opened for appending " + Clock.DateTime(Clock.NowSeconds()));
 }
 
 void LogFile::Close()

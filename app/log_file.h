@@ -79,6 +79,8 @@ public:
 
 private:
     bool OpenWith(const QString& path, const char* mode);
+    // Opens, writes the creation or appending line and counts it.
+    bool OpenWithFirstLine(const QString& path, const char* mode, const std::string& line);
     bool Check(bool ok);
 
     CalendarClock Clock;
