@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// The dialog needs a QApplication; the simulator and the ports need its event loop.
+// Window, port and simulator tests need a QApplication and its event loop,
+// never a screen: they run on the offscreen platform unless told otherwise
+// (also when CTest lists the tests without the test environment).
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
