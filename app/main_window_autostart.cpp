@@ -13,10 +13,10 @@
 // presses Start, as a user would. Without the variable nothing happens.
 bool TApp::StartAutomation()
 {
-    const char* spec = std::getenv("HALYARD_AUTOSTART");
-    if (!spec || !*spec)
+    const char* setting = std::getenv("HALYARD_AUTOSTART");
+    if (!setting || !*setting)
         return false;
-    const QStringList parts = QString::fromLocal8Bit(spec).split(QLatin1Char(';'));
+    const QStringList parts = QString::fromLocal8Bit(setting).split(QLatin1Char(';'));
     QString logPath;
     for (const QString& part : parts.mid(1)) {
         const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
