@@ -23,7 +23,7 @@ class DialogTest : public ::testing::Test {
 protected:
     std::array<MemoryPort, 4> ports;
     int64_t nowMs = 5'000'000;
-    FakeHost host;
+    CmdsFakeHost host;
     std::unique_ptr<TFCmds> dlg;
 
     void SetUp() override
@@ -338,7 +338,7 @@ TEST_F(DialogTest, CloseOnlyHidesAndTheWaitGoesOn)
 
 TEST_F(DialogTest, CommaLocaleReadsAndShowsCommas)
 {
-    host.DotDecimal = false;
+    host.Dot = false;
     host.Choose(0x11);
     EXPECT_EQ(E(1)->text(), QStringLiteral("0,0"));
     E(1)->setText(QStringLiteral("12,34"));

@@ -2,45 +2,20 @@
 // A main window stand-in for the command dialog: it owns the link, answers the
 // dialog's questions, records messages and the soft-reset notice, and runs the
 // poll tick's hand-over the way the main window does.
-#include <QStringList>
-
 #include <array>
 #include <vector>
 
-#include "bench_host.h"
 #include "cmds.h"
-#include "link.h"
-#include "message_sink.h"
+#include "fake_host.h"
 
-struct RecordingSink : IMessageSink {
-    struct Message {
-        QString Caption;
-        QString Text;
-        Icon IconShown;
-    };
-    std::vector<Message> Shown;
-    void Show(const QString& caption, const QString& text, Icon icon) override { Shown.push_back({caption, text, icon}); }
-    QStringList Texts() const
-    {
-        QStringList t;
-        for (const Message& m : Shown)
-            t << m.Text;
-        return t;
-    }
-};
-
-class FakeHost : public BenchHost {
+// The shared stand-in, routing the link's dialog notices to the command dialog
+// and recording the soft-reset notice.
+class CmdsFakeHost : public FakeHost {
 public:
-    Link TheLink;
-    std::array<bool, 4> SwitchedOn{};
-    uint8_t Command = 0;
-    bool Pending = false;
-    bool DotDecimal = true;
-    RecordingSink Sink;
     int SoftResetDisconnects = 0;
     TFCmds* Dialog = nullptr;
 
-    FakeHost()
+    CmdsFakeHost()
     {
         LinkHooks& h = TheLink.Hooks;
         h.DialogCommand = [this] { return Command; };
@@ -57,23 +32,12 @@ public:
         h.SoftResetDisconnect = [this] { ++SoftResetDisconnects; };
     }
 
-    Link& BenchLink() override { return TheLink; }
-    bool BenchSwitchedOn(int k) const override { return SwitchedOn[size_t(k)]; }
-    bool PortOpen(int k) const override { return SwitchedOn[size_t(k)]; }
     void SetBenchTicked(int k, bool ticked) override
     {
-        SwitchedOn[size_t(k)] = ticked;
+        FakeHost::SetBenchTicked(k, ticked);
         if (Dialog)
             Dialog->UpdateBenchSelection();
     }
-    uint8_t DialogCommand() const override { return Command; }
-    void SetDialogCommand(uint8_t code) override { Command = code; }
-    bool DialogCommandPending() const override { return Pending; }
-    void SetDialogCommandPending(bool pending) override { Pending = pending; }
-    bool Closing() const override { return false; }
-    bool DecimalPointIsDot() const override { return DotDecimal; }
-    bool HCDivisor100() const override { return false; }
-    IMessageSink& Messages() override { return Sink; }
 
     // What a command menu item does.
     void Choose(uint8_t code)

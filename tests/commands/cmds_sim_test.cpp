@@ -24,7 +24,7 @@ protected:
     DevicesFolder devices; // HALYARD_DEVICES for the test's life
     std::unique_ptr<sim::SimServer> server;
     std::unique_ptr<ComPort> port;
-    FakeHost host;
+    CmdsFakeHost host;
     std::unique_ptr<TFCmds> dlg;
     QElapsedTimer clock;
     int64_t offsetMs = 0;

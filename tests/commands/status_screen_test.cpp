@@ -6,40 +6,22 @@
 #include <QRadioButton>
 
 #include "bench_buttons_fit.h"
-#include "bench_host.h"
 #include "bench_selector.h"
 #include "cstatus.h"
 #include "estatwnd.h"
+#include "fake_host.h"
 #include "link_fixture.h"
-#include "message_sink.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct NullSink : IMessageSink {
-    void Show(const QString&, const QString&, Icon) override {}
-};
-
-// A main window stand-in over a LinkFixture (four memory ports, hand clock);
-// the link's screen refreshes reach the windows as in the program.
-struct FakeHost : BenchHost {
+// The shared stand-in over a LinkFixture (four memory ports, hand clock); the
+// link's screen refreshes reach the windows as in the program.
+struct StatusHost : FakeHost {
+    // The fixture is built after the base, which only binds to its link.
+    StatusHost() : FakeHost(&fx.link) {}
     LinkFixture fx;
-    NullSink sink;
-    std::array<bool, 4> on{};
-
-    Link& BenchLink() override { return fx.link; }
-    bool BenchSwitchedOn(int k) const override { return on[k]; }
-    bool PortOpen(int k) const override { return on[k]; }
-    void SetBenchTicked(int k, bool t) override { on[k] = t; }
-    uint8_t DialogCommand() const override { return 0; }
-    void SetDialogCommand(uint8_t) override {}
-    bool DialogCommandPending() const override { return false; }
-    void SetDialogCommandPending(bool) override {}
-    bool Closing() const override { return false; }
-    bool DecimalPointIsDot() const override { return true; }
-    bool HCDivisor100() const override { return false; }
-    IMessageSink& Messages() override { return sink; }
 
     // A one-shot data status reply ($01) of bench k carrying status bytes 0..3.
     void DataReply(int k, std::array<uint8_t, 4> status)
@@ -74,12 +56,12 @@ const QColor kGreen(0, 128, 0), kRed(255, 0, 0);
 
 template <class W>
 struct ScreenFixture : ::testing::Test {
-    FakeHost host;
+    StatusHost host;
     W window{host};
 
     void SwitchOn(std::array<bool, 4> on)
     {
-        host.on = on;
+        host.SwitchedOn = on;
         window.UpdateBenchSelection();
     }
     void Click(int k) { window.GrpBench->BB[k]->click(); }
