@@ -1,7 +1,7 @@
 // End to end: the main window over real pseudo-terminals with simulated benches in the same event
 // loop. The widgets are driven as a user would; the expected log lines are computed here from the
 // values the simulator says it sent.
-#include "main_fixture.h"
+#include "sim_app_fixture.h"
 
 #include "main_window.h"
 #include "main_window_widgets.h"
@@ -82,15 +82,7 @@ struct GasBlock {
 
 Gas GasOf(const sim::SimMeasurements& m) { return {m.co2, m.freon, m.o2, m.no}; }
 
-struct E2eTest : ::testing::Test {
-    // The simulator replaces the links of its own benches; the other COMn stay
-    // dangling, so no serial device of the machine itself is ever claimed.
-    TempPlaces Places;
-    RecordingMessages Messages;
-    ScriptedDialogs Dialogs;
-    FixedClock Clock;
-    std::unique_ptr<sim::SimServer> Server;
-    std::unique_ptr<TApp> App;
+struct E2eTest : SimulatedAppTest {
     // Per collected row (a bench 2 reply while Stop is enabled): had bench 1 delivered yet?
     std::vector<bool> Bench1Seen;
     int Bench1Decodes = 0;
@@ -99,22 +91,8 @@ struct E2eTest : ::testing::Test {
 
     void SetUp() override
     {
-        sim::SimServerConfig config;
-        config.devicesDir = Places.Devices;
-        config.benches = 2;
-        config.bench.replyPeriodMs = 20;
-        Server = std::make_unique<sim::SimServer>(config);
-        QString error;
-        ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
         // Bench 1 reads the same values every time; bench 2 wanders, so every row differs.
-        Server->Link(0)->Bench().Model().SetDrift(false);
-
-        TAppOptions o;
-        o.Messages = &Messages;
-        o.Dialogs = &Dialogs;
-        o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
-        App->show();
+        StartBenchesAndApp(2, [](sim::SimServer& s) { s.Link(0)->Bench().Model().SetDrift(false); });
     }
     // Settings first, while no port is open, so OK sends nothing; then both benches are ticked.
     void Connect(int mode, const char* samples = "4")
@@ -140,11 +118,6 @@ struct E2eTest : ::testing::Test {
             if (next)
                 next(k);
         };
-    }
-    void TearDown() override
-    {
-        App.reset();
-        Server.reset();
     }
 
     QString NewLog(const QString& name = QStringLiteral("RUN.LOG"))

@@ -1,6 +1,6 @@
 // The trend graphs inside the program: shown from the main window's menu,
 // fed by simulated benches over pseudo-terminals in the same event loop.
-#include "main_fixture.h"
+#include "sim_app_fixture.h"
 
 #include "graph1.h"
 #include "graph2.h"
@@ -31,39 +31,14 @@ int Points(TTrendWindow* w)
     return n;
 }
 
-struct GraphsE2e : ::testing::Test {
-    // The simulator replaces the links of its own benches; the other COMn stay
-    // dangling, so no serial device of the machine itself is ever claimed.
-    TempPlaces Places;
-    RecordingMessages Messages;
-    ScriptedDialogs Dialogs;
-    FixedClock Clock;
-    std::unique_ptr<sim::SimServer> Server;
-    std::unique_ptr<TApp> App;
-
+struct GraphsE2e : SimulatedAppTest {
     void SetUp() override
     {
-        sim::SimServerConfig config;
-        config.devicesDir = Places.Devices;
-        config.benches = 1;
-        config.bench.replyPeriodMs = 20;
-        Server = std::make_unique<sim::SimServer>(config);
-        QString error;
-        ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
-        TAppOptions o;
-        o.Messages = &Messages;
-        o.Dialogs = &Dialogs;
-        o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
-        App->show();
+        StartBenchesAndApp(1);
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(App->ActiveBench[0]->isEnabled());
         App->ActiveBench[0]->click();
         ASSERT_TRUE(App->PortOpen(0));
-    }
-    void TearDown() override
-    {
-        App.reset();
-        Server.reset();
     }
 };
 

@@ -1,0 +1,49 @@
+#pragma once
+// The program's main window beside simulated benches on pseudo-terminals, all
+// in one event loop, with the boxes, file dialogs and calendar clock answered
+// by the test.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "main_fixture.h"
+#include "main_window.h"
+#include "sim_server.h"
+
+struct SimulatedAppTest : ::testing::Test {
+    // The simulator replaces the links of its own benches; the other COMn stay
+    // dangling, so no serial device of the machine itself is ever claimed.
+    TempPlaces Places;
+    RecordingMessages Messages;
+    ScriptedDialogs Dialogs;
+    FixedClock Clock;
+    std::unique_ptr<sim::SimServer> Server;
+    std::unique_ptr<TApp> App;
+
+    // Starts `benches` simulated benches streaming every 20 ms, lets the test
+    // set them up, then creates and shows the main window.
+    void StartBenchesAndApp(int benches, const std::function<void(sim::SimServer&)>& prepare = {})
+    {
+        sim::SimServerConfig config;
+        config.devicesDir = Places.Devices;
+        config.benches = benches;
+        config.bench.replyPeriodMs = 20;
+        Server = std::make_unique<sim::SimServer>(config);
+        QString error;
+        ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
+        if (prepare)
+            prepare(*Server);
+        TAppOptions o;
+        o.Messages = &Messages;
+        o.Dialogs = &Dialogs;
+        o.Clock = Clock.Clock();
+        App = std::make_unique<TApp>(o);
+        App->show();
+    }
+    void TearDown() override
+    {
+        App.reset();
+        Server.reset();
+    }
+};
