@@ -14,14 +14,15 @@ namespace {
 constexpr qint64 MaxLineBytes = 64 * 1024;
 
 // Reads the first `needed` lines only: whatever follows is not ours to read.
-bool ReadLines(const QString& path, bool decimalPointIsDot, int needed, QList<QString>& lines)
+bool ReadLines(QIODevice& file, bool decimalPointIsDot, int needed, QList<QString>& lines)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
     lines.clear();
+    QByteArray buffer(MaxLineBytes + 3, Qt::Uninitialized); // one more for the terminating zero
     while (lines.size() < needed && !file.atEnd()) {
-        QByteArray line = file.readLine(MaxLineBytes + 2);
+        const qint64 got = file.readLine(buffer.data(), buffer.size());
+        if (got < 0)
+            return false;
+        QByteArray line(buffer.constData(), got);
         if (line.endsWith('\n'))
             line.chop(1);
         else if (!file.atEnd())
@@ -40,16 +41,30 @@ bool Flag(const QString& line)
     return line.trimmed() == QLatin1String("1");
 }
 
-bool WriteLines(const QString& path, const QList<QString>& lines)
+bool WriteLines(QIODevice& file, const QList<QString>& lines)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
     QByteArray text;
     for (const QString& line : lines)
         text += line.toLatin1() + '\n';
-    return file.write(text) == text.size() && file.flush();
+    return file.write(text) == text.size();
+}
+
+template <class Settings>
+bool ReadFile(const QString& path, bool decimalPointIsDot, Settings& out,
+              bool (*read)(QIODevice&, bool, Settings&))
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && read(file, decimalPointIsDot, out);
+}
+
+template <class Settings>
+bool WriteFile(const QString& path, bool decimalPointIsDot, const Settings& s,
+               bool (*write)(QIODevice&, bool, const Settings&))
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && write(file, decimalPointIsDot, s)
+           && file.flush();
 }
 
 QString FlagText(bool on)
@@ -61,8 +76,13 @@ QString FlagText(bool on)
 
 bool ReadGraph1Settings(const QString& path, bool decimalPointIsDot, Graph1Settings& out)
 {
+    return ReadFile<Graph1Settings>(path, decimalPointIsDot, out, ReadGraph1Settings);
+}
+
+bool ReadGraph1Settings(QIODevice& file, bool decimalPointIsDot, Graph1Settings& out)
+{
     QList<QString> lines;
-    if (!ReadLines(path, decimalPointIsDot, 10, lines))
+    if (!ReadLines(file, decimalPointIsDot, 10, lines))
         return false;
     Graph1Settings s;
     // Slots CO2, O2, O2, Freon, NO: the second copy of O2 wins.
@@ -77,8 +97,13 @@ bool ReadGraph1Settings(const QString& path, bool decimalPointIsDot, Graph1Setti
 
 bool ReadGraph2Settings(const QString& path, bool decimalPointIsDot, Graph2Settings& out)
 {
+    return ReadFile<Graph2Settings>(path, decimalPointIsDot, out, ReadGraph2Settings);
+}
+
+bool ReadGraph2Settings(QIODevice& file, bool decimalPointIsDot, Graph2Settings& out)
+{
     QList<QString> lines;
-    if (!ReadLines(path, decimalPointIsDot, 16, lines))
+    if (!ReadLines(file, decimalPointIsDot, 16, lines))
         return false;
     Graph2Settings s;
     // Slots CO2, Freon, Freon, O2, NO: the second copy of Freon wins.
@@ -95,15 +120,25 @@ bool ReadGraph2Settings(const QString& path, bool decimalPointIsDot, Graph2Setti
 
 bool WriteGraph1Settings(const QString& path, bool decimalPointIsDot, const Graph1Settings& s)
 {
+    return WriteFile<Graph1Settings>(path, decimalPointIsDot, s, WriteGraph1Settings);
+}
+
+bool WriteGraph1Settings(QIODevice& file, bool decimalPointIsDot, const Graph1Settings& s)
+{
     QList<QString> lines{FlagText(decimalPointIsDot)};
     for (int slot : {0, 1, 1, 2, 3})
         lines.append(FlagText(s.ChannelEnabled[size_t(slot)]));
     for (const QString& text : s.RangeTexts)
         lines.append(text);
-    return WriteLines(path, lines);
+    return WriteLines(file, lines);
 }
 
 bool WriteGraph2Settings(const QString& path, bool decimalPointIsDot, const Graph2Settings& s)
+{
+    return WriteFile<Graph2Settings>(path, decimalPointIsDot, s, WriteGraph2Settings);
+}
+
+bool WriteGraph2Settings(QIODevice& file, bool decimalPointIsDot, const Graph2Settings& s)
 {
     QList<QString> lines{FlagText(decimalPointIsDot)};
     for (int slot : {0, 1, 1, 2, 3}) {
@@ -111,7 +146,7 @@ bool WriteGraph2Settings(const QString& path, bool decimalPointIsDot, const Grap
         lines.append(s.MinTexts[size_t(slot)]);
         lines.append(s.MaxTexts[size_t(slot)]);
     }
-    return WriteLines(path, lines);
+    return WriteLines(file, lines);
 }
 
 float RangeTextToFloat(const QString& text, bool decimalPointIsDot)

@@ -2,6 +2,8 @@
 #include <QString>
 #include <array>
 
+class QIODevice;
+
 // Settings files of the trend graphs: plain Latin-1 text, one value per line,
 // each line ended by a line feed. The first line records the decimal
 // convention the range texts were written under; a file written under the
@@ -28,6 +30,11 @@ struct Graph2Settings {
 // unreadable, too short, or written under the other decimal convention.
 bool ReadGraph1Settings(const QString& path, bool decimalPointIsDot, Graph1Settings& out);
 bool ReadGraph2Settings(const QString& path, bool decimalPointIsDot, Graph2Settings& out);
+// The same on an open device (the file versions open the file and call these).
+bool ReadGraph1Settings(QIODevice& file, bool decimalPointIsDot, Graph1Settings& out);
+bool ReadGraph2Settings(QIODevice& file, bool decimalPointIsDot, Graph2Settings& out);
+bool WriteGraph1Settings(QIODevice& file, bool decimalPointIsDot, const Graph1Settings& s);
+bool WriteGraph2Settings(QIODevice& file, bool decimalPointIsDot, const Graph2Settings& s);
 // False when the file cannot be written.
 bool WriteGraph1Settings(const QString& path, bool decimalPointIsDot, const Graph1Settings& s);
 bool WriteGraph2Settings(const QString& path, bool decimalPointIsDot, const Graph2Settings& s);
