@@ -1,0 +1,185 @@
+#include "calload1.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "bench_host.h"
+#include "fparams.h"
+#include "link.h"
+#include "paths.h"
+#include "service_dialogs.h"
+
+TFCalLoad1::TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent)
+    : TBenchWindow(parent), host_(host), parameters_(parameters), transfer_(*this)
+{
+    setWindowFlag(Qt::Window);
+    setWindowTitle(QStringLiteral("Cal Load1"));
+    ownDialogs_ = std::make_unique<QtServiceDialogs>(this);
+    Dialogs = ownDialogs_.get();
+    BuildControls();
+
+    LinkHooks& h = host_.BenchLink().Hooks;
+    h.TransferRunningShown = [this] { return isVisible() && transfer_.TransferState > 0; };
+    h.TransferState = [this] { return transfer_.TransferState; };
+    h.TransferReply = [this](int, const RxFrame& f) {
+        Timer1->stop();
+        transfer_.Reply(f);
+    };
+    h.TransferRefusal = [this](uint8_t code, uint8_t reason) {
+        Timer1->stop();
+        transfer_.Refusal(code, reason);
+    };
+    h.TransferTimeout = [this](uint8_t code) { transfer_.Timeout(code); };
+}
+
+TFCalLoad1::~TFCalLoad1()
+{
+    LinkHooks& h = host_.BenchLink().Hooks;
+    h.TransferRunningShown = nullptr;
+    h.TransferState = nullptr;
+    h.TransferReply = nullptr;
+    h.TransferRefusal = nullptr;
+    h.TransferTimeout = nullptr;
+}
+
+void TFCalLoad1::BuildControls()
+{
+    auto* grid = new QGridLayout(this);
+
+    auto* benches = new QGroupBox(QStringLiteral("Bench"), this);
+    auto* benchRows = new QVBoxLayout(benches);
+    for (int k = 0; k < 4; ++k) {
+        BB[k] = new QCheckBox(QString::number(k + 1), benches);
+        BB[k]->setObjectName(QStringLiteral("BB%1").arg(k + 1));
+        BB[k]->setEnabled(false);
+        benchRows->addWidget(BB[k]);
+        connect(BB[k], &QCheckBox::toggled, this, &TFCalLoad1::BenchBoxClick);
+
+        FileEdit[k] = new QLineEdit(this);
+        FileEdit[k]->setObjectName(QStringLiteral("File%1Edit").arg(k + 1));
+        OpenButton[k] = new QPushButton(QStringLiteral("Open File %1").arg(k + 1), this);
+        OpenButton[k]->setObjectName(QStringLiteral("Button%1").arg(k + 1));
+        grid->addWidget(FileEdit[k], k, 1);
+        grid->addWidget(OpenButton[k], k, 2);
+        connect(OpenButton[k], &QPushButton::clicked, this, [this, k] { OpenFileClick(k); });
+    }
+    grid->addWidget(benches, 0, 0, 4, 1);
+
+    auto* mode = new QGroupBox(QStringLiteral("Download to Bench/ Upload from Bench"), this);
+    mode->setObjectName(QStringLiteral("DownloadUploadRG"));
+    auto* modeRows = new QVBoxLayout(mode);
+    DownloadRadio = new QRadioButton(QStringLiteral("Download"), mode);
+    UploadRadio = new QRadioButton(QStringLiteral("Upload"), mode);
+    UploadRadio->setChecked(true);
+    modeRows->addWidget(DownloadRadio);
+    modeRows->addWidget(UploadRadio);
+    grid->addWidget(mode, 4, 0, 2, 1);
+
+    auto addEdit = [&](int row, const QString& caption, QLineEdit*& edit, const char* name, const QString& text) {
+        grid->addWidget(new QLabel(caption, this), row, 1);
+        edit = new QLineEdit(text, this);
+        edit->setObjectName(QString::fromLatin1(name));
+        grid->addWidget(edit, row + 1, 1);
+    };
+    addEdit(4, QStringLiteral("Last Parameter"), NumParamEdit, "NumParamEdit", QStringLiteral("500"));
+    addEdit(6, QStringLiteral("Parameter"), Edit2, "Edit2", QString());
+    addEdit(8, QStringLiteral("Process State"), Edit1, "Edit1", QString());
+    Edit1->setMinimumWidth(320);
+
+    OKBtn = new QPushButton(QStringLiteral("Start"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    HelpBtn = new QPushButton(QStringLiteral("Help"), this);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    grid->addWidget(OKBtn, 4, 2);
+    grid->addWidget(CancelBtn, 5, 2);
+    grid->addWidget(HelpBtn, 6, 2);
+    connect(OKBtn, &QPushButton::clicked, this, &TFCalLoad1::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TFCalLoad1::CancelBtnClick);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TFCalLoad1::Timer1Timer);
+}
+
+void TFCalLoad1::UpdateBenchSelection()
+{
+    for (int k = 0; k < 4; ++k) {
+        BB[k]->setEnabled(host_.BenchSwitchedOn(k));
+        if (BB[k]->isEnabled())
+            BB[k]->setChecked(true);
+    }
+    BenchBoxClick();
+}
+
+void TFCalLoad1::BenchBoxClick()
+{
+    for (int k = 0; k < 4; ++k)
+        transfer_.BenchFlags[size_t(k)] = BB[k]->isEnabled() && BB[k]->isChecked();
+}
+
+void TFCalLoad1::OpenFileClick(int k)
+{
+    const QString path = Dialogs->OpenFileName(QStringLiteral("Select Cal File"), QStringLiteral("Kite Cal Files (*.CAL)"),
+                                               Paths::DriveCPath(QStringLiteral("C:\\")));
+    if (path.isEmpty())
+        return;
+    transfer_.ParamFileNames[size_t(k)] = path;
+    FileEdit[k]->setText(QFileInfo(path).fileName());
+}
+
+void TFCalLoad1::OKBtnClick()
+{
+    if (UploadRadio->isChecked()) {
+        for (int k = 0; k < 4; ++k)
+            transfer_.ParamFileNames[size_t(k)] = FileEdit[k]->text();
+        bool ok = false;
+        const int last = NumParamEdit->text().trimmed().toInt(&ok);
+        if (ok) {
+            transfer_.MaxParam = last;
+        } else {
+            transfer_.MaxParam = 400;
+            NumParamEdit->setText(QStringLiteral("400"));
+        }
+    }
+    transfer_.Start(DownloadRadio->isChecked());
+}
+
+void TFCalLoad1::CancelBtnClick() { transfer_.Cancel(); }
+void TFCalLoad1::Timer1Timer() { transfer_.TimerTick(); }
+
+void TFCalLoad1::ShowProcessState(const QString& text) { Edit1->setText(text); }
+void TFCalLoad1::ShowParameter(const QString& text) { Edit2->setText(text); }
+void TFCalLoad1::SetStartEnabled(bool enabled) { OKBtn->setEnabled(enabled); }
+void TFCalLoad1::StopTimer() { Timer1->stop(); }
+void TFCalLoad1::StartTimer(int ms) { Timer1->start(ms); }
+bool TFCalLoad1::AskOverwrite() { return Dialogs->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("File Exists! Overwrite?")); }
+
+std::string TFCalLoad1::ParamName(int number)
+{
+    // Numbers past the list have no entry: their name is left empty.
+    if (!parameters_ || number < 0 || number >= kParamCount)
+        return {};
+    return parameters_->ParamList()[size_t(number)].Name;
+}
+
+int64_t TFCalLoad1::NowSeconds() { return QDateTime::currentSecsSinceEpoch(); }
+
+void TFCalLoad1::SendLoad(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestLoadFlashParameters(number); }
+void TFCalLoad1::SendRead(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestReadFlashParameters(number); }
+void TFCalLoad1::SendWrite(int bench, uint16_t number, const uint8_t* text, int length)
+{
+    host_.BenchLink().Benches[bench].RequestWriteFlashParameters(number, text, length);
+}
+void TFCalLoad1::SendStore(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestStoreFlashParameters(number); }

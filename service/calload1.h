@@ -1,0 +1,74 @@
+#pragma once
+// The parameter upload and download window: up to four benches, each with its
+// own parameter file, copied to files ("Upload") or written back ("Download").
+// The procedure itself is ParamTransfer; this window holds the controls and
+// forwards clicks, timer ticks and what the link reports.
+#include <array>
+#include <memory>
+
+#include "bench_window.h"
+#include "param_transfer.h"
+
+class BenchHost;
+class IServiceDialogs;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class TParameters;
+
+class TFCalLoad1 : public TBenchWindow, private ParamTransfer::View {
+    Q_OBJECT
+public:
+    // The parameter list of `parameters` names the uploaded parameters.
+    TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
+    ~TFCalLoad1() override;
+
+    void UpdateBenchSelection() override;
+
+    void OKBtnClick();
+    void CancelBtnClick();
+    void Timer1Timer();
+    void BenchBoxClick();
+    void OpenFileClick(int k);
+
+    ParamTransfer& Transfer() { return transfer_; }
+    // The file dialogs and the overwrite question (tests put their own in).
+    IServiceDialogs* Dialogs = nullptr;
+
+    std::array<QCheckBox*, 4> BB{};
+    std::array<QLineEdit*, 4> FileEdit{};
+    std::array<QPushButton*, 4> OpenButton{};
+    QRadioButton* DownloadRadio = nullptr;
+    QRadioButton* UploadRadio = nullptr;
+    QLineEdit* NumParamEdit = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+    QPushButton* HelpBtn = nullptr;
+    QTimer* Timer1 = nullptr;
+
+private:
+    void BuildControls();
+
+    // ParamTransfer::View
+    void ShowProcessState(const QString& text) override;
+    void ShowParameter(const QString& text) override;
+    void SetStartEnabled(bool enabled) override;
+    void StopTimer() override;
+    void StartTimer(int ms) override;
+    bool AskOverwrite() override;
+    std::string ParamName(int number) override;
+    int64_t NowSeconds() override;
+    void SendLoad(int bench, uint16_t number) override;
+    void SendRead(int bench, uint16_t number) override;
+    void SendWrite(int bench, uint16_t number, const uint8_t* text, int length) override;
+    void SendStore(int bench, uint16_t number) override;
+
+    BenchHost& host_;
+    TParameters* parameters_;
+    std::unique_ptr<IServiceDialogs> ownDialogs_;
+    ParamTransfer transfer_;
+};

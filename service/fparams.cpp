@@ -1,0 +1,286 @@
+#include "fparams.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "bench_host.h"
+#include "bench_selector.h"
+#include "link.h"
+#include "message_sink.h"
+#include "param_editor_text.h"
+#include "paths.h"
+
+namespace {
+
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+} // namespace
+
+TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* parent) : TBenchWindow(parent), host_(host)
+{
+    setWindowFlag(Qt::Window);
+    setWindowTitle(QStringLiteral("Parameters"));
+    BuildControls();
+
+    list_ = ReadParamListFile(listPath.isEmpty() ? QDir::current().filePath(QStringLiteral("ParamLst.c")) : listPath);
+    {
+        const QSignalBlocker block(ComboBox1);
+        for (const TParameterItem& item : list_)
+            ComboBox1->addItem(Latin1(item.Name));
+        ComboBox1->setCurrentIndex(1);
+    }
+    MaskEdit1->setText(QStringLiteral("1"));
+    ShowLabels(1);
+    UpdateBenchSelection();
+    FlashStoreAllowed = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\Flash.Ok")));
+
+    host_.BenchLink().Hooks.ParamEditorReply = [this](int k, const RxFrame& f) { ParamReply(k, f); };
+    // Whoever sends Load Flash Parameters, its reply reads back this number.
+    TBench::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
+}
+
+TParameters::~TParameters()
+{
+    host_.BenchLink().Hooks.ParamEditorReply = nullptr;
+    TBench::OnLoadFlashParameter = nullptr;
+}
+
+void TParameters::BuildControls()
+{
+    auto* grid = new QGridLayout(this);
+
+    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    grid->addWidget(Memo1, 0, 0, 1, 4);
+
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    grid->addWidget(ComboBox1, 1, 0, 1, 2);
+    MaskEdit1 = new QLineEdit(this);
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit1->setMaxLength(5);
+    grid->addWidget(MaskEdit1, 1, 2);
+
+    auto addLabel = [&](int row, const QString& caption, QLabel*& value, const char* name, const QString& initial) {
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        value = new QLabel(initial, this);
+        value->setObjectName(QString::fromLatin1(name));
+        grid->addWidget(value, row, 1);
+    };
+    addLabel(2, QStringLiteral("Param Type:"), TypeLabel, "TypeLabel", QStringLiteral("<type>"));
+    addLabel(3, QStringLiteral("Param Elem:"), ElementsLabel, "ElementsLabel", QStringLiteral("<n>"));
+    addLabel(4, QStringLiteral("Param Bank:"), BankLabel, "BankLabel", QStringLiteral("<bank>"));
+
+    auto* ram = new QGroupBox(QStringLiteral("RAM"), this);
+    auto* ramRow = new QHBoxLayout(ram);
+    ReadButton = NewButton("ReadButton", QStringLiteral("&Read"), ram);
+    ReadButton->setDefault(true);
+    WriteBtn = NewButton("WriteBtn", QStringLiteral("&Write"), ram);
+    ramRow->addWidget(ReadButton);
+    ramRow->addWidget(WriteBtn);
+    grid->addWidget(ram, 2, 2, 2, 1);
+
+    auto* flash = new QGroupBox(QStringLiteral("Flash"), this);
+    auto* flashRow = new QHBoxLayout(flash);
+    LoadBtn = NewButton("LoadBtn", QStringLiteral("&Load"), flash);
+    StoreBtn = NewButton("StoreBtn", QStringLiteral("&Store"), flash);
+    flashRow->addWidget(LoadBtn);
+    flashRow->addWidget(StoreBtn);
+    grid->addWidget(flash, 2, 3, 2, 1);
+
+    BenchGroup = new TBenchButtons(QStringLiteral("Bench"), this);
+    BenchGroup->setObjectName(QStringLiteral("BenchGroup"));
+    grid->addWidget(BenchGroup, 4, 2, 2, 1);
+
+    grid->addWidget(new QLabel(QStringLiteral("Columns"), this), 5, 0);
+    ColumnEdit = new QLineEdit(QStringLiteral("10"), this);
+    ColumnEdit->setObjectName(QStringLiteral("ColumnEdit"));
+    grid->addWidget(ColumnEdit, 5, 1);
+    Button3 = NewButton("Button3", QStringLiteral("Close"), this);
+    grid->addWidget(Button3, 4, 3);
+
+    connect(ReadButton, &QPushButton::clicked, this, &TParameters::ReadButtonClick);
+    connect(WriteBtn, &QPushButton::clicked, this, &TParameters::WriteBtnClick);
+    connect(LoadBtn, &QPushButton::clicked, this, &TParameters::LoadBtnClick);
+    connect(StoreBtn, &QPushButton::clicked, this, &TParameters::StoreBtnClick);
+    connect(Button3, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TParameters::ComboBox1Change);
+    connect(MaskEdit1, &QLineEdit::textChanged, this, &TParameters::MaskEdit1Change);
+    connect(MaskEdit1, &QLineEdit::returnPressed, this, &TParameters::ReadButtonClick);
+    connect(BenchGroup, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+}
+
+int TParameters::SelectedBench() const { return BenchGroup->SelectedBench(); }
+
+void TParameters::UpdateBenchSelection()
+{
+    std::array<bool, 4> on{};
+    for (int k = 0; k < 4; ++k)
+        on[k] = host_.BenchSwitchedOn(k);
+    BenchGroup->UpdateBenchSelection(on);
+}
+
+void TParameters::ReadParameter()
+{
+    const int k = SelectedBench();
+    if (k >= 0 && k < 4)
+        host_.BenchLink().Benches[k].RequestReadFlashParameters(CurrentParam);
+}
+
+void TParameters::ParamReply(int, const RxFrame& frame)
+{
+    switch (frame.Code) {
+    case 0x49: ShowParameterValues(frame); break;
+    case 0x48: StoreBtn->setEnabled(StoreAllowedAfterWrite(list_, CurrentParam, FlashStoreAllowed)); break;
+    case 0x55: ReadParameter(); break;
+    default: break; // a stored parameter needs nothing here
+    }
+}
+
+void TParameters::ShowParameterValues(const RxFrame& frame)
+{
+    const std::optional<int> columns = ColumnCount(ColumnEdit->text());
+    if (!columns) {
+        host_.Messages().Show(QStringLiteral("Information"), QStringLiteral("Check Number of Columns"),
+                              IMessageSink::Icon::Information);
+        return;
+    }
+    lastParamText_.clear();
+    const ParamReplyLayout layout = LayOutParamReply(frame.Data.data(), frame.Length, *columns);
+    for (const std::string& line : layout.Lines)
+        Memo1->appendPlainText(Latin1(line));
+    lastParamText_ = QByteArray(layout.Whole.data(), qsizetype(layout.Whole.size()));
+}
+
+bool TParameters::TakeNumber(bool lenient, int* number)
+{
+    const QString text = MaskEdit1->text();
+    int n = 0;
+    if (lenient) {
+        n = LenientNumber(text);
+    } else {
+        const std::optional<int> strict = StrictNumber(text);
+        if (!strict) {
+            host_.Messages().Show(QStringLiteral("Error"), ConversionErrorText(text), IMessageSink::Icon::Error);
+            return false;
+        }
+        n = *strict;
+    }
+    if (n < 0 || n >= kParamCount) {
+        host_.Messages().Show(QStringLiteral("Warning"), QStringLiteral("Illegal Parameter number"),
+                              IMessageSink::Icon::Warning);
+        return false;
+    }
+    *number = n;
+    return true;
+}
+
+void TParameters::ClearMemo() { Memo1->clear(); }
+
+void TParameters::ReadButtonClick()
+{
+    ClearMemo();
+    StoreBtn->setEnabled(false);
+    int n = 0;
+    if (!TakeNumber(true, &n))
+        return;
+    CurrentParam = uint16_t(n);
+    ReadParameter();
+}
+
+void TParameters::WriteBtnClick()
+{
+    int n = 0;
+    if (!TakeNumber(false, &n))
+        return;
+    CurrentParam = uint16_t(n);
+    const int k = SelectedBench();
+    if (k < 0 || k > 3)
+        return;
+    const QByteArray memo = Memo1->toPlainText().toLatin1();
+    const std::string text = WriteTextOf(std::string(memo.constData(), size_t(memo.size())));
+    if (text.size() > size_t(kMaxFlashDataBytes)) {
+        // The request cannot carry more; a cut value would be written without a word.
+        host_.Messages().Show(QStringLiteral("Information"),
+                              QStringLiteral("Parameter text too long (at most %1 characters)").arg(kMaxFlashDataBytes),
+                              IMessageSink::Icon::Information);
+        return;
+    }
+    host_.BenchLink().Benches[k].RequestWriteFlashParameters(CurrentParam, reinterpret_cast<const uint8_t*>(text.data()),
+                                                             int(text.size()));
+}
+
+void TParameters::LoadBtnClick()
+{
+    int n = 0;
+    if (!TakeNumber(false, &n))
+        return;
+    CurrentParam = uint16_t(n);
+    ClearMemo();
+    const int k = SelectedBench();
+    if (k >= 0 && k < 4)
+        host_.BenchLink().Benches[k].RequestLoadFlashParameters(CurrentParam);
+}
+
+void TParameters::StoreBtnClick()
+{
+    int n = 0;
+    if (!TakeNumber(false, &n))
+        return;
+    CurrentParam = uint16_t(n);
+    const int k = SelectedBench();
+    if (k >= 0 && k < 4)
+        host_.BenchLink().Benches[k].RequestStoreFlashParameters(CurrentParam);
+}
+
+void TParameters::ComboBox1Change()
+{
+    const int index = ComboBox1->currentIndex();
+    MaskEdit1->setText(QString::number(index));
+    ShowLabels(index);
+}
+
+void TParameters::MaskEdit1Change()
+{
+    const int n = LenientNumber(MaskEdit1->text());
+    if (n < 0 || n >= kParamCount)
+        return;
+    {
+        const QSignalBlocker block(ComboBox1);
+        ComboBox1->setCurrentIndex(n);
+    }
+    ShowLabels(n);
+}
+
+void TParameters::ShowLabels(int number)
+{
+    const ParamLabels l = LabelsFor(list_, number);
+    TypeLabel->setText(QString::fromLatin1(l.Type.c_str()));
+    ElementsLabel->setVisible(l.ElementsShown);
+    if (l.ElementsShown)
+        ElementsLabel->setText(Latin1(l.ElementsText));
+    if (l.BankShown) {
+        BankLabel->setVisible(*l.BankShown);
+        if (*l.BankShown)
+            BankLabel->setText(Latin1(l.BankText));
+    }
+}
+
+void TParameters::BB1Click() { ClearMemo(); }

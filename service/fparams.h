@@ -1,0 +1,78 @@
+#pragma once
+// The flash parameter editor: read, write, store and load one numbered flash
+// parameter of the chosen bench, labelled from the parameter list. It shows
+// every Read Flash Parameters reply of any bench, also while hidden, and keeps
+// that reply's text for the calibration procedure.
+#include <QByteArray>
+#include <cstdint>
+
+#include "bench_window.h"
+#include "param_list.h"
+
+class BenchHost;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class TBenchButtons;
+struct RxFrame;
+
+class TParameters : public TBenchWindow {
+    Q_OBJECT
+public:
+    // Reads the parameter list from listPath ("ParamLst.c" in the working
+    // directory when empty) and tests the marker file "C:\Flash.Ok".
+    explicit TParameters(BenchHost& host, const QString& listPath = {}, QWidget* parent = nullptr);
+    ~TParameters() override;
+
+    void UpdateBenchSelection() override;
+    // Sends Read Flash Parameters for CurrentParam to the chosen bench.
+    void ReadParameter();
+    // The link's handler for acknowledged 0x48, 0x49, 0x54 and 0x55 replies.
+    void ParamReply(int bench, const RxFrame& frame);
+    // Shows a Read Flash Parameters reply and keeps its text.
+    void ShowParameterValues(const RxFrame& frame);
+
+    // Text of the latest Read Flash Parameters reply shown (for the
+    // calibration procedure); empty while a reply is being laid out.
+    const QByteArray& LastParamText() const { return lastParamText_; }
+    const TParameterList& ParamList() const { return list_; }
+    int SelectedBench() const;
+
+    void ReadButtonClick();
+    void WriteBtnClick();
+    void LoadBtnClick();
+    void StoreBtnClick();
+    void ComboBox1Change();
+    void MaskEdit1Change();
+    void BB1Click();
+
+    uint16_t CurrentParam = 0;
+    bool FlashStoreAllowed = false;
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLineEdit* MaskEdit1 = nullptr;
+    QLabel* TypeLabel = nullptr;
+    QLabel* ElementsLabel = nullptr;
+    QLabel* BankLabel = nullptr;
+    QPushButton* ReadButton = nullptr;
+    QPushButton* WriteBtn = nullptr;
+    QPushButton* LoadBtn = nullptr;
+    QPushButton* StoreBtn = nullptr;
+    TBenchButtons* BenchGroup = nullptr;
+    QLineEdit* ColumnEdit = nullptr;
+    QPushButton* Button3 = nullptr;
+
+private:
+    void BuildControls();
+    void ShowLabels(int number);
+    // Strict number of MaskEdit1 within 0..400 (a message otherwise).
+    bool TakeNumber(bool lenient, int* number);
+    void ClearMemo();
+
+    BenchHost& host_;
+    TParameterList list_;
+    QByteArray lastParamText_;
+};

@@ -1,0 +1,88 @@
+#pragma once
+// The firmware download as a step machine: boot program, erase, one flash
+// write per data record (each acknowledged before the next), end of download,
+// reset. It knows nothing of widgets: it tells its owner what to send and keeps
+// the display state, which the window draws after every event.
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "srecord.h"
+
+struct RxFrame;
+
+struct UpgradeDisplay {
+    enum class Colour { Black, Green, Red };
+    struct Item {
+        bool Enabled = false;
+        Colour Look = Colour::Black;
+    };
+    Item BootText{false, Colour::Green}; // the boot indicator starts green, as designed
+    Item EraseText, ProgrammingText;
+    Item ProgAddress, HexAddressText, RangeLabel, RangeText;
+    std::string HexAddress = "000000";
+    std::string Range = "000000";
+    std::string Edit1;
+    int Gauge = 0;
+    bool Success = false;
+    bool StartEnabled = true;
+};
+
+// What the machine asks of the bench link; all requests go to one bench.
+struct UpgradeRequests {
+    std::function<void(int)> StartBootMode;
+    std::function<void(int)> InitiateFlashDownload;
+    std::function<void(int, const std::array<uint8_t, 4>&, const std::vector<uint8_t>&)> WriteFlashMemory;
+    std::function<void(int)> EndFlashDownload;
+    std::function<void(int)> SoftReset;
+    // A warning box (queued by the message sink while a reply is handled).
+    std::function<void(const std::string&)> Warning;
+};
+
+class UpgradeMachine {
+public:
+    explicit UpgradeMachine(UpgradeRequests requests) : req_(std::move(requests)) {}
+
+    // Start with the bench and the chosen file (the window has already refused
+    // a missing bench or file). False, with a warning, when the file cannot be opened.
+    bool Start(int bench, const std::string& path);
+    // Every expected reply while busy.
+    void Reply(const RxFrame& frame);
+    // Closing the window: display reset, not busy, file closed, Start enabled.
+    void Close();
+    // Cancel: nothing is sent to the bench.
+    void Cancel() { Close(); }
+
+    bool Busy() const { return busy_; }
+    const UpgradeDisplay& Display() const { return display_; }
+    int TotalLines() const { return int(lines_.size()); }
+    int LinesDone() const { return linesDone_; }
+    int RecordsWritten() const { return recordsWritten_; }
+    int64_t AddressMin() const { return addressMin_; }
+    int64_t AddressMax() const { return addressMax_; }
+
+    // The record kind carries over from one file to the next, program-wide.
+    static SRecordKind Kind;
+
+private:
+    void ResetDisplay();
+    void ScanFile();
+    void SendNextRecord();
+    void FailDownload(UpgradeDisplay::Item UpgradeDisplay::*label, const std::string& message);
+    void Finish();
+
+    UpgradeRequests req_;
+    UpgradeDisplay display_;
+    int bench_ = -1;
+    bool busy_ = false;
+    std::ifstream file_;
+    std::vector<std::string> lines_;
+    size_t next_ = 0;
+    int linesDone_ = 0;
+    int recordsWritten_ = 0;
+    int64_t addressMin_ = 4294967295LL;
+    int64_t addressMax_ = 0;
+};
