@@ -440,40 +440,16 @@ void SimBench::Handle(const RequestFrame& f)
     }
     case 0x18: {
         uint32_t sum = 0x3C5A129Eu;
-        if (!flashImage_.empty()) {
+        if (!flash_.Image().empty()) {
             sum = 0;
-            for (const auto& [addr, b] : flashImage_)
+            for (const auto& [addr, b] : flash_.Image())
                 sum += b;
         }
         Ack(code, {uint8_t(sum >> 24), uint8_t(sum >> 16), uint8_t(sum >> 8), uint8_t(sum)});
         return;
     }
-    case 0x25:
-        bootMode_ = true;
-        Ack(code);
-        return;
-    case 0x26:
-        if (!bootMode_) { // erasing needs the boot program
-            Nak(code, kNakNotAllowed);
-            return;
-        }
-        flashImage_.clear();
-        Ack(code);
-        return;
-    case 0x27: {
-        if (!bootMode_) {
-            Nak(code, kNakNotAllowed);
-            return;
-        }
-        const uint32_t addr = (uint32_t(d[0]) << 16) | (uint32_t(d[1]) << 8) | d[2];
-        for (size_t i = 3; i < d.size(); ++i)
-            flashImage_[(addr + uint32_t(i - 3)) & 0xFFFFFFu] = d[i];
-        Ack(code);
-        return;
-    }
-    case 0x28:
-        bootMode_ = false;
-        Ack(code);
+    case 0x25: case 0x26: case 0x27: case 0x28:
+        HandleFlash(f);
         return;
     case 0x45:
         filterState_ = d[0];
@@ -584,13 +560,41 @@ void SimBench::HandleParameter(const RequestFrame& f)
     }
 }
 
+void SimBench::HandleFlash(const RequestFrame& f)
+{
+    const auto& d = f.data;
+    switch (f.code) {
+    case 0x25: AnswerFlash(f.code, flash_.StartBoot()); return;
+    case 0x26: AnswerFlash(f.code, flash_.Erase()); return;
+    case 0x27: {
+        const uint32_t addr = (uint32_t(d[0]) << 16) | (uint32_t(d[1]) << 8) | d[2];
+        AnswerFlash(f.code, flash_.Write(addr, d.data() + 3, d.size() - 3));
+        return;
+    }
+    default: AnswerFlash(f.code, flash_.EndDownload()); return;
+    }
+}
+
+void SimBench::AnswerFlash(uint8_t code, const SimFlash::Answer& a)
+{
+    switch (a.What) {
+    case SimFlash::Answer::Nak: Nak(code, a.Reason); return;
+    case SimFlash::Answer::Drop: return;
+    case SimFlash::Answer::Corrupt:
+        ++faults_.corruptNext;
+        Ack(code);
+        return;
+    case SimFlash::Answer::Ack: Ack(code); return;
+    }
+}
+
 void SimBench::SoftReset()
 {
     for (auto& [c, s] : streams_)
         s.on = false;
     processUntilMs_ = -1;
     zeroPending_ = false;
-    bootMode_ = false;
+    flash_.Reset();
     rawIrPhase_ = 0;
     params_.LoadAll();
 }

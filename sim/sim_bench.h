@@ -100,11 +100,12 @@ public:
     // State a test may want to look at.
     bool Streaming(uint8_t code) const;
     bool InProgress() const { return processUntilMs_ > nowMs_; }
-    bool BootMode() const { return bootMode_; }
+    bool BootMode() const { return flash_.BootMode(); }
     std::array<uint8_t, 16> StatusBytes() const;
     const std::array<uint8_t, 20>& UserMemory(int location) const;
     // Bytes written by 0x27, by 24-bit address.
-    const std::map<uint32_t, uint8_t>& FlashImage() const { return flashImage_; }
+    const std::map<uint32_t, uint8_t>& FlashImage() const { return flash_.Image(); }
+    const SimFlash& Flash() const { return flash_; }
     // Milliseconds one frame of n data bytes takes on the emulated line.
     double FrameMs(size_t dataBytes) const;
 
@@ -136,6 +137,8 @@ private:
     void Write(const std::vector<uint8_t>& bytes);
     void StartProcess() { processUntilMs_ = nowMs_ + config_.processMs; }
     void SoftReset();
+    void HandleFlash(const RequestFrame& f);
+    void AnswerFlash(uint8_t code, const SimFlash::Answer& a);
     void RunStreams();
     void Trim();
     uint32_t NextRandom();
@@ -171,8 +174,7 @@ private:
     std::vector<std::array<uint8_t, 20>> userMemory_; // index = location
     std::array<uint8_t, 16> forcedStatus_{};
     int rawIrPhase_ = 0;
-    bool bootMode_ = false;
-    std::map<uint32_t, uint8_t> flashImage_;
+    SimFlash flash_{faults_.flash};
     bool vanished_ = false;
 
     std::deque<SimRequestRecord> requests_;

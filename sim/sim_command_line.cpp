@@ -90,8 +90,13 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     const QCommandLineOption vanish("vanish-after", "Close the lines after this many seconds.", "SECONDS");
     const QCommandLineOption zero("zero-required", "Start with the zero-required status bit set.");
     const QCommandLineOption process("process-ms", "How long a zero or span runs (default 3000).", "MS", "3000");
+    const QCommandLineOption nakErase("nak-erase", "Refuse the flash erase (0x26) with REASON.", "REASON");
+    const QCommandLineOption nakWrite("nak-write", "Refuse the N-th flash write (0x27) of a download with REASON.",
+                                      "N:REASON");
+    const QCommandLineOption dropWrite("drop-write", "Carry out the N-th flash write but lose its reply.", "N");
+    const QCommandLineOption corruptWrite("corrupt-write", "Carry out the N-th flash write but spoil its reply.", "N");
     for (const auto& o : {help, benches, ports, devices, period, lineRate, baud, seed, nak, nakParam, corrupt,
-                          noise, split, vanish, zero, process})
+                          noise, split, vanish, zero, process, nakErase, nakWrite, dropWrite, corruptWrite})
         parser.addOption(o);
 
     auto fail = [&](const QString& why) {
@@ -176,6 +181,30 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
         if (!ParseInt(parser.value(noise), 0, 100, &v))
             return fail("--noise must be 0 to 100");
         c.faults.noisePercent = int(v);
+    }
+    if (parser.isSet(nakErase)) {
+        uint8_t reason = 0;
+        if (!ParseByte(parser.value(nakErase), &reason))
+            return fail("--nak-erase wants a reason byte");
+        c.faults.flash.nakEraseReason = reason;
+    }
+    if (parser.isSet(nakWrite)) {
+        const QStringList parts = parser.value(nakWrite).split(':');
+        uint8_t reason = 0;
+        if (parts.size() != 2 || !ParseInt(parts[0], 1, 1000000000, &v) || !ParseByte(parts[1], &reason))
+            return fail("--nak-write wants N:REASON, got " + parser.value(nakWrite));
+        c.faults.flash.nakWriteNumber = int(v);
+        c.faults.flash.nakWriteReason = reason;
+    }
+    if (parser.isSet(dropWrite)) {
+        if (!ParseInt(parser.value(dropWrite), 1, 1000000000, &v))
+            return fail("--drop-write wants a write number from 1");
+        c.faults.flash.dropWriteNumber = int(v);
+    }
+    if (parser.isSet(corruptWrite)) {
+        if (!ParseInt(parser.value(corruptWrite), 1, 1000000000, &v))
+            return fail("--corrupt-write wants a write number from 1");
+        c.faults.flash.corruptWriteNumber = int(v);
     }
     c.faults.splitWrites = parser.isSet(split);
     c.faults.zeroRequired = parser.isSet(zero);

@@ -6,6 +6,8 @@
 #include <map>
 #include <set>
 
+#include "sim_flash.h"
+
 namespace sim {
 
 struct SimFaults {
@@ -35,6 +37,8 @@ struct SimFaults {
     bool zeroRequired = false;
     // Disappear (the line closes) once the bench clock reaches this time; -1 never.
     int64_t vanishAtMs = -1;
+    // Firmware download: refuse the erase or one write, lose or spoil one write's reply.
+    SimFlashFaults flash;
 };
 
 } // namespace sim
