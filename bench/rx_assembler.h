@@ -1,8 +1,13 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "cmd.h"
+
+// Longest reply on the line: start, code, length, 255 data bytes, checksum.
+constexpr int kMaxReplyFrameBytes = 259;
 
 // Per-bench receive state; persists between reads so a frame may arrive in pieces.
 struct TRxState {
@@ -12,6 +17,11 @@ struct TRxState {
     RxFrame Frame;
     uint16_t RxSum = 0;
     int RxCount = 0;
+    // The bytes of the frame in progress, its start byte first. When the checksum
+    // fails, the scan resumes at the byte after the start byte even if that byte
+    // came in an earlier read, so a genuine reply hidden behind a false start is kept.
+    std::array<uint8_t, kMaxReplyFrameBytes> Held{};
+    int HeldCount = 0;
 };
 
 // Hands out a copy of the frame just accepted. Bytes past Length are zero, so
@@ -30,26 +40,40 @@ inline RxFrame CompletedFrame(const RxFrame& assembled)
 // Examines the n bytes of s.RxChunk just read and calls onFrame(const RxFrame&)
 // for every complete frame whose checksum holds, in order of arrival.
 // A read that came with a line error is dropped whole and hunting starts again.
-// A frame failing its checksum is dropped and the scan resumes after its start
-// byte when that byte came in this read, else at the start of this read.
+// A frame failing its checksum is dropped and the scan resumes at the byte after
+// its start byte, wherever that byte came from.
 template <class OnFrame>
 void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
 {
     s.RxStartIndex = -1;
     if (lineError) {
         s.RxState = 0;
+        s.HeldCount = 0;
         return;
     }
+    n = std::clamp(n, 0, int(s.RxChunk.size()));
+    // Bytes to examine: this read, and after a rejected frame the bytes that
+    // followed its start byte put back in front of what is left of the read.
+    // Each rescan is shorter than the one before (the start byte is gone), so
+    // the scan ends and the buffer never needs more than one frame and one read.
+    std::array<uint8_t, kMaxReplyFrameBytes + 256> scan;
+    std::copy_n(s.RxChunk.begin(), n, scan.begin());
+    // Once bytes were put back, scan positions are no longer RxChunk indices.
+    bool rescanned = false;
     int i = 0;
     while (i < n) {
-        const uint8_t b = s.RxChunk[i];
+        const uint8_t b = scan[i];
+        if (s.RxState != 0 && s.HeldCount < kMaxReplyFrameBytes)
+            s.Held[s.HeldCount++] = b;
         switch (s.RxState) {
         case 0:
             if (b == kAck || b == kNak) {
                 s.Frame.Start = b;
                 s.RxSum = b;
-                s.RxStartIndex = i;
+                s.RxStartIndex = rescanned ? -1 : i;
                 s.RxState = 1;
+                s.Held[0] = b;
+                s.HeldCount = 1;
             }
             break;
         case 1:
@@ -74,16 +98,25 @@ void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
             if (s.RxCount >= s.Frame.Length)
                 s.RxState = 4;
             break;
-        default: // 4: checksum
+        default: { // 4: checksum
             s.RxState = 0;
+            const int held = s.HeldCount;
+            s.HeldCount = 0;
+            s.RxStartIndex = -1;
             if (((s.RxSum + b) & 0xFF) == 0) {
                 onFrame(CompletedFrame(s.Frame));
-            } else {
-                i = s.RxStartIndex >= 0 ? s.RxStartIndex + 1 : 0;
-                s.RxStartIndex = -1;
-                continue;
+                break;
             }
-            break;
+            // The held bytes after the start byte go in front of the rest of the scan.
+            const int rest = n - (i + 1);
+            const int back = held - 1;
+            std::memmove(scan.data() + back, scan.data() + i + 1, size_t(rest));
+            std::copy_n(s.Held.begin() + 1, back, scan.begin());
+            n = back + rest;
+            i = 0;
+            rescanned = true;
+            continue;
+        }
         }
         ++i;
     }

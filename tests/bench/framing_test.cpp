@@ -91,9 +91,18 @@ TEST(Assembler, WholeSplitAndMultipleFrames)
         {"false start in the same read: rescan after it",
          {{0x15, 0x00, 0x00, 0x06, 0x04, 0x00, 0xF6}},
          {{0x06, 0x04, 0x00}}},
-        {"false start in an earlier read: the genuine reply is lost",
+        {"false start in an earlier read: the scan resumes after it and keeps the genuine reply",
          {{0x15, 0x3C, 0x06, 0x04, 0x00, 0xF6}, {0x01, 0x02, 0x03, 0xAA}},
-         {}},
+         {{0x06, 0x04, 0x00}}},
+        {"false start whose frame spans three reads",
+         {{0x15, 0x3C}, {0x06, 0x04, 0x00}, {0xF6, 0x01, 0x02, 0x03, 0xAA}},
+         {{0x06, 0x04, 0x00}}},
+        {"genuine reply split across the reads of a false frame",
+         {{0x15, 0x3C, 0x06, 0x04}, {0x00, 0xF6, 0x01, 0x02, 0x03, 0xAA, 0x06, 0x04, 0x00, 0xF6}},
+         {{0x06, 0x04, 0x00}, {0x06, 0x04, 0x00}}},
+        {"two false starts in a row, the second inside the first",
+         {{0x15, 0x15, 0x05}, {0x06, 0x04, 0x00, 0xF6, 0x00, 0x00, 0x00, 0x00}},
+         {{0x06, 0x04, 0x00}}},
         {"bad checksum dropped, next frame kept",
          {{0x06, 0x04, 0x00, 0xF5, 0x06, 0x04, 0x00, 0xF6}},
          {{0x06, 0x04, 0x00}}},
@@ -104,6 +113,39 @@ TEST(Assembler, WholeSplitAndMultipleFrames)
             col.Read(r);
         EXPECT_EQ(col.frames, c.expected) << c.what;
         EXPECT_EQ(col.rx.RxState, 0) << c.what;
+    }
+}
+
+// A line whose every reply comes after the noise 15 06 00 15: each 15 starts a
+// false frame, and the genuine reply behind it must survive however the bytes
+// are cut into reads.
+TEST(Assembler, EveryReplyBehindStartBytesInNoiseIsKept)
+{
+    const Bytes noise{0x15, 0x06, 0x00, 0x15};
+    std::vector<Bytes> sent;
+    Bytes line;
+    // The stream goes on past the frames checked: a false frame begun in the last
+    // noise may hold the last checked reply until later bytes complete it.
+    for (int r = 0; r < 121; ++r) {
+        Bytes frame{0x06, 0x01, 0x10};
+        for (int i = 0; i < 16; ++i)
+            frame.push_back(uint8_t(r * 7 + i));
+        unsigned sum = 0;
+        for (uint8_t b : frame)
+            sum += b;
+        if (r < 120)
+            sent.push_back(frame);
+        line.insert(line.end(), noise.begin(), noise.end());
+        line.insert(line.end(), frame.begin(), frame.end());
+        line.push_back(uint8_t(0x100 - (sum & 0xFF)));
+    }
+    for (size_t readSize : {size_t(1), size_t(3), size_t(7), size_t(23), size_t(256)}) {
+        Collector col;
+        for (size_t at = 0; at < line.size(); at += readSize)
+            col.Read(Bytes(line.begin() + long(at), line.begin() + long(std::min(line.size(), at + readSize))));
+        ASSERT_GE(col.frames.size(), sent.size()) << "reads of " << readSize << " bytes";
+        col.frames.resize(sent.size());
+        EXPECT_TRUE(col.frames == sent) << "reads of " << readSize << " bytes: other frames than those sent";
     }
 }
 
