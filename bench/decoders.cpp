@@ -37,6 +37,11 @@ void ApplyContinuousRule(TCommand& slot)
     }
 }
 
+float ScaledReading(int16_t raw, long double factor)
+{
+    return static_cast<float>(static_cast<long double>(static_cast<float>(raw)) * factor);
+}
+
 namespace {
 bool LongEnough(const RxFrame& f) { return f.Length >= ReplyLayoutLength(f.Code); }
 
@@ -99,8 +104,8 @@ bool StoreDataStatus6(TBench& b, const RxFrame& f)
     b.PressureData.AbsPressure = float(S16(f, 18));
     b.ServiceData.RawO2 = S16(f, 20);
     b.ServiceData.RawNO = S32(f, 22);
-    b.ServiceData.AmbientTemp = float(S16(f, 26)) * 0.1f;
-    b.ServiceData.Pef = float(S16(f, 28)) * 0.001f;
+    b.ServiceData.AmbientTemp = ScaledReading(S16(f, 26), kTenth);
+    b.ServiceData.Pef = ScaledReading(S16(f, 28), kThousandth);
     StoreProgressFlags(b);
     return true;
 }
@@ -153,8 +158,8 @@ bool StoreValueReply(TBench& b, const RxFrame& f)
     case 0x04: StoreSystemId(b.SystemId, f, false); break;
     case 0x51: StoreSystemId(b.SystemId, f, true); break;
     case 0x05:
-        s.AmbientTemp = float(S16(f, 0)) * 0.1f;
-        s.Pef = float(S16(f, 2)) * 0.001f;
+        s.AmbientTemp = ScaledReading(S16(f, 0), kTenth);
+        s.Pef = ScaledReading(S16(f, 2), kThousandth);
         s.AdcA = S16(f, 4);
         s.AdcB = S16(f, 6);
         s.PulsesPerMinute = S16(f, 8);

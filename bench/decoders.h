@@ -15,6 +15,15 @@ int ReplyLayoutLength(uint8_t code);
 // settles whether the slot streams; a streaming slot stays awaiting.
 void ApplyContinuousRule(TCommand& slot);
 
+// Scaled readings (ambient temperature in tenths, PEF in thousandths): the
+// integer goes to single precision, is multiplied in extended precision and the
+// product is stored as single, as the hundredths of the gas values are. A
+// single-precision product would be one unit in the last place off for a fifth
+// of the temperatures and move block means at rounding ties.
+constexpr long double kTenth = 0.1L;
+constexpr long double kThousandth = 0.001L;
+float ScaledReading(int16_t raw, long double factor);
+
 bool StoreDataStatus(TBench& b, const RxFrame& f);      // 0x01
 bool StoreDataStatus6(TBench& b, const RxFrame& f);     // 0x06
 bool StoreEngineeringData(TBench& b, const RxFrame& f); // 0x44

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "decoders.h"
 #include "link_fixture.h"
 
@@ -49,6 +51,42 @@ TEST(MeasurementDecoders, DataStatus6ScalesTemperatureAndPef)
     EXPECT_FLOAT_EQ(b.ServiceData.AmbientTemp, 25.0f);
     EXPECT_FLOAT_EQ(b.ServiceData.Pef, 1.234f);
     EXPECT_EQ(b.ServiceData.RawNO, -2);
+}
+
+// True when f is the single-precision number nearest to the exact value num / den.
+::testing::AssertionResult NearestSingle(float f, int num, int den)
+{
+    const long double exact = static_cast<long double>(num) / den;
+    const long double err = std::fabs(static_cast<long double>(f) - exact);
+    for (float neighbour : {std::nextafter(f, -INFINITY), std::nextafter(f, INFINITY)})
+        if (std::fabs(static_cast<long double>(neighbour) - exact) < err)
+            return ::testing::AssertionFailure() << num << "/" << den << " stored as " << f << ", nearer is " << neighbour;
+    return ::testing::AssertionSuccess();
+}
+
+// Ambient temperature (tenths) and PEF (thousandths) of both the $06 data reply
+// and the $05 reply, over every 16-bit reading: each is stored as the single
+// nearest its decimal value, never a last-place unit off.
+TEST(MeasurementDecoders, ScaledReadingsAreTheNearestSingleOverTheWholeRange)
+{
+    TBench b;
+    auto d6 = Zeros(30);
+    auto d5 = Zeros(10);
+    int wrong = 0;
+    for (int raw = -32768; raw <= 32767 && wrong < 5; ++raw) {
+        const uint8_t hi = uint8_t(uint16_t(raw) >> 8), lo = uint8_t(raw & 0xFF);
+        d6[26] = d6[28] = d5[0] = d5[2] = hi;
+        d6[27] = d6[29] = d5[1] = d5[3] = lo;
+        ASSERT_TRUE(StoreDataStatus6(b, MakeFrame(0x06, d6)));
+        const TServiceData from6 = b.ServiceData;
+        ASSERT_TRUE(StoreValueReply(b, MakeFrame(0x05, d5)));
+        for (const auto& [value, den] : {std::pair{from6.AmbientTemp, 10}, {from6.Pef, 1000},
+                                         {b.ServiceData.AmbientTemp, 10}, {b.ServiceData.Pef, 1000}}) {
+            const auto nearest = NearestSingle(value, raw, den);
+            EXPECT_TRUE(nearest);
+            wrong += nearest ? 0 : 1;
+        }
+    }
 }
 
 TEST(MeasurementDecoders, EngineeringDataLayout)
