@@ -141,7 +141,8 @@ TEST(CalFile, MalformedFilesStopWithAnError)
     const Case cases[] = {
         {"empty", "", "ends early after line 0"},
         {"only comments", "; a\n// b\n[c]\n", "ends early after line 3"},
-        {"ends inside a record", good.substr(0, good.size() / 2), "ends early"},
+        {"ends inside a record", good.substr(0, good.find("\r\n", good.size() / 2) + 2), "ends early"},
+        {"ends inside a line", good.substr(0, good.size() / 2), "values expected"},
         {"missing last line", good.substr(0, good.rfind("\r\n", good.size() - 3) + 2), "ends early"},
         {"short data line", shortLine, "line 3: 5 values expected, 4 found"},
         {"not a number", notNumber, "line 3: \"x3\" is not a number"},
