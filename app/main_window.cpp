@@ -9,6 +9,7 @@
 #include "main_window_widgets.h"
 #include "message.h"
 #include "paths.h"
+#include "raw_ir_window.h"
 #include "title.h"
 
 #include <algorithm>
@@ -385,6 +386,10 @@ void TApp::RouteHooksToWindows()
     h.RefreshGraph1 = route(&TWindowSet::FGraph1);
     h.RefreshStatusScreen = route(&TWindowSet::FCStatus);
     h.RefreshEngStatusScreen = route(&TWindowSet::EStatus);
+    h.RawIRBlock = [this](int k, const RxFrame& frame) {
+        if (windows_.RawIR)
+            windows_.RawIR->HandleRawIRBlock(k, frame);
+    };
     connect(windows_.CommDlg, &TCommDlg::PortLabelChanged, ComLabel[0], &QLabel::setText);
     connect(windows_.FTitle, &TFTitle::TitleAccepted, this, &TApp::TitleAccepted);
 }

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "bench_window.h"
+#include "raw_ir_window.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -82,6 +83,15 @@ void ShowWindow(QWidget* w)
     }
 }
 
+// The raw IR window streams raw (0x40) or filtered (0x42) blocks, as the menu entry says.
+void ShowRawIR(TRawIR* w, bool filtered)
+{
+    if (w) {
+        w->RawFiltered = filtered;
+        ShowWindow(w);
+    }
+}
+
 } // namespace
 
 void TApp::BuildMenus()
@@ -123,7 +133,7 @@ void TApp::BuildMenus()
 
     QMenu* service = NewMenu(bar, "PellamServiceScreens1", QStringLiteral("Service Screens"), true);
     connect(NewItem(service, "Parameters1", QStringLiteral("Parameters...")), &QAction::triggered, this, [this] { ShowWindow(windows_.Parameters); });
-    connect(NewItem(service, "RawIR1", QStringLiteral("Raw IR...")), &QAction::triggered, this, [this] { ShowWindow(windows_.RawIR); });
+    connect(NewItem(service, "RawIR1", QStringLiteral("Raw IR...")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
     connect(NewItem(service, "EngineeringStatus1", QStringLiteral("Engineering Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
     connect(NewItem(service, "BenchUpgrade1", QStringLiteral("Bench Upgrade")), &QAction::triggered, this, [this] { ShowWindow(windows_.FUpgrade); });
     connect(NewItem(service, "LoadcalConstants1", QStringLiteral("Load Cal Constants")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad); });
@@ -148,7 +158,7 @@ void TApp::AddCommandItems(QMenu* menu, bool engineering)
     }
     if (!engineering)
         return;
-    connect(findChild<QAction*>(QStringLiteral("N40RAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowWindow(windows_.RawIR); });
+    connect(findChild<QAction*>(QStringLiteral("N40RAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
     connect(findChild<QAction*>(QStringLiteral("N41EngineeringStatus1")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
-    connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowWindow(windows_.RawIR); });
+    connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, true); });
 }

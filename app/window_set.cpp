@@ -13,6 +13,9 @@
 #include "graph1.h"
 #include "graph2.h"
 #include "message.h"
+#include "raw_ir_history.h"
+#include "raw_ir_log.h"
+#include "raw_ir_window.h"
 #include "title.h"
 
 namespace {
@@ -43,20 +46,22 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.CommDlg = Adopt(new TCommDlg(ports, messages), "TCommDlg", m);
     w.CommentDlg = Adopt(new TCommentDlg, "TCommentDlg", m);
     w.Parameters = Adopt(new TBenchWindow, "TParameters", m); // placeholder: TParameters
-    w.IRLog = Adopt(new TBenchWindow, "TIRLog", m); // placeholder: TIRLog
+    w.IRLog = Adopt(new TIRLog(host), "TIRLog", m);
     w.History = Adopt(new THistory, "THistory", m);
     w.FCStatus = Adopt(new TFCStatus(host), "TFCStatus", m);
     w.EStatus = Adopt(new TEStatus(host), "TEStatus", m);
-    w.RawIR = Adopt(new TBenchWindow, "TRawIR", m); // placeholder: TRawIR
+    w.RawIR = Adopt(new TRawIR(host), "TRawIR", m);
     w.FGraph2 = Adopt(new TFGraph2(host), "TFGraph2", m);
     w.FGraph1 = Adopt(new TFGraph1(host), "TFGraph1", m);
     w.FUpgrade = Adopt(new TBenchWindow, "TFUpgrade", m); // placeholder: TFUpgrade
-    w.fHist_ir = Adopt(new TBenchWindow, "TfHist_ir", m); // placeholder: TfHist_ir
+    w.fHist_ir = Adopt(new TfHist_ir, "TfHist_ir", m);
     w.FTitle = Adopt(new TFTitle, "TFTitle", m);
     w.FCmds = Adopt(new TFCmds(host), "TFCmds", m);
     w.FMessage = Adopt(new TFMessage, "TFMessage", m);
     w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
     w.FCalLoad1 = Adopt(new TBenchWindow, "TFCalLoad1", m); // placeholder: TFCalLoad1
+    w.IRLog->History = w.fHist_ir;
+    w.RawIR->SetCompanions(w.IRLog, w.fHist_ir);
     w.ShowHelp = ::ShowHelp;
     static_cast<TFCmds*>(w.FCmds)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
     return w;

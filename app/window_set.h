@@ -15,6 +15,9 @@ class TCommentDlg;
 class TFMessage;
 class TFTitle;
 class THistory;
+class TIRLog;
+class TRawIR;
+class TfHist_ir;
 
 // The secondary windows, created once after the main window and only hidden when closed.
 // Windows of later subsystems are held through their base classes, so putting the real class in
@@ -24,15 +27,15 @@ struct TWindowSet {
     TCommDlg* CommDlg = nullptr;
     TCommentDlg* CommentDlg = nullptr;
     TBenchWindow* Parameters = nullptr;
-    TBenchWindow* IRLog = nullptr;
+    TIRLog* IRLog = nullptr;
     THistory* History = nullptr;
     TBenchWindow* FCStatus = nullptr;
     TBenchWindow* EStatus = nullptr;
-    TBenchWindow* RawIR = nullptr;
+    TRawIR* RawIR = nullptr;
     TBenchWindow* FGraph2 = nullptr;
     TBenchWindow* FGraph1 = nullptr;
     TBenchWindow* FUpgrade = nullptr;
-    TBenchWindow* fHist_ir = nullptr;
+    TfHist_ir* fHist_ir = nullptr;
     TFTitle* FTitle = nullptr;
     TCommandDialogBase* FCmds = nullptr;
     TFMessage* FMessage = nullptr;

@@ -257,6 +257,13 @@ void TChart::AppendPoint(const std::vector<float>& values, const QString& label)
     AppendData(1, values, QStringList{label});
 }
 
+void TChart::DataChanged()
+{
+    for (int s = 0; s < int(Graphs.size()); ++s)
+        PushData(s);
+    Redraw();
+}
+
 void TChart::ShowSubsets(const std::vector<int>& subsets)
 {
     M.SetSubsetsToShow(subsets);

@@ -36,6 +36,8 @@ public:
     void AppendData(int n, const std::vector<float>& values, const QStringList& labels = {});
     // One point per subset.
     void AppendPoint(const std::vector<float>& values, const QString& label);
+    // Sends every point of the model to the drawing (after SetYData) and queues a redraw.
+    void DataChanged();
     // Draws only the listed subsets.
     void ShowSubsets(const std::vector<int>& subsets);
     // Back to the full view after the user zoomed or panned.

@@ -1,0 +1,34 @@
+#pragma once
+#include <QStringList>
+
+#include "bench_window.h"
+#include "raw_ir_history_lines.h"
+
+class QListWidget;
+class QTimer;
+
+// "Collected IR data": the latest lines of the raw IR log. Lines arrive a
+// hundred per cycle; the list on screen is refreshed at most every 50 ms and
+// only while the window is shown.
+class TfHist_ir : public TBenchWindow {
+    Q_OBJECT
+public:
+    explicit TfHist_ir(QWidget* parent = nullptr);
+
+    void ClearLines();
+    void AddLine(const QString& line);
+    QStringList Items() const;
+    int Count() const { return int(History.Lines.size()); }
+
+    QListWidget* ListBox1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Changed();
+    void Refresh();
+
+    RawIRHistoryLines History;
+    QTimer* RefreshTimer = nullptr;
+};

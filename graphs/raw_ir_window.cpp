@@ -1,0 +1,443 @@
+#include "raw_ir_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "bench_host.h"
+#include "bench_selector.h"
+#include "chart.h"
+#include "link.h"
+#include "message_sink.h"
+#include "raw_ir_history.h"
+#include "raw_ir_log.h"
+
+namespace {
+
+const QString kInformation = QStringLiteral("Information");
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAccessibleName(accessible);
+    return b;
+}
+
+QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* r = new QRadioButton(caption, parent);
+    r->setObjectName(QLatin1String(name));
+    r->setAccessibleName(caption);
+    return r;
+}
+
+// Channel order of the blocks and the chart's subsets.
+struct ChannelLook {
+    const char* Box;
+    const char* Caption;
+    const char* Label; // legend text; NH3 has none of its own
+    QColor Colour;
+    bool Ticked;
+};
+const std::array<ChannelLook, 4> kChannels{{
+    {"CO2Chk", "CO2", "CO2", QColor(0, 0, 255), false},
+    {"COChk", "NH3", "", QColor(255, 0, 0), true},
+    {"HCChk", "Freon", "Freon", QColor(0, 128, 0), true},
+    {"RefChk", "Ref", "Ref", QColor(0, 255, 0), true},
+}};
+
+} // namespace
+
+TRawIR::TRawIR(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+{
+    setObjectName(QStringLiteral("TRawIR"));
+    setWindowTitle(QStringLiteral("RawIR"));
+    AskYesNo = [this](const QString& caption, const QString& text) {
+        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    };
+    Nulls.assign(size_t(RawIRCapture::Channels) * CycleSamples, ChartModel::DefaultNull);
+    Lines.reserve(CycleSamples);
+    BuildControls();
+    ConfigureChart();
+}
+
+void TRawIR::BuildControls()
+{
+    PEGraph = new TChart(this);
+    PEGraph->setObjectName(QStringLiteral("PEGraph"));
+    PEGraph->setAccessibleName(tr("Raw waveform chart"));
+    PEGraph->Messages = &Host.Messages();
+    PEGraph->setMinimumSize(560, 360);
+
+    Kestrel = new TBenchButtons(QStringLiteral("Kestrel"), this);
+    Kestrel->setObjectName(QStringLiteral("Kestrel"));
+    Kestrel->setAccessibleName(tr("Bench"));
+    connect(Kestrel, &TBenchButtons::BenchClicked, this, &TRawIR::BenchClick);
+
+    Start = MakeButton(this, "Start", QStringLiteral("Start"), tr("Start raw IR stream"));
+    Stop = MakeButton(this, "Stop", QStringLiteral("Stop"), tr("Stop raw IR stream"));
+    Clear = MakeButton(this, "Clear", QStringLiteral("Clear"), tr("Clear the chart"));
+    DataLogBtn = MakeButton(this, "DataLogBtn", QStringLiteral("Log..."), tr("Raw IR data log"));
+    UnZoomBtn = MakeButton(this, "UnZoomBtn", QStringLiteral("Unzoom"), tr("Back to the full view"));
+    Button2 = MakeButton(this, "Button2", QStringLiteral("History IR"), tr("Show the collected IR data"));
+    Button2->setVisible(false);
+    Stop->setEnabled(false);
+    connect(Start, &QPushButton::clicked, this, &TRawIR::StartClick);
+    connect(Stop, &QPushButton::clicked, this, &TRawIR::StopClick);
+    connect(Clear, &QPushButton::clicked, this, &TRawIR::ClearClick);
+    connect(UnZoomBtn, &QPushButton::clicked, this, &TRawIR::UnZoomBtnClick);
+    connect(DataLogBtn, &QPushButton::clicked, this, [this] {
+        if (IRLog) {
+            IRLog->show();
+            IRLog->raise();
+        }
+    });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        if (History) {
+            History->show();
+            History->raise();
+        }
+    });
+
+    RawMode = new QGroupBox(QStringLiteral("Raw Mode"), this);
+    RawMode->setObjectName(QStringLiteral("RawMode"));
+    Continuous = MakeRadio(RawMode, "Continuous", QStringLiteral("Continuous"));
+    OneShot = MakeRadio(RawMode, "OneShot", QStringLiteral("One Shot"));
+    Continuous->setChecked(true);
+    auto* modeLayout = new QVBoxLayout(RawMode);
+    modeLayout->addWidget(Continuous);
+    modeLayout->addWidget(OneShot);
+
+    MarkDataPoints = new QGroupBox(QStringLiteral("Mark Data Points"), this);
+    MarkDataPoints->setObjectName(QStringLiteral("MarkDataPoints"));
+    MarkYes = MakeRadio(MarkDataPoints, "MarkYes", QStringLiteral("Yes"));
+    MarkNo = MakeRadio(MarkDataPoints, "MarkNo", QStringLiteral("No"));
+    MarkNo->setChecked(true);
+    auto* markLayout = new QHBoxLayout(MarkDataPoints);
+    markLayout->addWidget(MarkYes);
+    markLayout->addWidget(MarkNo);
+    // Only a real change of choice acts: re-clicking the chosen item does nothing.
+    connect(MarkYes, &QRadioButton::toggled, this, [this] { MarkDataPointsClick(); });
+
+    FilteredEdit = new QLineEdit(this);
+    FilteredEdit->setObjectName(QStringLiteral("FilteredEdit"));
+    FilteredEdit->setAccessibleName(tr("Filtered or not"));
+    FilteredEdit->setReadOnly(true);
+
+    auto* shape = new QGroupBox(tr("Cycle"), this);
+    shape->setObjectName(QStringLiteral("CycleGroup"));
+    Edit1 = new QLineEdit(QStringLiteral("4"), shape);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("NumPhases"));
+    Edit2 = new QLineEdit(QStringLiteral("25"), shape);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setAccessibleName(QStringLiteral("NumPoints"));
+    OKBtn = MakeButton(shape, "OKBtn", QStringLiteral("OK"), tr("Apply NumPhases and NumPoints"));
+    connect(OKBtn, &QPushButton::clicked, this, &TRawIR::OKBtnClick);
+    auto* shapeForm = new QFormLayout(shape);
+    shapeForm->addRow(QStringLiteral("NumPhases"), Edit1);
+    shapeForm->addRow(QStringLiteral("NumPoints"), Edit2);
+    shapeForm->addRow(OKBtn);
+
+    auto* channels = new QGroupBox(tr("Channels"), this);
+    channels->setObjectName(QStringLiteral("ChannelGroup"));
+    auto* channelLayout = new QVBoxLayout(channels);
+    for (size_t c = 0; c < kChannels.size(); ++c) {
+        auto* box = new QCheckBox(QLatin1String(kChannels[c].Caption), channels);
+        box->setObjectName(QLatin1String(kChannels[c].Box));
+        box->setAccessibleName(QLatin1String(kChannels[c].Caption));
+        box->setChecked(kChannels[c].Ticked);
+        connect(box, &QCheckBox::clicked, this, &TRawIR::ChannelClick);
+        channelLayout->addWidget(box);
+        ChannelBoxes[c] = box;
+    }
+    CO2Chk = ChannelBoxes[0];
+    COChk = ChannelBoxes[1];
+    HCChk = ChannelBoxes[2];
+    RefChk = ChannelBoxes[3];
+
+    // Present on the bench's service screen but without a function here.
+    ChannelGain = new QGroupBox(QStringLiteral("Channel Gain"), this);
+    ChannelGain->setObjectName(QStringLiteral("ChannelGain"));
+    auto* gainLayout = new QVBoxLayout(ChannelGain);
+    for (int c = 0; c < 4; ++c) {
+        auto* list = new QComboBox(ChannelGain);
+        list->setObjectName(QStringLiteral("GainList%1").arg(c + 1));
+        gainLayout->addWidget(list);
+    }
+    ChannelGain->setEnabled(false);
+
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(Start, 0, 0);
+    buttons->addWidget(Stop, 0, 1);
+    buttons->addWidget(Clear, 1, 0);
+    buttons->addWidget(DataLogBtn, 1, 1);
+    buttons->addWidget(UnZoomBtn, 2, 0);
+    buttons->addWidget(Button2, 2, 1);
+
+    auto* panel = new QVBoxLayout;
+    panel->addWidget(Kestrel);
+    panel->addLayout(buttons);
+    panel->addWidget(FilteredEdit);
+    panel->addWidget(RawMode);
+    panel->addWidget(MarkDataPoints);
+    panel->addWidget(channels);
+    panel->addWidget(shape);
+    panel->addWidget(ChannelGain);
+    panel->addStretch(1);
+
+    auto* outer = new QHBoxLayout(this);
+    outer->addWidget(PEGraph, 1);
+    outer->addLayout(panel);
+    resize(900, 640);
+}
+
+void TRawIR::ConfigureChart()
+{
+    ChartModel& m = PEGraph->Model();
+    m.SetSubsets(RawIRCapture::Channels);
+    m.SetPoints(ChartPoints);
+    m.MainTitle = QStringLiteral("Raw Waveform");
+    m.SubTitle = QString();
+    m.XAxisLabel = QStringLiteral("Seconds/100");
+    m.SetYAxisLabel(QStringLiteral("A/D Counts"));
+    m.SetManualScaleControlY(true);
+    m.SetManualY(-32767, 32767);
+    m.GridLines = true;
+    m.ClearData();
+    QStringList labels;
+    std::vector<QColor> colours;
+    for (const ChannelLook& c : kChannels) {
+        labels << QLatin1String(c.Label);
+        colours.push_back(c.Colour);
+    }
+    m.SetSubsetLabels(labels);
+    m.SetSubsetColors(colours);
+    m.SetSubsetLineTypes({0, 0, 0, 0});
+    m.MarkDataPoints = false;
+    std::vector<int> shown;
+    for (int c = 0; c < RawIRCapture::Channels; ++c)
+        if (ChannelBoxes[size_t(c)]->isChecked())
+            shown.push_back(c);
+    m.SetSubsetsToShow(shown);
+    PEGraph->Apply();
+}
+
+void TRawIR::SetCompanions(TIRLog* log, TfHist_ir* history)
+{
+    IRLog = log;
+    History = history;
+    if (IRLog)
+        connect(IRLog, &TIRLog::RawCaptionChanged, this, &QWidget::setWindowTitle);
+}
+
+void TRawIR::UpdateBenchSelection()
+{
+    std::array<bool, 4> on{};
+    for (int k = 0; k < 4; ++k)
+        on[size_t(k)] = Host.BenchSwitchedOn(k);
+    Kestrel->UpdateBenchSelection(on);
+    SelectedBench = Kestrel->SelectedBench();
+}
+
+void TRawIR::BenchClick(int selected)
+{
+    // Re-clicking the chosen bench changes nothing and must not stop its stream.
+    if (selected == SelectedBench)
+        return;
+    if (isVisible())
+        StopClick(); // to the bench that was streaming
+    SelectedBench = selected;
+}
+
+void TRawIR::SendRequest(int rate)
+{
+    TBench& bench = Host.BenchLink().Benches[size_t(SelectedBench)];
+    if (RawFiltered)
+        bench.RequestFilteredRawIR(rate);
+    else
+        bench.RequestRawIR(rate);
+}
+
+void TRawIR::StartClick()
+{
+    if (SelectedBench < 0 || SelectedBench > 3)
+        return;
+    // A new run draws from its own first phase-0 block, never from a cycle begun before.
+    Capture.Restart();
+    SendRequest(2);
+    Start->setEnabled(false);
+    Stop->setEnabled(true);
+}
+
+void TRawIR::StopClick()
+{
+    if (SelectedBench < 0 || SelectedBench > 3)
+        return;
+    SendRequest(0);
+    Stop->setEnabled(false);
+    Start->setEnabled(true);
+}
+
+void TRawIR::ClearClick()
+{
+    const int times = PEGraph->Model().Points() / CycleSamples + 1;
+    for (int i = 0; i < times; ++i)
+        PEGraph->AppendData(CycleSamples, Nulls);
+    PlotPosition = 0;
+}
+
+void TRawIR::OKBtnClick()
+{
+    bool ok = false;
+    int phases = Capture.NumPhases();
+    int points = Capture.NumPoints();
+    const int newPhases = Edit1->text().trimmed().toInt(&ok, 10);
+    if (ok)
+        phases = newPhases;
+    else
+        Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases"), IMessageSink::Icon::Information);
+    const int newPoints = Edit2->text().trimmed().toInt(&ok, 10);
+    if (ok)
+        points = newPoints;
+    else
+        Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints"), IMessageSink::Icon::Information);
+
+    // A cycle buffer of 100 samples per channel: refuse what would not fit and keep the old pair.
+    switch (RawIRCapture::CheckShape(phases, points)) {
+    case RawIRCapture::Shape::Ok:
+        if (phases != Capture.NumPhases() || points != Capture.NumPoints()) {
+            Capture.SetShape(phases, points);
+            ShortBlockReported = false;
+        }
+        return;
+    case RawIRCapture::Shape::BadPhases:
+        Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases: it must be 1 or more"),
+                             IMessageSink::Icon::Information);
+        return;
+    case RawIRCapture::Shape::BadPoints:
+        Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints: it must be 1 or more"),
+                             IMessageSink::Icon::Information);
+        return;
+    case RawIRCapture::Shape::TooManySamples:
+        Host.Messages().Show(kInformation, QStringLiteral("NumPhases x NumPoints must not exceed 100"),
+                             IMessageSink::Icon::Information);
+        return;
+    }
+}
+
+void TRawIR::ChannelClick()
+{
+    std::vector<int> shown;
+    for (int c = 0; c < RawIRCapture::Channels; ++c)
+        if (ChannelBoxes[size_t(c)]->isChecked())
+            shown.push_back(c);
+    PEGraph->ShowSubsets(shown);
+    if (shown.empty())
+        ClearClick();
+}
+
+void TRawIR::MarkDataPointsClick()
+{
+    PEGraph->Model().MarkDataPoints = MarkYes->isChecked();
+    PEGraph->Apply();
+}
+
+void TRawIR::UnZoomBtnClick()
+{
+    PEGraph->Unzoom();
+}
+
+void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
+{
+    // Blocks of other benches are not this window's, whatever the selected bench's flag says.
+    if (!isVisible() || SelectedBench < 0 || SelectedBench > 3 || k != SelectedBench)
+        return;
+    TBench& bench = Host.BenchLink().Benches[size_t(k)];
+    if (!bench.NewRawIR)
+        return;
+    bench.NewRawIR = false;
+    FilteredEdit->setText(RawFiltered ? QStringLiteral("Filtered") : QStringLiteral("Not Filtered"));
+
+    switch (Capture.Take(frame.Data.data(), frame.Length)) {
+    case RawIRCapture::Block::TooShort:
+        if (!ShortBlockReported) {
+            ShortBlockReported = true;
+            Host.Messages().Show(kInformation,
+                                 QStringLiteral("Raw IR blocks of this bench hold fewer than NumPoints samples "
+                                                "(%1 data bytes, %2 needed): they are ignored. Check NumPoints.")
+                                     .arg(int(frame.Length))
+                                     .arg(Capture.BlockLength()),
+                                 IMessageSink::Icon::Information);
+        }
+        return;
+    case RawIRCapture::Block::BeforePhase0:
+    case RawIRCapture::Block::Stored:
+        return;
+    case RawIRCapture::Block::CycleComplete:
+        break;
+    }
+    if (OneShot->isChecked())
+        StopClick();
+    PlotCycle();
+    LogCycle();
+}
+
+void TRawIR::PlotCycle()
+{
+    ChartModel& m = PEGraph->Model();
+    if (m.Points() < PlotPosition + CycleSamples) {
+        PEGraph->AppendData(CycleSamples, Nulls); // the chart moves left by one cycle
+        PlotPosition -= CycleSamples;
+    }
+    for (int c = 0; c < RawIRCapture::Channels; ++c) {
+        const auto& samples = Capture.RawBuffer[size_t(c)];
+        for (int s = 0; s < CycleSamples; ++s)
+            m.SetYData(c, PlotPosition + s, float(samples[size_t(s)]));
+    }
+    PlotPosition += CycleSamples;
+    PEGraph->DataChanged();
+}
+
+void TRawIR::LogCycle()
+{
+    if (!IRLog || !IRLog->Logging())
+        return;
+    const auto& b = Capture.RawBuffer;
+    Lines.clear();
+    for (size_t s = 0; s < size_t(CycleSamples); ++s)
+        Lines.push_back(RawIRLogFile::FormatLine(b[0][s], b[1][s], b[2][s], b[3][s]));
+    IRLog->LogLines(Lines);
+}
+
+void TRawIR::CloseWindow()
+{
+    ProgramClosing = true;
+    close();
+}
+
+void TRawIR::closeEvent(QCloseEvent* event)
+{
+    const bool logging = IRLog && IRLog->LoggingOnChk->isChecked();
+    if (logging && !ProgramClosing && !Host.Closing()
+        && !(AskYesNo && AskYesNo(QStringLiteral("Confirm"), QStringLiteral("You are logging the data! Do you want to close?")))) {
+        event->ignore();
+        return;
+    }
+    StopClick();
+    if (logging)
+        IRLog->CloseClick();
+    TBenchWindow::closeEvent(event);
+}

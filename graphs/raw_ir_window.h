@@ -1,0 +1,110 @@
+#pragma once
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench_window.h"
+#include "cmd.h"
+#include "raw_ir_capture.h"
+
+class BenchHost;
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class TBenchButtons;
+class TChart;
+class TIRLog;
+class TfHist_ir;
+
+// "RawIR": the raw infrared detector waveform of one bench. Start asks the
+// selected bench for raw (0x40) or filtered (0x42) IR blocks; each whole cycle
+// is written into the chart, five cycles side by side, and logged through the
+// IR log window while logging is on.
+class TRawIR : public TBenchWindow {
+    Q_OBJECT
+public:
+    static constexpr int ChartPoints = 550;
+    static constexpr int CycleSamples = RawIRCapture::CycleSamples;
+
+    explicit TRawIR(BenchHost& host, QWidget* parent = nullptr);
+
+    // Companion windows; the log window is created before this one, the history after it.
+    void SetCompanions(TIRLog* log, TfHist_ir* history);
+
+    int SelectedBench = -1;
+    // Chosen by the menu entry that opened the window.
+    bool RawFiltered = false;
+    // Chart point where the next cycle is written.
+    int PlotPosition = 0;
+    RawIRCapture Capture;
+
+    TChart* PEGraph = nullptr;
+    TBenchButtons* Kestrel = nullptr;
+    QPushButton* Start = nullptr;
+    QPushButton* Stop = nullptr;
+    QPushButton* Clear = nullptr;
+    QPushButton* DataLogBtn = nullptr;
+    QPushButton* UnZoomBtn = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* Button2 = nullptr; // hidden "History IR"
+    QGroupBox* RawMode = nullptr;
+    QRadioButton* Continuous = nullptr;
+    QRadioButton* OneShot = nullptr;
+    QGroupBox* MarkDataPoints = nullptr;
+    QRadioButton* MarkYes = nullptr;
+    QRadioButton* MarkNo = nullptr;
+    QLineEdit* FilteredEdit = nullptr;
+    QLineEdit* Edit1 = nullptr; // NumPhases
+    QLineEdit* Edit2 = nullptr; // NumPoints
+    QCheckBox* CO2Chk = nullptr;
+    QCheckBox* COChk = nullptr; // "NH3"
+    QCheckBox* HCChk = nullptr;
+    QCheckBox* RefChk = nullptr;
+    QGroupBox* ChannelGain = nullptr;
+
+    // Asks a Yes/No question; tests replace it.
+    std::function<bool(const QString& caption, const QString& text)> AskYesNo;
+
+    void UpdateBenchSelection() override;
+    // Program shutdown: close without asking.
+    void CloseWindow() override;
+
+    // A raw or filtered IR reply of bench k (the link calls this for every one).
+    void HandleRawIRBlock(int k, const RxFrame& frame);
+
+    void StartClick();
+    void StopClick();
+    void ClearClick();
+    void OKBtnClick();
+    void ChannelClick();
+    void MarkDataPointsClick();
+    void UnZoomBtnClick();
+    void BenchClick(int selected);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConfigureChart();
+    void SendRequest(int rate);
+    void PlotCycle();
+    void LogCycle();
+
+    BenchHost& Host;
+    QPointer<TIRLog> IRLog;
+    QPointer<TfHist_ir> History;
+    std::array<QCheckBox*, 4> ChannelBoxes{};
+    bool ProgramClosing = false;
+    // The short-block message is shown once per setting of NumPoints.
+    bool ShortBlockReported = false;
+    std::vector<float> Nulls;
+    std::vector<std::string> Lines;
+};
