@@ -42,8 +42,11 @@ TBenchButtons::TBenchButtons(const QString& caption, QWidget* parent) : QGroupBo
         layout->addWidget(BB[k]);
     }
     connect(group, &QButtonGroup::idClicked, this, [this](int) {
+        const int before = Selected;
         Selected = ButtonOn();
         emit BenchClicked(Selected);
+        if (Selected != before)
+            emit BenchChanged(Selected);
     });
 }
 

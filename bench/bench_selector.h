@@ -33,6 +33,9 @@ public:
 signals:
     // A user click on a bench button (after SelectedBench was updated).
     void BenchClicked(int selected);
+    // A user click that chose another bench; a click on the bench already chosen raises nothing.
+    // Windows whose click handler throws away state (entries, plotted points) listen to this.
+    void BenchChanged(int selected);
 
 private:
     class QButtonGroup* Group = nullptr;

@@ -32,7 +32,7 @@ TFCmds::TFCmds(BenchHost& host, QWidget* parent) : TCommandDialogBase(parent), H
     connect(SendBtn, &QPushButton::clicked, this, [this] { SendBtnClick(); });
     connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
     connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
-    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(GrpBench, &TBenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     // The fallback timer runs from creation: its first expiry finds the dialog idle.
     Timer1->start(kWaitFallbackMs);

@@ -149,9 +149,11 @@ void TEStatus::ShowEngineeringStatus()
     const int k = SelectedBench();
     if (!isVisible() || k < 0 || k > 3)
         return;
-    const TBench& bench = Host.BenchLink().Benches[k];
-    if (!bench.NewStatusData && !EngStatusSeen[k])
+    // Only engineering status ($41 or $44) carries these bytes: before the bench has sent one, the
+    // fields stay empty rather than claim " OK " from the four status bytes of a data reply.
+    if (!EngStatusSeen[k])
         return;
+    const TBench& bench = Host.BenchLink().Benches[k];
     StatusFields::ApplyAll(Fields, StatusDecode::DecodeEngineeringStatus(bench.Status));
 }
 

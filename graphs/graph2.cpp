@@ -1,6 +1,8 @@
 #include "graph2.h"
 
 #include <QCheckBox>
+
+#include <cmath>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -178,11 +180,18 @@ bool& TFGraph2::NewData(TBench& bench)
     return bench.NewGraph2Data;
 }
 
+// A reading is never a missing point: one that lands on the null value (a range minimum of -10
+// clamps to it) is drawn a hair above it instead, which is -10 to the eye.
+float TFGraph2::PlottedReading(float value)
+{
+    return value == NullValue ? std::nextafter(NullValue, 0.0f) : value;
+}
+
 void TFGraph2::AppendSample(const TrendValues& values, const QString& label)
 {
     std::vector<float> points;
     for (size_t c = 0; c < 4; ++c)
         if (ChannelEnabled[c])
-            points.push_back(ClampToRange(values[size_t(SampleIndex[c])], ChannelMin[c], ChannelMax[c]));
+            points.push_back(PlottedReading(ClampToRange(values[size_t(SampleIndex[c])], ChannelMin[c], ChannelMax[c])));
     PEGraph->AppendPoint(points, label);
 }

@@ -45,6 +45,9 @@ public:
     void ApplyButtonClick() override { ConfigureChart(); }
     void WriteSettings() override;
 
+    // The value drawn for a clamped reading: never the null value, which would draw a gap.
+    static float PlottedReading(float value);
+
 protected:
     bool& NewData(TBench& bench) override;
     void AppendSample(const TrendValues& values, const QString& label) override;

@@ -35,7 +35,7 @@ TTrendWindow::TTrendWindow(BenchHost& host, QWidget* parent) : TBenchWindow(pare
     Kestrel = new TBenchButtons(QStringLiteral("Kestrel"), this);
     Kestrel->setObjectName(QStringLiteral("Kestrel"));
     Kestrel->setAccessibleName(tr("Bench"));
-    connect(Kestrel, &TBenchButtons::BenchClicked, this, [this](int) { ClearBtnClick(); });
+    connect(Kestrel, &TBenchButtons::BenchChanged, this, [this](int) { ClearBtnClick(); });
 
     Start = MakeButton(this, "Start", QStringLiteral("Start"), tr("Start plotting"));
     Stop = MakeButton(this, "Stop", QStringLiteral("Stop"), tr("Stop plotting"));

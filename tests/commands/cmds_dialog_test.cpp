@@ -296,10 +296,16 @@ TEST_F(DialogTest, BenchClickRebuildsThePanel)
     host.Choose(0x0B);
     E(2)->setText(QStringLiteral("99"));
     dlg->AckNakEdit->setText(QStringLiteral("old"));
-    dlg->GrpBench->BB[0]->click();
-    EXPECT_EQ(dlg->SelectedBench(), 0);
+    ASSERT_EQ(dlg->SelectedBench(), 0);
+    dlg->GrpBench->BB[1]->click();
+    EXPECT_EQ(dlg->SelectedBench(), 1);
     EXPECT_EQ(E(2)->text(), QStringLiteral("0"));
     EXPECT_TRUE(AckNak().isEmpty());
+
+    // Clicking the bench already chosen keeps what the user typed.
+    E(2)->setText(QStringLiteral("99"));
+    dlg->GrpBench->BB[1]->click();
+    EXPECT_EQ(E(2)->text(), QStringLiteral("99"));
 }
 
 TEST_F(DialogTest, SoftResetAckReachesTheDisconnectHook)

@@ -311,6 +311,23 @@ TEST_F(EngineeringScreen, HiddenOrUnfedScreenDrawsNothing)
     EXPECT_EQ(Text("StUpGainEdit"), " Check ");
 }
 
+TEST_F(EngineeringScreen, DataRepliesAloneLeaveTheFieldsEmpty)
+{
+    // A data status reply sets the bench's new-status flag but carries no engineering status.
+    SwitchOn({true, true, false, false});
+    host.DataReply(0, {0, 0, 0, 0});
+    host.DataReply(1, {0, 0, 0, 0});
+    for (int k : {0, 1}) {
+        Click(k);
+        for (const char* f : {"StUpGainEdit", "PumpStateEdit", "FlashParamErrEdit"})
+            EXPECT_TRUE(Text(f).isEmpty()) << "bench " << k << " " << f;
+    }
+    window.StartBtnClick(); // bench 2's $41 stream: now it has engineering status
+    host.EngineeringStatusReply(1, {});
+    EXPECT_EQ(Text("StUpGainEdit"), " OK ");
+    EXPECT_EQ(Text("PumpStateEdit"), " Off ");
+}
+
 TEST_F(EngineeringScreen, ClosingStopsTheStreamAndWaitsForTheNextSecond)
 {
     SwitchOn({true, false, false, false});

@@ -213,6 +213,27 @@ TEST_F(TrendWindows, Graph2WithOnlyO2HasOneFullHeightAxisAndClamps)
     }
 }
 
+TEST_F(TrendWindows, Graph2DrawsReadingsOnTheNullValueAtTheMinimum)
+{
+    // Graph 2's null value is -10: a reading clamped to a minimum of -10, or one that is -10,
+    // is still a point of the curve, not a gap.
+    struct Case {
+        const char* min;
+        int rawCO2;
+        float drawn;
+    } cases[] = {{"-10", -2000, -10.0f}, {"-10", -1000, -10.0f}, {"-20", -1000, -10.0f}, {"-10", -999, -9.99f}};
+    for (const Case& c : cases) {
+        g2->CO2MinEdit->setText(c.min);
+        g2->ApplyButton->click();
+        DataReply(0, c.rawCO2, 0, 0, 0);
+        const float v = LastValue(g2.get(), 0);
+        EXPECT_FALSE(g2->PEGraph->Model().IsNull(v)) << c.min << " " << c.rawCO2;
+        EXPECT_FLOAT_EQ(v, c.drawn) << c.min << " " << c.rawCO2;
+    }
+    g2->ClearBtn->click(); // the null value still empties the view
+    EXPECT_TRUE(AllNull(g2.get()));
+}
+
 TEST_F(TrendWindows, Graph2StacksEnabledChannelsInItsOrder)
 {
     g2->NO->click();
@@ -265,6 +286,8 @@ TEST_F(TrendWindows, ChoosingAnotherBenchEmptiesTheChart)
     DataReply(0, 500, 100, 0, 0);
     for (TTrendWindow* w : Windows()) {
         ASSERT_FALSE(AllNull(w));
+        w->Kestrel->BB[0]->click(); // the bench already chosen: nothing changes
+        EXPECT_FALSE(AllNull(w));
         w->Kestrel->BB[1]->click();
         EXPECT_EQ(w->SelectedBench(), 1);
         EXPECT_TRUE(AllNull(w));
