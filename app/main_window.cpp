@@ -27,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -96,6 +97,10 @@ TApp::TApp(const TAppOptions& options)
             if (auto* item = findChild<QAction*>(QString::fromLatin1(name)))
                 item->setVisible(false);
     }
+    // The engineering marker opens the service menus that ship hidden; without it they stay out of sight.
+    for (const char* name : {"CustomerServiceCommands", "PellamServiceScreens1"})
+        if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name)))
+            menu->menuAction()->setVisible(EngMarker);
 
     closing_ = false;
     ConnectLink();

@@ -3,11 +3,13 @@
 #include "about.h"
 #include "bench_host.h"
 #include "bench_window.h"
+#include "calload1.h"
 #include "cmds.h"
 #include "commnt.h"
 #include "comport.h"
 #include "cstatus.h"
 #include "estatwnd.h"
+#include "fparams.h"
 #include "fhistory.h"
 #include "help_window.h"
 #include "graph1.h"
@@ -45,7 +47,7 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.AboutBox = Adopt(new TAboutBox, "TAboutBox", m);
     w.CommDlg = Adopt(new TCommDlg(ports, messages), "TCommDlg", m);
     w.CommentDlg = Adopt(new TCommentDlg, "TCommentDlg", m);
-    w.Parameters = Adopt(new TBenchWindow, "TParameters", m); // placeholder: TParameters
+    w.Parameters = Adopt(new TParameters(host), "TParameters", m);
     w.IRLog = Adopt(new TIRLog(host), "TIRLog", m);
     w.History = Adopt(new THistory, "THistory", m);
     w.FCStatus = Adopt(new TFCStatus(host), "TFCStatus", m);
@@ -59,7 +61,7 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.FCmds = Adopt(new TFCmds(host), "TFCmds", m);
     w.FMessage = Adopt(new TFMessage, "TFMessage", m);
     w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
-    w.FCalLoad1 = Adopt(new TBenchWindow, "TFCalLoad1", m); // placeholder: TFCalLoad1
+    w.FCalLoad1 = Adopt(new TFCalLoad1(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad1", m);
     w.IRLog->History = w.fHist_ir;
     w.RawIR->SetCompanions(w.IRLog, w.fHist_ir);
     w.ShowHelp = ::ShowHelp;

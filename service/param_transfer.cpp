@@ -232,6 +232,7 @@ void ParamTransfer::StepDownload(const RxFrame* reply)
             valueText_ = s.Value;
             WrittenText = s.Value;
             TransferRetries = 0;
+            ReadBackMismatches = 0;
             TransferState = 8;
             break;
         }
@@ -267,7 +268,7 @@ void ParamTransfer::StepDownload(const RxFrame* reply)
             // The whole text must match: a shorter read-back is not the value written.
             TransferRetries = 0;
             TransferState = 12;
-        } else if (++TransferRetries <= kMaxRetries) {
+        } else if (++ReadBackMismatches <= kMaxRetries) {
             TransferState = 8;
         } else {
             Fail(QStringLiteral(" Param write != Param Read "));

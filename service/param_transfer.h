@@ -69,6 +69,11 @@ public:
     bool RepeatRequest = false, SkipParam = false, TransferError = false, TransferAbort = false;
     bool Download = false;
     int TransferRetries = 0;
+    // Read-backs of the current download entry that differed from the text
+    // written. Kept apart from TransferRetries, which every acknowledged write
+    // clears: counted there, a value the bench never reads back as written
+    // would be written again for ever.
+    int ReadBackMismatches = 0;
     QString ErrorText;
     // The trace of the run ("tryfile.txt" in the working directory unless set).
     QString TracePath;

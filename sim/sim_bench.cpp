@@ -517,6 +517,9 @@ void SimBench::HandleParameter(const RequestFrame& f)
 {
     const auto& d = f.data;
     const uint8_t code = f.code;
+    ++paramRequests_;
+    if (faults_.silentFromParamRequest > 0 && paramRequests_ >= faults_.silentFromParamRequest)
+        return;
     size_t at = 0;
     if (code == 0x54) {
         const uint16_t access = uint16_t((d[0] << 8) | d[1]);
@@ -545,6 +548,11 @@ void SimBench::HandleParameter(const RequestFrame& f)
     case 0x48: {
         auto begin = d.begin() + 2;
         auto end = std::find(begin, d.end(), uint8_t(0)); // the text ends at its zero byte
+        const uint8_t refusal = params_.CheckWrite(number, std::string(begin, end));
+        if (refusal != 0) {
+            Nak(code, refusal);
+            return;
+        }
         params_.Write(number, std::string(begin, end));
         Ack(code);
         return;

@@ -114,6 +114,8 @@ public:
     const std::deque<SimReplyRecord>& Replies() const { return replies_; }
     const std::deque<SimReading>& Readings() const { return readings_; }
     int RepliesSent(uint8_t code) const { return replyCount_[code]; }
+    // Flash parameter requests (0x48, 0x49, 0x54, 0x55) heard so far.
+    int ParameterRequests() const { return paramRequests_; }
     int TotalRepliesSent() const;
     uint64_t NoiseBytesSent() const { return noiseBytes_; }
     uint64_t RequestsDropped() const { return assembler_.Dropped(); }
@@ -182,6 +184,7 @@ private:
     std::deque<SimReading> readings_;
     std::array<int, 256> replyCount_{};
     uint64_t noiseBytes_ = 0;
+    int paramRequests_ = 0;
 };
 
 } // namespace sim

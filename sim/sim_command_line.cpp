@@ -83,6 +83,8 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     const QCommandLineOption nak("nak", "NAK CODE with REASON (repeatable).", "CODE:REASON");
     const QCommandLineOption nakParam("nak-param", "Refuse flash parameter N with REASON (repeatable).",
                                       "N:REASON");
+    const QCommandLineOption silentParam("silent-param-from",
+                                         "Answer no flash parameter request from the Nth on (counting from 1).", "N");
     const QCommandLineOption corrupt("corrupt", "Spoil the checksum of the next N replies; 'all' for every reply.",
                                      "N");
     const QCommandLineOption noise("noise", "Noise burst before a frame with this probability in %.", "PERCENT");
@@ -98,6 +100,7 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     for (const auto& o : {help, benches, ports, devices, period, lineRate, baud, seed, nak, nakParam, corrupt,
                           noise, split, vanish, zero, process, nakErase, nakWrite, dropWrite, corruptWrite})
         parser.addOption(o);
+    parser.addOption(silentParam);
 
     auto fail = [&](const QString& why) {
         if (message)
@@ -161,6 +164,11 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
         if (parts.size() != 2 || !ParseInt(parts[0], 0, 65535, &v) || !ParseByte(parts[1], &reason))
             return fail("--nak-param wants N:REASON, got " + item);
         c.faults.nakParameter[int(v)] = reason;
+    }
+    if (parser.isSet(silentParam)) {
+        if (!ParseInt(parser.value(silentParam), 1, 1000000000, &v))
+            return fail("--silent-param-from wants a count from 1");
+        c.faults.silentFromParamRequest = int(v);
     }
     c.faults.silentAll = silentAll;
     for (const QString& s : silentValues) {

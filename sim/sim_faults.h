@@ -16,6 +16,9 @@ struct SimFaults {
     // Refuse flash parameter requests (0x48, 0x49, 0x54, 0x55) for these
     // parameter numbers with the given reason.
     std::map<int, uint8_t> nakParameter;
+    // From the Nth flash parameter request on (counting from 1), answer none
+    // of them; 0 never.
+    int silentFromParamRequest = 0;
     // Answer nothing at all, or nothing for these codes (streams included).
     // Requests are still heard: a stream started while silent runs unseen.
     bool silentAll = false;

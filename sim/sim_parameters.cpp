@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -39,7 +40,10 @@ std::string SeedValue(int n, std::mt19937& rng)
         // Four significant digits with an exponent, as calibration tools write them.
         const double mant = (unit(rng) * 2.0 - 1.0) * 9.999;
         const int exp = int(unit(rng) * 10) - 8;
-        return FormatDouble(std::round(mant * 1000.0) / 1000.0 * std::pow(10.0, exp));
+        // Through text, so the value has no binary tail: a list of twenty still fits one request.
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3fe%d", mant, exp);
+        return FormatDouble(std::strtod(text, nullptr));
     };
     const int list = ListSize(n);
     std::string text;
@@ -92,6 +96,27 @@ const std::string& SimParameterStore::Flash(int number) const { return flash_.at
 void SimParameterStore::Write(int number, const std::string& text)
 {
     ram_.at(size_t(number)) = normalise_ ? Normalise(text) : text;
+}
+
+int SimParameterStore::Capacity(int number)
+{
+    const int list = ListSize(number);
+    return list > 0 ? list : 4;
+}
+
+uint8_t SimParameterStore::CheckWrite(int number, const std::string& text) const
+{
+    if (text.empty())
+        return 0; // no values at all is a valid (empty) setting
+    int values = 1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != ',')
+            continue;
+        if (i == 0 || i + 1 == text.size() || text[i + 1] == ',')
+            return 0x47; // a value index with nothing in it
+        ++values;
+    }
+    return values > Capacity(number) ? 0x48 : 0;
 }
 
 std::string SimParameterStore::Normalise(const std::string& text)

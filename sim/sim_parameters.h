@@ -29,6 +29,14 @@ public:
     // What a restart does: RAM comes from flash.
     void LoadAll() { ram_ = flash_; }
 
+    // The refusal a write of this text gets (0 when accepted): 0x47 for an
+    // empty value between commas, 0x48 for more values than the parameter holds.
+    uint8_t CheckWrite(int number, const std::string& text) const;
+    // Values a parameter holds: its list size, else up to four.
+    static int Capacity(int number);
+    // The whole flash image, for dumping and comparing benches.
+    const std::array<std::string, kCount>& FlashImage() const { return flash_; }
+
     void SetNormalise(bool on) { normalise_ = on; }
     // The bench's own form of a value text.
     static std::string Normalise(const std::string& text);

@@ -63,3 +63,31 @@ TEST(SimParameters, StoreLoadAndDefaultsMoveBetweenTheCopies)
     p.ResetToDefaults();
     EXPECT_EQ(p.Ram(12), original);
 }
+
+TEST(SimParameters, SeededValuesFitOneRequestAndReadBackAsWritten)
+{
+    for (uint32_t seed : {1u, 2u, 3u, 8u}) {
+        SimParameterStore p(seed);
+        for (int n = 0; n < SimParameterStore::kCount; ++n) {
+            EXPECT_LE(p.Ram(n).size(), 250u) << seed << " " << n;
+            EXPECT_EQ(SimParameterStore::Normalise(p.Ram(n)), p.Ram(n)) << seed << " " << n;
+            EXPECT_EQ(p.CheckWrite(n, p.Ram(n)), 0) << seed << " " << n;
+        }
+    }
+}
+
+TEST(SimParameters, WritesWithEmptyOrTooManyValuesAreRefused)
+{
+    SimParameterStore p(1);
+    const struct {
+        int Number;
+        const char* Text;
+        int Reason;
+    } cases[] = {
+        {12, "", 0},           {12, "1,2,3,4", 0},   {12, "1,2,3,4,5", 0x48}, {12, "1,,2", 0x47},
+        {12, ",1", 0x47},      {12, "1,", 0x47},     {145, "1,2,3,4,5,6,7,8,9,10,11,12", 0},
+        {145, "1,2,3,4,5,6,7,8,9,10,11,12,13", 0x48}, {117, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(p.CheckWrite(c.Number, c.Text), c.Reason) << c.Number << " " << c.Text;
+}
