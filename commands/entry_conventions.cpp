@@ -133,7 +133,10 @@ std::optional<int16_t> ParseScaled(const QString& text, Step step, QChar separat
         h = 0.05;
         m = 10;
     }
-    const double scaled = std::trunc((double(*x) + h) * m);
+    // Half a step away from zero on either side: adding it to a negative entry
+    // before truncating toward zero would send -1.0 as -0.9 (one step short),
+    // and each value read back and sent again would drift one more step.
+    const double scaled = std::trunc((double(*x) + (*x < 0 ? -h : h)) * m);
     // Keep the low 16 bits without converting an out-of-range double to an integer.
     double low = std::fmod(scaled, 65536.0);
     if (low < 0)

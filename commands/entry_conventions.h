@@ -20,12 +20,13 @@ std::optional<int32_t> ParseInteger(const QString& text);
 // would later be cut to some arbitrary integer.
 std::optional<float> ParseDecimal(const QString& text, QChar separator);
 
-// Steps of the scaled entries: (x + h) * m truncated toward zero.
+// Steps of the scaled entries: (x + h) * m truncated toward zero, with h
+// negative for a negative x, so halves round away from zero on both sides.
 enum class Step { Hundredth, Thousandth, Tenth };
 double StepSize(Step step);
 
 // A decimal entry turned into whole steps. The float is widened before adding
-// the half step, so 2.675 (held as 2.67499995) gives 267. No range check: the
+// the half step, so 2.675 (held as 2.67499995) gives 267 and -2.675 gives -267. No range check: the
 // low 16 bits are kept, as the request carries 16 bits.
 std::optional<int16_t> ParseScaled(const QString& text, Step step, QChar separator);
 

@@ -51,8 +51,14 @@ TEST(EntryConventions, ScaledEntryRoundsThroughA32BitFloat)
         {"1e2", Step::Tenth, '.', 1000},
         {"5.", Step::Tenth, '.', 50},
         {".5", Step::Tenth, '.', 5},
-        // Truncation toward zero after adding the half step.
-        {"-1", Step::Hundredth, '.', -99},
+        // Half a step away from zero on both sides, then truncation toward zero.
+        {"-1", Step::Hundredth, '.', -100},
+        {"-1.0", Step::Tenth, '.', -10},
+        {"-0.04", Step::Tenth, '.', 0},
+        {"-0.05", Step::Tenth, '.', -1},
+        {"-2.675", Step::Hundredth, '.', -267},
+        {"-1.5", Step::Thousandth, '.', -1500},
+        {"-327.68", Step::Hundredth, '.', -32768},
         // No range check: the low 16 bits.
         {"327.68", Step::Hundredth, '.', -32768},
         {"655.36", Step::Hundredth, '.', 0},
@@ -99,11 +105,11 @@ TEST(EntryConventions, ScaledDisplay)
     EXPECT_EQ(Entry::ScaledText(0, Step::Hundredth, 2, QLatin1Char('.')), QStringLiteral("0.00"));
 }
 
-// Non-negative only: the half step is added before truncating toward zero, so a
-// negative value shown and read back moves one step toward zero.
+// A value shown and read back is sent unchanged, negative ones included, so
+// repeated Sends of a panel never drift.
 TEST(EntryConventions, ShownValuesReadBackUnchanged)
 {
-    for (int v : {0, 1, 267, 999, 12345, 32767}) {
+    for (int v : {0, 1, 267, 999, 12345, 32767, -1, -9, -10, -267, -999, -12345, -32768}) {
         for (auto [step, decimals] : {std::pair{Step::Hundredth, 2}, {Step::Thousandth, 3}, {Step::Tenth, 1}}) {
             const QString shown = Entry::ScaledText(v, step, decimals, QLatin1Char('.'));
             EXPECT_EQ(Entry::ParseScaled(shown, step, QLatin1Char('.')), int16_t(v)) << qPrintable(shown);
