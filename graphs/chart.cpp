@@ -1,10 +1,12 @@
 #include "chart.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <qcustomplot.h>
 
@@ -33,6 +35,32 @@ protected:
 
 private:
     const ChartModel& Model;
+};
+
+// Value ticks at least a label and a half apart: a short stacked axis gets fewer ticks instead of
+// labels printed over each other. The axis rect's height is that of the last layout.
+class SpacedValueTicker : public QCPAxisTicker {
+public:
+    explicit SpacedValueTicker(const QCPAxis* axis) : Axis(axis) {}
+
+protected:
+    double getTickStep(const QCPRange& range) override
+    {
+        const double size = range.size();
+        const double pixels = Axis->axisRect() ? Axis->axisRect()->height() : 0.0;
+        if (size <= 0 || pixels <= 0)
+            return QCPAxisTicker::getTickStep(range);
+        const double gap = 1.5 * QFontMetrics(Axis->tickLabelFont()).height();
+        const int count = std::clamp(int(pixels / gap), 1, tickCount());
+        double step = cleanMantissa(size / count);
+        // The clean step can come out below the exact one; widen it until the labels are apart.
+        for (int i = 0; i < 8 && step * pixels / size < gap && step < size; ++i)
+            step *= 2;
+        return step;
+    }
+
+private:
+    const QCPAxis* Axis;
 };
 
 Qt::PenStyle PenStyleOf(int lineType)
@@ -140,6 +168,8 @@ void TChart::Rebuild()
         });
         QCPAxis* right = rect->axis(QCPAxis::atRight);
         right->setVisible(!M.Stacked() && M.RYComparisonSubsets() > 0);
+        for (QCPAxis* value : {rect->axis(QCPAxis::atLeft), right})
+            value->setTicker(QSharedPointer<QCPAxisTicker>(new SpacedValueTicker(value)));
         rect->setRangeDragAxes({x}, {rect->axis(QCPAxis::atLeft), right});
         rect->setRangeZoomAxes({x}, {rect->axis(QCPAxis::atLeft), right});
         Rects.push_back(rect);

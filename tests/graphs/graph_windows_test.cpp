@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -249,6 +251,31 @@ TEST_F(TrendWindows, Graph2StacksEnabledChannelsInItsOrder)
     EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 5.0f);
     EXPECT_FLOAT_EQ(LastValue(g2.get(), 1), 10.0f);
     EXPECT_FLOAT_EQ(LastValue(g2.get(), 2), 20.0f);
+}
+
+TEST_F(TrendWindows, Graph2TickLabelsOfStackedAxesNeverOverlap)
+{
+    // All four channels stacked in the window as it opens: short axes get fewer ticks.
+    g2->HC->click();
+    g2->O2->click();
+    g2->NO->click();
+    ASSERT_EQ(g2->PEGraph->Model().AxisCount(), 4);
+    QApplication::processEvents();
+    g2->PEGraph->Plot()->replot(); // the first lays out the axes, the second ticks them
+    g2->PEGraph->Plot()->replot();
+    for (int a = 0; a < 4; ++a) {
+        QCPAxis* axis = g2->PEGraph->AxisRect(a)->axis(QCPAxis::atLeft);
+        const int labelHeight = QFontMetrics(axis->tickLabelFont()).height();
+        QList<double> pixels;
+        for (double tick : axis->tickVector())
+            if (axis->range().contains(tick))
+                pixels << axis->coordToPixel(tick);
+        ASSERT_GE(pixels.size(), 2) << "axis " << a << " is " << g2->PEGraph->AxisRect(a)->height() << " px";
+        std::sort(pixels.begin(), pixels.end());
+        for (int i = 1; i < pixels.size(); ++i)
+            EXPECT_GE(pixels[i] - pixels[i - 1], labelHeight) << "axis " << a << ", " << pixels.size() << " ticks in "
+                                                              << g2->PEGraph->AxisRect(a)->height() << " px";
+    }
 }
 
 TEST_F(TrendWindows, ChannelBoxAndApplyEmptyGraph2)
