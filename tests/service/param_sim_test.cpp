@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <deque>
 
 #include "bench_selector.h"
@@ -70,6 +71,7 @@ protected:
         sim::SimServerConfig config;
         config.devicesDir = Devices.Path();
         config.benches = 2;
+        Configure(config);
         Server = std::make_unique<sim::SimServer>(config);
         QString error;
         ASSERT_TRUE(Server->Start(&error)) << qPrintable(error);
@@ -92,6 +94,7 @@ protected:
         Window->UpdateBenchSelection();
         Window->show();
     }
+    virtual void Configure(sim::SimServerConfig&) {}
     void TearDown() override
     {
         Window.reset();
@@ -246,6 +249,41 @@ TEST_F(ParamSimTest, OverwriteAnsweredNoKeepsTheFile)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("keep"));
     EXPECT_EQ(Bench(0).ParameterRequests(), 0);
+}
+
+// Not a timed test: run by hand (--gtest_also_run_disabled_tests) to see what a
+// whole-bench upload costs at the benches' own line rate, against the bytes on the wire.
+class ParamSimLineRateTest : public ParamSimTest {
+protected:
+    void Configure(sim::SimServerConfig& config) override { config.bench.baud = 19200; }
+};
+
+TEST_F(ParamSimLineRateTest, DISABLED_WholeBenchUploadAt19200Baud)
+{
+    for (int timerMs : {ParamTransfer::kTimerMs, 1}) {
+        Bench(0).ClearLogs();
+        Bench(1).ClearLogs();
+        Window->Transfer().TimerMs = timerMs;
+        Dialogs.Answers = {true};
+        QElapsedTimer run;
+        run.start();
+        StartUpload(0, File("whole.CAL"), "400");
+        ASSERT_TRUE(WaitForEnd(600000)) << qPrintable(State());
+        const double seconds = double(run.elapsed()) / 1000.0;
+        ASSERT_EQ(State(), QStringLiteral(" Successful  Upload"));
+        // Bench 1's own traffic; the editor's read-back goes to the bench chosen there.
+        size_t bytes = 0;
+        for (const sim::SimRequestRecord& r : Bench(0).Requests())
+            bytes += 4 + r.data.size(); // start, length, code, data, checksum
+        for (const sim::SimReplyRecord& r : Bench(0).Replies())
+            bytes += r.frame.size();
+        for (const sim::SimRequestRecord& r : Bench(1).Requests())
+            bytes += 4 + r.data.size();
+        for (const sim::SimReplyRecord& r : Bench(1).Replies())
+            bytes += r.frame.size();
+        std::printf("step timer %d ms: %.1f s for 401 parameters, %zu bytes on the wire = %.1f s at 19200 baud\n", timerMs,
+                    seconds, bytes, double(bytes) * 10.0 / 19200.0);
+    }
 }
 
 } // namespace

@@ -49,8 +49,9 @@ TEST(SimCommandLine, DefaultsAndEveryKnob)
     EXPECT_EQ(d.bench.processMs, 800);
 
     SimServerConfig e;
-    ASSERT_EQ(Parse({"--silent", "--corrupt", "all", "--ports", "2,4"}, &e), ParseResult::Ok);
+    ASSERT_EQ(Parse({"--silent", "--corrupt", "all", "--ports", "2,4", "--silent-param-from", "40"}, &e), ParseResult::Ok);
     EXPECT_TRUE(e.faults.silentAll);
+    EXPECT_EQ(e.faults.silentFromParamRequest, 40);
     EXPECT_TRUE(e.faults.corruptAll);
     EXPECT_EQ(e.ports, (QVector<int>{2, 4}));
     EXPECT_EQ(e.benches, 2);
@@ -62,7 +63,7 @@ TEST(SimCommandLine, BadValuesAreRefused)
         {"--benches", "5"},       {"--benches", "0"},     {"--nak", "0x44"},     {"--nak", "0x144:1"},
         {"--period", "0"},        {"--noise", "101"},     {"--corrupt", "many"}, {"--silent=zz"},
         {"--vanish-after", "x"},  {"--ports", "1,1"},     {"--ports", "1,2", "--benches", "3"},
-        {"--bogus"},              {"stray"},
+        {"--bogus"},              {"stray"},              {"--silent-param-from", "0"},
     };
     for (const QStringList& args : bad) {
         SimServerConfig c;
