@@ -1,0 +1,147 @@
+#include "fcalload.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "bench_host.h"
+#include "fparams.h"
+#include "link.h"
+#include "message_sink.h"
+#include "paths.h"
+#include "service_dialogs.h"
+
+TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
+    : TBenchWindow(parent),
+      host_(host),
+      parameters_(parameters),
+      machine_(CalLoadPorts{
+          [this](int k, uint16_t p) { host_.BenchLink().Benches[size_t(k)].RequestReadFlashParameters(p); },
+          [this](int k, uint16_t p, const std::string& text) {
+              host_.BenchLink().Benches[size_t(k)].RequestWriteFlashParameters(
+                  p, reinterpret_cast<const uint8_t*>(text.data()), int(text.size()));
+          },
+          [this](int k, uint16_t p) { host_.BenchLink().Benches[size_t(k)].RequestStoreFlashParameters(p); },
+          [this](int k, uint16_t p) { host_.BenchLink().Benches[size_t(k)].RequestLoadFlashParameters(p); },
+          [this](int k) { return BB[size_t(k)]->isEnabled() && BB[size_t(k)]->isChecked(); },
+          [this] { return parameters_ ? parameters_->LastParamText().toStdString() : std::string(); },
+          [this](const std::string& text) { Edit1->setText(QString::fromLatin1(text.c_str())); },
+          [this](int ms) { Timer1->start(ms); },
+          [this] { Timer1->stop(); },
+          [this](const std::string& text) {
+              host_.Messages().Show(QStringLiteral("Warning"), QString::fromLatin1(text.c_str()),
+                                    IMessageSink::Icon::Warning);
+          },
+      })
+{
+    setWindowFlag(Qt::Window);
+    ownDialogs_ = std::make_unique<QtServiceDialogs>(this);
+    Dialogs = ownDialogs_.get();
+    BuildControls();
+    SetLoadMode(true);
+    UpdateBenchSelection();
+
+    LinkHooks& h = host_.BenchLink().Hooks;
+    h.CalibrationRunning = [this] { return isVisible() && machine_.CalState() > 0; };
+    h.CalibrationReply = [this](int, const RxFrame& frame, bool) { machine_.Reply(frame); };
+}
+
+TFCalLoad::~TFCalLoad()
+{
+    LinkHooks& h = host_.BenchLink().Hooks;
+    h.CalibrationRunning = nullptr;
+    h.CalibrationReply = nullptr;
+}
+
+void TFCalLoad::BuildControls()
+{
+    auto* grid = new QGridLayout(this);
+    auto* group = new QGroupBox(QStringLiteral("Bench"), this);
+    auto* rows = new QGridLayout(group);
+    for (int k = 0; k < 4; ++k) {
+        BB[size_t(k)] = new QCheckBox(QString::number(k + 1), group);
+        BB[size_t(k)]->setObjectName(QStringLiteral("BB%1").arg(k + 1));
+        BB[size_t(k)]->setEnabled(false);
+        FileEdit[size_t(k)] = new QLineEdit(group);
+        FileEdit[size_t(k)]->setObjectName(QStringLiteral("File%1Edit").arg(k + 1));
+        OpenButton[size_t(k)] = new QPushButton(QStringLiteral("Open File %1").arg(k + 1), group);
+        OpenButton[size_t(k)]->setObjectName(QStringLiteral("Button%1").arg(k + 1));
+        rows->addWidget(BB[size_t(k)], k, 0);
+        rows->addWidget(FileEdit[size_t(k)], k, 1);
+        rows->addWidget(OpenButton[size_t(k)], k, 2);
+        connect(OpenButton[size_t(k)], &QPushButton::clicked, this, [this, k] { OpenFileClick(k); });
+    }
+    grid->addWidget(group, 0, 0, 1, 3);
+
+    grid->addWidget(new QLabel(QStringLiteral("Process State"), this), 1, 0);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setReadOnly(true);
+    grid->addWidget(Edit1, 1, 1, 1, 2);
+
+    OKBtn = new QPushButton(QStringLiteral("Start"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    HelpBtn = new QPushButton(QStringLiteral("Help"), this);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    grid->addWidget(OKBtn, 2, 0);
+    grid->addWidget(CancelBtn, 2, 1);
+    grid->addWidget(HelpBtn, 2, 2);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TFCalLoad::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TFCalLoad::CancelBtnClick);
+    connect(Timer1, &QTimer::timeout, this, &TFCalLoad::Timer1Timer);
+}
+
+void TFCalLoad::SetLoadMode(bool load)
+{
+    machine_.LoadMode = load;
+    setWindowTitle(load ? QStringLiteral("Load Calibration Parameters") : QStringLiteral("Check Calibration Parameters"));
+}
+
+void TFCalLoad::showEvent(QShowEvent* event)
+{
+    Edit1->clear();
+    TBenchWindow::showEvent(event);
+}
+
+void TFCalLoad::UpdateBenchSelection()
+{
+    for (int k = 0; k < 4; ++k) {
+        QCheckBox* box = BB[size_t(k)];
+        box->setEnabled(host_.BenchSwitchedOn(k));
+        if (box->isEnabled())
+            box->setChecked(true);
+    }
+}
+
+void TFCalLoad::OpenFileClick(int k)
+{
+    const QString path = Dialogs->OpenFileName(QStringLiteral("Select Cal File"), QStringLiteral("Kite Cal Files (*.CAL)"),
+                                               Paths::DriveCPath(QStringLiteral("C:\\")));
+    if (path.isEmpty())
+        return;
+    machine_.CalFileNames[size_t(k)] = path.toLocal8Bit().toStdString();
+    FileEdit[size_t(k)]->setText(QFileInfo(path).fileName());
+}
+
+void TFCalLoad::OKBtnClick() { machine_.Start(); }
+
+void TFCalLoad::CancelBtnClick()
+{
+    machine_.Cancel();
+    close();
+}
+
+void TFCalLoad::Timer1Timer() { machine_.Tick(); }

@@ -1,0 +1,62 @@
+#pragma once
+// The calibration constants window: one .CAL file per bench, loaded into the
+// first ticked bench ("Load Calibration Parameters") or checked against it
+// ("Check Calibration Parameters"). The procedure is CalLoadMachine; this
+// window holds the controls and forwards clicks, timer ticks and the replies
+// the link routes to it.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "bench_window.h"
+#include "cal_load_machine.h"
+
+class BenchHost;
+class IServiceDialogs;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class TParameters;
+
+class TFCalLoad : public TBenchWindow {
+    Q_OBJECT
+public:
+    // The read-back text comes from the parameter editor.
+    TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
+    ~TFCalLoad() override;
+
+    // Load (true) or check mode, with its caption.
+    void SetLoadMode(bool load);
+    void UpdateBenchSelection() override;
+
+    void OKBtnClick();
+    void CancelBtnClick();
+    void Timer1Timer();
+    void OpenFileClick(int k);
+
+    CalLoadMachine& Machine() { return machine_; }
+    // The file dialogs (tests put their own in).
+    IServiceDialogs* Dialogs = nullptr;
+
+    std::array<QCheckBox*, 4> BB{};
+    std::array<QLineEdit*, 4> FileEdit{};
+    std::array<QPushButton*, 4> OpenButton{};
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+    QPushButton* HelpBtn = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+
+    BenchHost& host_;
+    TParameters* parameters_;
+    std::unique_ptr<IServiceDialogs> ownDialogs_;
+    CalLoadMachine machine_;
+};

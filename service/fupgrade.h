@@ -1,0 +1,63 @@
+#pragma once
+// The "Flash Firmware Download" window: choose one bench and an S-record file,
+// then the download runs as UpgradeMachine; this window holds the controls,
+// forwards clicks and the replies the link hands it, and draws the machine's
+// display state. While busy it owns the link's replies.
+#include <memory>
+
+#include "bench_window.h"
+#include "upgrade_machine.h"
+
+class BenchHost;
+class IServiceDialogs;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class TBenchButtons;
+
+class TFUpgrade : public TBenchWindow {
+    Q_OBJECT
+public:
+    explicit TFUpgrade(BenchHost& host, QWidget* parent = nullptr);
+    ~TFUpgrade() override;
+
+    void UpdateBenchSelection() override;
+    // Shutdown while shown: the same as closing the window.
+    void CloseWindow() override;
+
+    void StartBtnClick();
+    void CancelBtnClick();
+    void FormClose();
+    int SelectedBench() const;
+
+    UpgradeMachine& Machine() { return machine_; }
+    // The file dialog (tests put their own in).
+    IServiceDialogs* Dialogs = nullptr;
+
+    QLabel* BootText = nullptr;
+    QLabel* EraseText = nullptr;
+    QLabel* ProgrammingText = nullptr;
+    QLabel* ProgAddress = nullptr;
+    QLabel* HexAddressText = nullptr;
+    QLabel* RangeLabel = nullptr;
+    QLabel* RangeText = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QProgressBar* CGauge1 = nullptr;
+    QLabel* Success = nullptr;
+    TBenchButtons* BenchGroup = nullptr;
+    QPushButton* StartBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void Render();
+    void Warn(const QString& text);
+
+    BenchHost& host_;
+    std::unique_ptr<IServiceDialogs> ownDialogs_;
+    UpgradeMachine machine_;
+};
