@@ -250,6 +250,9 @@ void TFCmds::CompleteCommand()
         p.setColor(QPalette::Text, b.StatusError == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
         AckNakEdit->setPalette(p);
         AckNakEdit->setText(QString::fromLatin1(b.StatusText.data(), qsizetype(b.StatusText.size())));
+        // A NAK text is longer than the edit: show its start (the command's name), the whole as a tip.
+        AckNakEdit->setCursorPosition(0);
+        AckNakEdit->setToolTip(AckNakEdit->text());
     }
     Waiting = false;
     SendBtn->setEnabled(true);

@@ -32,7 +32,8 @@ Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int
     auto* caption = new QLabel(Q(label), group);
     caption->setObjectName(Q(field).replace(QLatin1String("Edit"), QLatin1String("Label")));
     caption->setBuddy(edit);
-    caption->setGeometry(8, y, fieldX - 12, kRowHeight);
+    // Up to 2 pixels before the field: "Low Pump Flow Fail" needs all of it.
+    caption->setGeometry(8, y, fieldX - 10, kRowHeight);
     return {caption, edit};
 }
 

@@ -32,6 +32,14 @@ inline void Row(PanelView& v, int label, const QString& caption, int edit, const
     Edit(v, edit, text, kFieldX, y);
 }
 
+// The same with its field further right, for captions longer than the usual label column.
+constexpr int kWideFieldX = 226;
+inline void WideRow(PanelView& v, int label, const QString& caption, int edit, const QString& text, int y)
+{
+    Label(v, label, caption, kLabelX, y, kWideFieldX - kLabelX - 8);
+    Edit(v, edit, text, kWideFieldX, y);
+}
+
 inline void Check(PanelView& v, int n, const QString& caption, bool checked, int x, int y, int width = 60)
 {
     v.C(n) = PanelCheck{true, caption, checked, QRect(x, y, width, kRowHeight)};

@@ -48,7 +48,7 @@ constexpr std::array<SpanChannel, 5> kSpanChannels{{
 // ---- $02 Zero / O2 span ----
 void SetUpZero(PanelView& v, const RememberedValues& r, QChar)
 {
-    Row(v, 1, QStringLiteral("Purge Time (1 PT = 1000 msecs)"), 1, Dec(r.LastPurgeTime), RowY(0));
+    WideRow(v, 1, QStringLiteral("Purge Time (1 PT = 1000 msecs)"), 1, Dec(r.LastPurgeTime), RowY(0));
     ProcessStateRow(v);
 }
 
@@ -78,8 +78,9 @@ void SetUpSpan(PanelView& v, const RememberedValues& r, QChar sep)
         const int y = RowY(kRowOf[ch]);
         const QString text = s.Scaled ? Entry::ScaledText(r.LastSpanValues[size_t(ch)], s.StepOf, s.Decimals, sep)
                                       : Dec(r.LastSpanValues[size_t(ch)]);
-        Label(v, ch + 1, QString::fromLatin1(s.Label), kLabelX, y, 54);
-        Check(v, ch + 1, QString(), (r.LastTagMask & s.Bit) != 0, 70, y, 20);
+        // The label column is as wide as "Freon[ppm]"; the tag box follows it.
+        Label(v, ch + 1, QString::fromLatin1(s.Label), kLabelX, y, 84);
+        Check(v, ch + 1, QString(), (r.LastTagMask & s.Bit) != 0, 104, y, 20);
         Edit(v, ch + 1, text, kFieldX, y);
         if (ch == 1) {
             v.L(2).Visible = false;
@@ -405,9 +406,9 @@ PanelFaults CollectWriteMemory(CollectContext& c)
 // ---- $16 Pressure data ----
 void SetUpPressure(PanelView& v, const RememberedValues&, QChar)
 {
-    Row(v, 1, QStringLiteral("Gage pressure [x1000 psi]"), 1, QString(), RowY(0));
-    Row(v, 2, QStringLiteral("Absolute pressure [1/10th torr]"), 2, QString(), RowY(1));
-    Row(v, 3, QStringLiteral("Ambient pressure [1/10th torr]"), 3, QString(), RowY(2));
+    WideRow(v, 1, QStringLiteral("Gage pressure [x1000 psi]"), 1, QString(), RowY(0));
+    WideRow(v, 2, QStringLiteral("Absolute pressure [1/10th torr]"), 2, QString(), RowY(1));
+    WideRow(v, 3, QStringLiteral("Ambient pressure [1/10th torr]"), 3, QString(), RowY(2));
 }
 
 void ClearPressure(PanelView& v) { ClearEdits(v, 1, 3); }

@@ -89,7 +89,8 @@ void ShowEngSystemId(PanelView& v, const TBench& b, QChar) { ShowSystemIdRows(v,
 // ---- $D4 Change command set ----
 void SetUpCommandSet(PanelView& v, const RememberedValues&, QChar)
 {
-    Radio(v, 1, QString(), CommandTexts::CommandSetItems(), 1, 0, kLabelX, RowY(0), 200, 200);
+    // Wide enough for the whole item: "..., Temporary" and "..., Permanent" must be told apart.
+    Radio(v, 1, QString(), CommandTexts::CommandSetItems(), 1, 0, kLabelX, RowY(0), 260, 200);
     Row(v, 1, QStringLiteral("Current Command Set"), 1, QString(), Below(v, 1));
 }
 

@@ -165,6 +165,9 @@ TEST_F(DialogTest, NakIsShownInRedAndLeavesTheFieldsEmpty)
     EXPECT_TRUE(AckNak().endsWith(QStringLiteral(" : Not Allowed at this time")));
     EXPECT_TRUE(AckNak().contains(QStringLiteral("NAK")));
     EXPECT_TRUE(AckNakRed());
+    // Wider than the edit: it shows from its start, not scrolled to its end.
+    EXPECT_GT(dlg->AckNakEdit->fontMetrics().horizontalAdvance(AckNak()), dlg->AckNakEdit->width());
+    EXPECT_EQ(dlg->AckNakEdit->cursorPosition(), 0);
     EXPECT_TRUE(E(1)->text().isEmpty());
     EXPECT_TRUE(dlg->SendBtn->isEnabled());
 }
