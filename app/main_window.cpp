@@ -392,8 +392,8 @@ void TApp::RouteHooksToWindows()
     h.RefreshStatusScreen = route(&TWindowSet::FCStatus);
     h.RefreshEngStatusScreen = route(&TWindowSet::EStatus);
     h.RawIRBlock = [this](int k, const RxFrame& frame) {
-        if (windows_.RawIR)
-            windows_.RawIR->HandleRawIRBlock(k, frame);
+        if (auto* raw = qobject_cast<TRawIR*>(windows_.RawIR))
+            raw->HandleRawIRBlock(k, frame);
     };
     connect(windows_.CommDlg, &TCommDlg::PortLabelChanged, ComLabel[0], &QLabel::setText);
     connect(windows_.FTitle, &TFTitle::TitleAccepted, this, &TApp::TitleAccepted);

@@ -84,12 +84,11 @@ void ShowWindow(QWidget* w)
 }
 
 // The raw IR window streams raw (0x40) or filtered (0x42) blocks, as the menu entry says.
-void ShowRawIR(TRawIR* w, bool filtered)
+void ShowRawIR(TBenchWindow* w, bool filtered)
 {
-    if (w) {
-        w->RawFiltered = filtered;
-        ShowWindow(w);
-    }
+    if (auto* raw = qobject_cast<TRawIR*>(w))
+        raw->RawFiltered = filtered;
+    ShowWindow(w);
 }
 
 } // namespace

@@ -62,8 +62,8 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.FMessage = Adopt(new TFMessage, "TFMessage", m);
     w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
     w.FCalLoad1 = Adopt(new TFCalLoad1(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad1", m);
-    w.IRLog->History = w.fHist_ir;
-    w.RawIR->SetCompanions(w.IRLog, w.fHist_ir);
+    static_cast<TIRLog*>(w.IRLog)->History = static_cast<TfHist_ir*>(w.fHist_ir);
+    static_cast<TRawIR*>(w.RawIR)->SetCompanions(static_cast<TIRLog*>(w.IRLog), static_cast<TfHist_ir*>(w.fHist_ir));
     w.ShowHelp = ::ShowHelp;
     static_cast<TFCmds*>(w.FCmds)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
     return w;

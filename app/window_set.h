@@ -15,9 +15,6 @@ class TCommentDlg;
 class TFMessage;
 class TFTitle;
 class THistory;
-class TIRLog;
-class TRawIR;
-class TfHist_ir;
 
 // The secondary windows, created once after the main window and only hidden when closed.
 // Windows of later subsystems are held through their base classes, so putting the real class in
@@ -27,15 +24,15 @@ struct TWindowSet {
     TCommDlg* CommDlg = nullptr;
     TCommentDlg* CommentDlg = nullptr;
     TBenchWindow* Parameters = nullptr;
-    TIRLog* IRLog = nullptr;
+    TBenchWindow* IRLog = nullptr;
     THistory* History = nullptr;
     TBenchWindow* FCStatus = nullptr;
     TBenchWindow* EStatus = nullptr;
-    TRawIR* RawIR = nullptr;
+    TBenchWindow* RawIR = nullptr;
     TBenchWindow* FGraph2 = nullptr;
     TBenchWindow* FGraph1 = nullptr;
     TBenchWindow* FUpgrade = nullptr;
-    TfHist_ir* fHist_ir = nullptr;
+    TBenchWindow* fHist_ir = nullptr;
     TFTitle* FTitle = nullptr;
     TCommandDialogBase* FCmds = nullptr;
     TFMessage* FMessage = nullptr;
