@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Halyard and runs every test headless, then the
-# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then replays the fuzz
+# corpus and runs each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -16,3 +17,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALYARD_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600
+
+# Fuzz targets (clang, ASan + UBSan): the seed corpus, then a short run each.
+bash scripts/fuzz.sh seconds 15
