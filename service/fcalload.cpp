@@ -1,6 +1,7 @@
 #include "fcalload.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,8 @@
 #include "paths.h"
 #include "service_dialogs.h"
 
+#include <algorithm>
+
 TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
     : TBenchWindow(parent),
       host_(host),
@@ -32,7 +35,7 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
           [this](int k) { return BB[size_t(k)]->isEnabled() && BB[size_t(k)]->isChecked(); },
           [this] { return parameters_ ? parameters_->LastParamText().toStdString() : std::string(); },
           [this](const std::string& text) { Edit1->setText(QString::fromLatin1(text.c_str())); },
-          [this](int ms) { Timer1->start(ms); },
+          [this](int ms) { Timer1->start(std::max(1, ms * TimerPercent / 100)); },
           [this] { Timer1->stop(); },
           [this](const std::string& text) {
               host_.Messages().Show(QStringLiteral("Warning"), QString::fromLatin1(text.c_str()),

@@ -39,6 +39,8 @@ public:
     CalLoadMachine& Machine() { return machine_; }
     // The file dialogs (tests put their own in).
     IServiceDialogs* Dialogs = nullptr;
+    // The step intervals as a percentage of the real ones (tests shorten them).
+    int TimerPercent = 100;
 
     std::array<QCheckBox*, 4> BB{};
     std::array<QLineEdit*, 4> FileEdit{};
