@@ -21,6 +21,7 @@ cmake --build build-fuzz -j"$(nproc)"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+passed=0
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in build-fuzz/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
@@ -31,9 +32,12 @@ for target in build-fuzz/fuzz/*_fuzz; do
     tail -n 40 "$log"
     for a in "$scratch/$name"-*; do [ -e "$a" ] && { echo "failing input ($a):"; od -An -c "$a" | head -n 20; }; done
     echo "fuzz target $name FAILED"
+    echo "fuzz: $passed passed, 1 failed"
     exit 1
   fi
   execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
   cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1)
   echo "fuzz $name: $execs executions, ${cov:-cov: n/a}, 0 failures"
+  passed=$((passed + 1))
 done
+echo "fuzz: $passed passed, 0 failed"
