@@ -1,10 +1,11 @@
 #include "file_dialogs.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -35,14 +36,16 @@ bool QtFileDialogs::AskYesNo(const QString& caption, const QString& text)
         == QMessageBox::Yes;
 }
 
-bool QtFileDialogs::ChoosePrinter(QPrinter& printer)
-{
-    QPrintDialog dialog(&printer, parent_);
-    return dialog.exec() == QDialog::Accepted;
-}
-
 void QtFileDialogs::PrinterSetup(QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, parent_);
+    // The print dialog is the one that chooses the printer (the page set-up dialog alone cannot);
+    // here it only sets the printer up, so its choices of pages to print are left out and its
+    // accept button says OK rather than Print.
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec();
 }

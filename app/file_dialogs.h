@@ -14,9 +14,8 @@ public:
     // Open dialog for an existing log file; empty when cancelled.
     virtual QString OpenLogFileName(const QString& initialDir) = 0;
     virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
-    // Print dialog: false when cancelled.
-    virtual bool ChoosePrinter(QPrinter& printer) = 0;
-    // Printer set-up dialog.
+    // Printer set-up dialog: chooses the printer and its settings on the printer object given,
+    // the one Print Window prints on. Prints nothing.
     virtual void PrinterSetup(QPrinter& printer) = 0;
 };
 
@@ -27,7 +26,6 @@ public:
     QString SaveLogFileName(const QString& initialDir) override;
     QString OpenLogFileName(const QString& initialDir) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
-    bool ChoosePrinter(QPrinter& printer) override;
     void PrinterSetup(QPrinter& printer) override;
 
 private:

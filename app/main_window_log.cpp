@@ -155,7 +155,8 @@ void TApp::TitleAccepted(const QString& title)
         setWindowTitle(BaseCaption + QStringLiteral(" - ") + LogFileName + QStringLiteral(", ") + TitleText);
     else
         setWindowTitle(BaseCaption + QStringLiteral(", ") + TitleText);
-    QGuiApplication::setApplicationDisplayName(TitleText);
+    // The title is not made the application's display name: the windowing system appends that
+    // name to every window caption, so the captions set later would no longer be the ones asked for.
 }
 
 void TApp::HistoryBtnClick()
@@ -187,13 +188,8 @@ QPrinter& TApp::Printer()
     return *printer_;
 }
 
-void TApp::PrintForm1Click()
-{
-    QPrinter& printer = Printer();
-    if (!dialogs_->ChoosePrinter(printer))
-        return;
-    PrintWindowImage(printer);
-}
+// Prints at once on the printer chosen with Printer Setup (the system's default until then).
+void TApp::PrintForm1Click() { PrintWindowImage(Printer()); }
 
 void TApp::PrintWindowImage(QPrinter& printer)
 {

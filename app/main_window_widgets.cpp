@@ -20,7 +20,13 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
         group_->addButton(item, i);
         layout->addWidget(item, i % rows, i / rows);
         Items.append(item);
-        connect(item, &QRadioButton::clicked, this, [this, i] { emit Click(i); });
+        // A click on the item already chosen changes nothing and must not act: the index is
+        // taken when the press starts (mouse, space key or arrow keys all press first).
+        connect(item, &QRadioButton::pressed, this, [this] { pressedFrom_ = ItemIndex(); });
+        connect(item, &QRadioButton::clicked, this, [this, i] {
+            if (pressedFrom_ != i && ItemIndex() == i)
+                emit Click(i);
+        });
     }
 }
 

@@ -22,11 +22,13 @@ public:
     QString ItemText() const;
 
 signals:
-    // An item became selected by the user (a click, or the keyboard).
+    // The user chose another item (a click, or the keyboard); choosing the item already
+    // chosen raises nothing.
     void Click(int index);
 
 private:
     QButtonGroup* group_;
+    int pressedFrom_ = -1;
 };
 
 // One traffic light of a bench row: dark, or lit in its colour.

@@ -34,8 +34,9 @@ struct ScriptedDialogs : IFileDialogs {
     std::deque<bool> Answers;
     QStringList Questions;
     QStringList InitialDirs;
-    int PrintDialogs = 0, SetupDialogs = 0;
-    bool PrintAccepted = false;
+    // The printer each set-up dialog was given; SetUpPrinter stands for the user's choices.
+    QList<QPrinter*> SetupPrinters;
+    std::function<void(QPrinter&)> SetUpPrinter;
 
     QString SaveLogFileName(const QString& dir) override { return Take(SavePaths, dir); }
     QString OpenLogFileName(const QString& dir) override { return Take(OpenPaths, dir); }
@@ -48,8 +49,12 @@ struct ScriptedDialogs : IFileDialogs {
         Answers.pop_front();
         return a;
     }
-    bool ChoosePrinter(QPrinter&) override { return ++PrintDialogs, PrintAccepted; }
-    void PrinterSetup(QPrinter&) override { ++SetupDialogs; }
+    void PrinterSetup(QPrinter& printer) override
+    {
+        SetupPrinters << &printer;
+        if (SetUpPrinter)
+            SetUpPrinter(printer);
+    }
 
 private:
     QString Take(std::deque<QString>& q, const QString& dir)

@@ -18,11 +18,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QHeaderView>
 #include <QTableView>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -363,13 +365,32 @@ TEST_F(MainWindowTest, CaptionFollowsTheLogAndTitleTable)
              t.Find<QAction>("Appendtofile1")->trigger();
          },
          kShort + " - " + log},
+        // A title must not reach the captions set after it, nor be appended to them by the
+        // windowing system as the application's display name.
+        {"append after a title", [log](MainWindowTest& t) {
+             t.App->Windows().FTitle->Edit1->setText("Computer: 7");
+             t.App->Windows().FTitle->OKBtn->click();
+             t.NewLog("A.LOG");
+             t.Dialogs.OpenPaths.push_back(log);
+             t.Find<QAction>("Appendtofile1")->trigger();
+         },
+         kShort + " - " + log},
+        {"close file after a title", [](MainWindowTest& t) {
+             t.NewLog("A.LOG");
+             t.App->Windows().FTitle->Edit1->setText("Computer: 7");
+             t.App->Windows().FTitle->OKBtn->click();
+             t.Find<QAction>("CloseFile1")->trigger();
+         },
+         kShort},
     };
+    const QString displayName = QGuiApplication::applicationDisplayName();
     for (const CaptionCase& c : cases) {
         App.reset();
         QFile::remove(log);
         Create();
         c.Act(*this);
         EXPECT_EQ(App->windowTitle(), c.Expected) << c.Name;
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), displayName) << c.Name;
         EXPECT_TRUE(Messages.Messages.isEmpty()) << c.Name;
     }
 }
@@ -472,6 +493,47 @@ TEST_F(MainWindowTest, StartAndStopFollowTheLogState)
     EXPECT_EQ(ReadAll(path), expected) << "no open bench: the header line is empty and written as one blank";
 }
 
+TEST_F(MainWindowTest, OnlyAChangeOfChoiceInARadioGroupActs)
+{
+    // Every radio group of the window, by mouse click and by the space key: the item already
+    // chosen raises nothing, another item raises its index once.
+    const QList<TRadioGroup*> groups = App->findChildren<TRadioGroup*>();
+    ASSERT_GE(groups.size(), 7);
+    for (TRadioGroup* g : groups) {
+        g->setEnabled(true);
+        QSignalSpy clicks(g, &TRadioGroup::Click);
+        for (bool byKey : {false, true}) {
+            const int chosen = g->ItemIndex();
+            ASSERT_GE(chosen, 0) << g->objectName().toStdString();
+            const auto press = [byKey](QRadioButton* b) { byKey ? QTest::keyClick(b, Qt::Key_Space) : b->click(); };
+            press(g->Items[chosen]);
+            EXPECT_EQ(clicks.size(), 0) << g->objectName().toStdString() << (byKey ? " key" : " click");
+            const int other = (chosen + 1) % int(g->Items.size());
+            press(g->Items[other]);
+            ASSERT_EQ(clicks.size(), 1) << g->objectName().toStdString() << (byKey ? " key" : " click");
+            EXPECT_EQ(clicks.takeFirst().at(0).toInt(), other);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ChosenFileLogItemClickedAgainKeepsCollectingAndLogging)
+{
+    const QString path = NewLog("R.LOG");
+    App->Logging->Items[0]->click();
+    App->StartBtn->click();
+    ASSERT_TRUE(App->Collecting);
+    const QByteArray logged = ReadAll(path);
+    // "On" while On, then the chosen items of the other groups that stop collection on a change.
+    for (QRadioButton* chosen : {App->Logging->Items[0], App->HCMode->Items[0], App->HCDivisorRadioGroup->Items[0]}) {
+        chosen->click();
+        EXPECT_TRUE(App->Collecting) << chosen->objectName().toStdString();
+        EXPECT_TRUE(App->StopBtn->isEnabled()) << chosen->objectName().toStdString();
+    }
+    EXPECT_EQ(ReadAll(path), logged) << "no stop line written";
+    App->HCMode->Items[1]->click(); // a real change still stops
+    EXPECT_FALSE(App->Collecting);
+}
+
 TEST_F(MainWindowTest, OkAppliesSettingsAndRejectsANonIntegerCount)
 {
     struct Case {
@@ -539,12 +601,26 @@ TEST_F(MainWindowTest, HistoryShowsTheLogCopyOrReportsAMissingFile)
     EXPECT_TRUE(App->LogFileOpen()) << "the log is reopened for appending";
 }
 
-TEST_F(MainWindowTest, PrintGoesThroughThePrintDialog)
+TEST_F(MainWindowTest, PrintWindowPrintsAtOnceOnThePrinterThatSetupChose)
 {
-    App->PrintForm1Click();
-    EXPECT_EQ(Dialogs.PrintDialogs, 1);
-    App->PrinterSetup1Click();
-    EXPECT_EQ(Dialogs.SetupDialogs, 1);
+    // The window's own printer writes a file here, so nothing reaches a real printer.
+    const QString first = Places.InDriveC(QStringLiteral("first.pdf"));
+    App->Printer().setOutputFormat(QPrinter::PdfFormat);
+    App->Printer().setOutputFileName(first);
+    Find<QAction>("PrintForm1")->trigger();
+    EXPECT_TRUE(Dialogs.SetupPrinters.isEmpty()); // no dialog in the way
+    EXPECT_TRUE(ReadAll(first).startsWith("%PDF"));
+
+    // Setup works on that same printer: what the user chooses there is where the next print goes.
+    const QString chosen = Places.InDriveC(QStringLiteral("chosen.pdf"));
+    Dialogs.SetUpPrinter = [&](QPrinter& p) { p.setOutputFileName(chosen); };
+    Find<QAction>("PrinterSetup1")->trigger();
+    ASSERT_EQ(Dialogs.SetupPrinters.size(), 1);
+    EXPECT_EQ(Dialogs.SetupPrinters[0], &App->Printer());
+    EXPECT_FALSE(QFile::exists(chosen)); // setting up prints nothing
+    Find<QAction>("PrintForm1")->trigger();
+    EXPECT_TRUE(ReadAll(chosen).startsWith("%PDF"));
+    EXPECT_TRUE(Messages.Messages.isEmpty());
 }
 
 TEST_F(MainWindowTest, ShowingClearsClosingAndHelpCallsTheHook)
@@ -579,6 +655,9 @@ TEST_F(MainWindowTest, StatusEditShowsLinkStatusInRedOnError)
     EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(255, 0, 0));
     App->BenchLink().Hooks.ShowStatusEdit(1, "Data / Status ACK", false);
     EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(0, 0, 0));
+    // A NAK text longer than the edit shows its start.
+    App->BenchLink().Hooks.ShowStatusEdit(1, "Pump Control  NAK  : Not Allowed at this time", true);
+    EXPECT_EQ(App->AckNakEdit[1]->cursorPosition(), 0);
 }
 
 TEST_F(MainWindowTest, CommsDialogLabelFeedsBenchOneLabel)
