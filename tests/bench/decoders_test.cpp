@@ -112,6 +112,36 @@ TEST(MeasurementDecoders, EngineeringDataLayout)
     EXPECT_EQ(b.Status[15], 85);
 }
 
+// Each field of the identification replies filled with its own letter, so a shifted
+// boundary shows as a wrong letter or width in some field.
+TEST(ValueDecoders, IdentificationFieldBoundaries)
+{
+    const std::string wire = "AAAAAA" "BBBB" "CCCCCCCCCC" "DD" "EEEEEEEEEE" "FF" "GGGGGGGGGG" "HH" "IIIIIIIIII" "JJ";
+    TBench b;
+    ASSERT_TRUE(StoreValueReply(b, MakeFrame(0x51, std::vector<uint8_t>(wire.begin(), wire.end()))));
+    const TSystemID& id = b.SystemId;
+    const std::pair<const std::string*, const char*> fields[] = {
+        {&id.SerialNumber, "AAAAAA"},        {&id.ModelNumber, "BBBB"},   {&id.HwPartNumber, "CCCCCCCCCC"},
+        {&id.HwRevision, "DD"},              {&id.SwPartNumber, "EEEEEEEEEE"}, {&id.SwRevision, "FF"},
+        {&id.CalPartNumber, "GGGGGGGGGG"},   {&id.CalRevision, "HH"},     {&id.CalCalcPartNumber, "IIIIIIIIII"},
+        {&id.CalCalcRevision, "JJ"},
+    };
+    for (const auto& [field, text] : fields)
+        EXPECT_EQ(*field, text);
+
+    // 0x04 carries the first six fields only.
+    const std::string system = "uuuuuu" "vvvv" "wwwwwwwwww" "xx" "yyyyyyyyyy" "zz";
+    ASSERT_TRUE(StoreValueReply(b, MakeFrame(0x04, std::vector<uint8_t>(system.begin(), system.end()))));
+    EXPECT_EQ(id.SerialNumber, "uuuuuu");
+    EXPECT_EQ(id.ModelNumber, "vvvv");
+    EXPECT_EQ(id.HwPartNumber, "wwwwwwwwww");
+    EXPECT_EQ(id.HwRevision, "xx");
+    EXPECT_EQ(id.SwPartNumber, "yyyyyyyyyy");
+    EXPECT_EQ(id.SwRevision, "zz");
+    EXPECT_EQ(id.CalPartNumber, "GGGGGGGGGG");
+    EXPECT_EQ(id.CalCalcRevision, "JJ");
+}
+
 TEST(ValueDecoders, StoredFields)
 {
     TBench b;

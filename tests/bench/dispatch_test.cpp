@@ -18,6 +18,17 @@ TEST(Dispatch, StatusLineTexts)
         {"NAK to store with bad password", 0x54, true, 0x45, "Store Flash Parameters  NAK  : Invalid Password", true},
         {"NAK with unknown reason", 0x05, true, 0x7F, "Miscellaneous Data  NAK  : Unknown response 7F", true},
         {"NAK small source", 0x02, true, 0x4A, "Zero O2 Span calibration  NAK  : Small Source DeltaT", true},
+        // Every reason the benches send, each with its own text.
+        {"NAK system fault", 0x05, true, 0x00, "Miscellaneous Data  NAK  : System Fault", true},
+        {"NAK not allowed", 0x05, true, 0x02, "Miscellaneous Data  NAK  : Not Allowed at this time", true},
+        {"NAK sample delivery", 0x05, true, 0x03, "Miscellaneous Data  NAK  : Sample Delivery Problem", true},
+        {"NAK boot program", 0x05, true, 0x44, "Miscellaneous Data  NAK  : Boot program active", true},
+        {"NAK parameter number", 0x05, true, 0x46, "Miscellaneous Data  NAK  : Invalid Parameter Number", true},
+        {"NAK parameter index", 0x05, true, 0x47, "Miscellaneous Data  NAK  : Invalid Parameter Index", true},
+        {"NAK number of parameters", 0x05, true, 0x48, "Miscellaneous Data  NAK  : Invalid Number of Parameters", true},
+        {"NAK too many zeroes", 0x05, true, 0x49, "Miscellaneous Data  NAK  : Too Many Zeroes", true},
+        {"NAK between known reasons", 0x05, true, 0x04, "Miscellaneous Data  NAK  : Unknown response 04", true},
+        {"NAK just past the known reasons", 0x05, true, 0x4B, "Miscellaneous Data  NAK  : Unknown response 4B", true},
     };
     for (const auto& c : cases) {
         LinkFixture fx;
@@ -81,6 +92,32 @@ TEST(Dispatch, ContinuousStreamAcknowledgedOnceThenTimesOut)
     EXPECT_TRUE(b.Commands[0x01].Continuous) << "a stream that resumes is still accepted";
     fx.Ack(0, 0x01, std::vector<uint8_t>(16));
     EXPECT_NE(fx.edits[0], "01 ?");
+}
+
+// The rows stop waiting for a bench whose data stream timed out, until it answers.
+TEST(Dispatch, DataTimeOutMarksTheBenchUntilItsNextDataReply)
+{
+    for (uint8_t code : {uint8_t(0x01), uint8_t(0x06), uint8_t(0x44)}) {
+        LinkFixture fx;
+        fx.collecting = true;
+        TBench& b = fx.link.Benches[3];
+        TBench& other = fx.link.Benches[2];
+        if (code == 0x01)
+            b.RequestDataStatus(2, false);
+        else if (code == 0x06)
+            b.RequestDataStatus6(2, false);
+        else
+            b.RequestEngineeringData(2, false);
+        fx.Ack(3, code, std::vector<uint8_t>(86)); // the stream runs
+        EXPECT_FALSE(b.DataTimedOut);
+        other.RequestSystemId();
+        fx.AdvanceMs(3000);
+        fx.link.CheckReplyTimeouts();
+        EXPECT_TRUE(b.DataTimedOut) << int(code);
+        EXPECT_FALSE(other.DataTimedOut) << "a command's time-out is not a silent data stream";
+        fx.Ack(3, code, std::vector<uint8_t>(86)); // and resumes
+        EXPECT_FALSE(b.DataTimedOut) << int(code);
+    }
 }
 
 TEST(Dispatch, StopRequestGetsOneReplyThenSlotIsIdle)
