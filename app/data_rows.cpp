@@ -70,11 +70,22 @@ void TDataRows::RecountActive()
     Last = 0;
     Active = 0;
     for (int b = 0; b < 4; ++b) {
+        Open[b] = Settings.PortOpen[b];
         if (Settings.PortOpen[b]) {
             Last = b;
             ++Active;
         }
     }
+}
+
+int TDataRows::RowMaker() const
+{
+    if (Last < 0 || Last > 3 || !Benches[Last].DataTimedOut)
+        return Last;
+    for (int b = Last - 1; b >= 0; --b)
+        if (Open[b] && !Benches[b].DataTimedOut)
+            return b;
+    return -1;
 }
 
 void TDataRows::OffsetButton(bool offsetTicked)
@@ -90,7 +101,9 @@ void TDataRows::RebuildHeader()
     Active = 0;
     First = -1;
     Last = 0;
+    SilentInBlock.fill(false);
     for (int b = 0; b < 4; ++b) {
+        Open[b] = s.PortOpen[b];
         if (s.PortOpen[b]) {
             if (First < 0)
                 First = b;
@@ -356,9 +369,33 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
     }
 }
 
+void TDataRows::EmptyBench(int b, int row)
+{
+    for (int g : kGroupLayoutOrder) {
+        const int c = GroupCol[g][b];
+        for (int p = 0; c >= 0 && p < kGroupWidth[g]; ++p)
+            Grid.CellRef(c + p, row).clear();
+    }
+}
+
+void TDataRows::DropBlock(int b)
+{
+    for (int g : kGroupLayoutOrder) {
+        const int c = GroupCol[g][b];
+        for (int p = 0; c >= 0 && p < kGroupWidth[g]; ++p) {
+            Grid.CellRef(c + p, MeanCursor).clear();
+            if (Mode == kAverageMeanStdev)
+                Grid.CellRef(c + p, StdevCursor).clear();
+        }
+        for (TColumnSums& sum : Sums[b][g])
+            sum.Clear();
+    }
+}
+
 void TDataRows::AddDataRow()
 {
-    if (Last < 0 || Last > 3 || !Benches[Last].NewRowData)
+    const int maker = RowMaker();
+    if (maker < 0 || maker > 3 || !Benches[maker].NewRowData)
         return;
     for (TBench& b : Benches)
         b.NewRowData = false;
@@ -393,8 +430,18 @@ void TDataRows::AddDataRow()
     for (int b = 0; b < 4; ++b) {
         if (b == First)
             WriteFixedCells(row, complete);
-        WriteBench(b, row, complete, n);
+        if (b > maker && Open[b]) {
+            // Silent: its last values are stale, so none are shown or summed.
+            SilentInBlock[b] = true;
+            EmptyBench(b, row);
+        } else {
+            WriteBench(b, row, complete && !SilentInBlock[b], n);
+        }
+        if (complete && SilentInBlock[b])
+            DropBlock(b);
     }
+    if (complete || Mode == kAverageNone)
+        SilentInBlock.fill(false);
 
     const char* message = nullptr;
     if (complete || Mode == kAverageNone) {

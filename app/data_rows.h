@@ -68,7 +68,13 @@ public:
     // Row output after a decoded data reply: one sample when the highest
     // numbered open bench has new data, the block's mean and deviation when it
     // completes, and the log line(s) of a completed row.
+    // While that bench is timed out (TBench::DataTimedOut) the highest open bench
+    // that still answers makes the rows instead, and the cells of the silent
+    // benches above it stay empty, so one failed bench does not end the logging
+    // of the others. A block that had a silent sample shows no mean for that bench.
     void AddDataRow();
+    // The bench whose new data makes a row now; -1 when every open bench is timed out.
+    int RowMaker() const;
     // Start: LastActive and ActiveCount from the ports open now.
     void RecountActive();
 
@@ -104,6 +110,10 @@ private:
     struct TValue; // one value column of one group for one sample
     int GroupValues(int group, int bench, TValue* out);
     void WriteBench(int bench, int sampleRow, bool complete, int n);
+    // A silent bench's cells of the sample row left empty.
+    void EmptyBench(int bench, int sampleRow);
+    // A block with a silent sample of this bench: no mean or deviation, sums restarted.
+    void DropBlock(int bench);
     void WriteFixedCells(int sampleRow, bool complete);
     // The message to show afterwards, if any.
     const char* LoggingStep();
@@ -119,6 +129,9 @@ private:
     int AcceptCol = -1, TimeCol = -1, RelTimeCol = -1;
     std::array<std::array<int, 4>, kGroupCount> GroupCol{};
     int First = -1, Last = 0, Active = 0;
+    std::array<bool, 4> Open{};
+    // A bench that was silent for a sample of the current block.
+    std::array<bool, 4> SilentInBlock{};
     int Mode = kAverageNone;
     int PerBlock = 4;
 

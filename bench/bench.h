@@ -83,6 +83,9 @@ struct TBench {
     bool NewRawIR = false;
     bool NewGraph1Data = false;
     bool NewGraph2Data = false;
+    // A data request ($01, $06, $44) or stream of this bench timed out and no data
+    // reply has come since: the rows then do not wait for this bench.
+    bool DataTimedOut = false;
     std::string StatusText;
     int StatusError = 0;
     std::array<TCommand, 256> Commands;

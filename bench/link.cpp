@@ -170,6 +170,8 @@ bool Link::CheckReplyTimeouts()
                 if (v > 0)
                     return false;
             }
+            if (ReplyKindOf(uint8_t(code)) == ReplyKind::DataStatus)
+                b.DataTimedOut = true;
             b.StatusText = slot.CommandName + " Timeout";
             b.StatusError = 1;
             ShowLinkStatus();
@@ -197,6 +199,7 @@ void Link::DataReplyNotices(int k)
 {
     TBench& b = Benches[k];
     b.NewRowData = b.NewGraph1Data = b.NewGraph2Data = b.NewStatusData = true;
+    b.DataTimedOut = false;
     if (AskHook(Hooks.Collecting, false))
         CallHook(Hooks.RowOutput, k);
     CallHook(Hooks.RefreshGraph2, k);

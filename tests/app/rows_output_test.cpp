@@ -97,6 +97,119 @@ TEST_F(OutputTest, OnlyTheHighestOpenBenchMakesARow)
     EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupGas, 2), 2), "   3.00");
 }
 
+// Which bench's reply makes the row when benches are timed out: the highest open
+// bench unless it is timed out, then the highest open bench still answering.
+// The cells of silent benches above it stay empty; a silent bench below it keeps
+// showing its last values, as before.
+TEST_F(OutputTest, RowsGoOnWhileTheHighestBenchIsSilent)
+{
+    struct Case {
+        const char* Name;
+        std::initializer_list<int> Open;
+        std::initializer_list<int> TimedOut;
+        int Maker; // -1: no reply makes a row
+        const char* Cells; // CO2 cell of benches 1 to 4 in the row, '|' between ("-" closed)
+    } cases[] = {
+        {"none timed out", {0, 1, 2, 3}, {}, 3, "   1.00|   2.00|   3.00|   4.00"},
+        {"bench 4 silent", {0, 1, 2, 3}, {3}, 2, "   1.00|   2.00|   3.00|"},
+        {"benches 3 and 4 silent", {0, 1, 2, 3}, {2, 3}, 1, "   1.00|   2.00||"},
+        {"a silent lower bench changes nothing", {0, 1, 2, 3}, {1}, 3, "   1.00|   2.00|   3.00|   4.00"},
+        {"closed benches are skipped", {0, 2}, {2}, 0, "   1.00|-||-"},
+        {"every bench silent", {0, 1, 2, 3}, {0, 1, 2, 3}, -1, ""},
+    };
+    for (const Case& c : cases) {
+        RowsFixture f;
+        f.Open(c.Open);
+        for (int b = 0; b < 4; ++b) {
+            f.SetGas(b, (b + 1) * 100, b + 1, b + 1, b + 1);
+            (*f.benches)[b].DataTimedOut = false;
+        }
+        for (int b : c.TimedOut)
+            (*f.benches)[b].DataTimedOut = true;
+        // Every bench replies once, lowest first; only the maker's reply makes a row.
+        std::vector<int> madeBy;
+        for (int b = 0; b < 4; ++b) {
+            const int before = f.rows.MeanRow();
+            f.Reply(b);
+            if (f.rows.MeanRow() != before)
+                madeBy.push_back(b);
+        }
+        EXPECT_EQ(madeBy, c.Maker < 0 ? std::vector<int>{} : std::vector<int>{c.Maker}) << c.Name;
+        if (c.Maker < 0)
+            continue;
+        std::string cells;
+        for (int b = 0; b < 4; ++b) {
+            const int col = f.rows.GroupColumn(kGroupGas, b);
+            if (b > 0)
+                cells += "|";
+            if (col < 0) {
+                cells += "-";
+                continue;
+            }
+            cells += f.grid.Cell(col, 2);
+            // Every cell of a silent bench is empty, not only CO2.
+            if (f.grid.Cell(col, 2).empty())
+                for (int p = 1; p < kGroupWidth[kGroupGas]; ++p)
+                    EXPECT_EQ(f.grid.Cell(col + p, 2), "") << c.Name << " bench " << b + 1;
+        }
+        EXPECT_EQ(cells, c.Cells) << c.Name;
+    }
+}
+
+// The silent bench answers again: its replies make the rows at once, and bench 3's
+// no longer do.
+TEST_F(OutputTest, TheSpecifiedRuleReturnsWhenTheSilentBenchAnswers)
+{
+    Open({0, 1, 2, 3});
+    StartLogging();
+    for (int b = 0; b < 4; ++b)
+        SetGas(b, (b + 1) * 100, 0, 0, 0);
+    (*benches)[3].DataTimedOut = true;
+    Reply(2);
+    EXPECT_EQ(rows.MeanRow(), 2);
+    (*benches)[3].DataTimedOut = false;
+    Reply(2);
+    EXPECT_EQ(rows.MeanRow(), 2) << "bench 4 answers again: bench 3 no longer makes rows";
+    SetGas(3, 450, 0, 0, 0);
+    Reply(3);
+    EXPECT_EQ(rows.MeanRow(), 3);
+    EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupGas, 3), 3), "   4.50");
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], Row(2));
+    EXPECT_EQ(lines[2], Row(3));
+    // Same time and benches 1 to 3 in both lines; the silent bench adds nothing to the first.
+    EXPECT_LT(lines[1].size(), lines[2].size());
+    EXPECT_EQ(lines[2].substr(0, lines[1].size()), lines[1]);
+}
+
+// A block in which bench 4 was silent for a sample shows no mean for bench 4 (its
+// sum would mix stale and missing samples); the next full block does.
+TEST_F(OutputTest, ABlockWithASilentSampleHasNoMeanForThatBench)
+{
+    rows.Settings.AveragingMode = kAverageMeanStdev;
+    rows.Settings.SamplesPerBlock = 2;
+    Open({2, 3});
+    SetGas(2, 300, 0, 0, 0);
+    SetGas(3, 400, 0, 0, 0);
+    (*benches)[3].DataTimedOut = true;
+    Reply(2);
+    (*benches)[3].DataTimedOut = false;
+    SetGas(2, 500, 0, 0, 0);
+    Reply(3);
+    const int bench3 = rows.GroupColumn(kGroupGas, 2), bench4 = rows.GroupColumn(kGroupGas, 3);
+    EXPECT_EQ(grid.Cell(bench3, rows.MeanRow()), "   4.00");
+    EXPECT_EQ(grid.Cell(bench4, rows.MeanRow()), "");
+    EXPECT_EQ(grid.Cell(bench4, rows.StdevRow()), "");
+    EXPECT_EQ(grid.Cell(bench4, rows.RawRow()), "   4.00") << "the answering sample is shown";
+
+    SetGas(3, 600, 0, 0, 0);
+    Reply(3);
+    Reply(3);
+    EXPECT_EQ(grid.Cell(bench4, rows.MeanRow()), "   6.00") << "sums restarted with the new block";
+    EXPECT_EQ(grid.Cell(bench4, rows.StdevRow()), "    0.0000");
+}
+
 TEST_F(OutputTest, NoneModeScrollsWhenFull)
 {
     Open({0});
