@@ -75,6 +75,8 @@ TApp::TApp(const TAppOptions& options)
         ownMessages_ = std::make_unique<MessageBoxSink>(this);
         messages_ = ownMessages_.get();
     }
+    queuedMessages_ = std::make_unique<QueuedMessageSink>(*messages_);
+    messages_ = queuedMessages_.get();
     if (options.Dialogs) {
         dialogs_ = options.Dialogs;
     } else {

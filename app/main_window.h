@@ -205,6 +205,8 @@ private:
     bool UpgradeShown() const override;
 
     std::unique_ptr<IMessageSink> ownMessages_;
+    // Every window's boxes go through it: those raised while replies are handled wait for the drain to return.
+    std::unique_ptr<QueuedMessageSink> queuedMessages_;
     std::unique_ptr<IFileDialogs> ownDialogs_;
     IMessageSink* messages_ = nullptr;
     IFileDialogs* dialogs_ = nullptr;

@@ -181,6 +181,13 @@ void ComPort::OnReadyRead()
     if (data.isEmpty())
         return;
     input_.append(data);
+    if (input_.size() > kInBufferLimit) {
+        const qsizetype excess = input_.size() - kInBufferLimit;
+        input_.remove(0, excess);
+        if (droppedInput_ == 0)
+            qWarning("%s: received bytes are not being read; the oldest are dropped", qPrintable(ComName()));
+        droppedInput_ += quint64(excess);
+    }
     Record(reinterpret_cast<const uint8_t*>(data.constData()), int(data.size()), false);
     emit Received(int(data.size()));
     PostDataAvailable();

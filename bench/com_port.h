@@ -19,6 +19,10 @@ public:
     static constexpr int kOutBufferSize = 4096;
     static constexpr int kDefaultBaud = 19200;
     static constexpr int kDefaultTraceSize = 10000;
+    // Most received bytes one port holds unread. Past it the oldest are dropped (and
+    // counted), so a link that stops draining costs bounded memory, as a serial
+    // driver's overrun would. Several seconds of line rate, so a short stall loses nothing.
+    static constexpr int kInBufferLimit = 65536;
 
     explicit ComPort(int comNumber, QObject* parent = nullptr);
     ~ComPort() override;
@@ -53,6 +57,10 @@ public:
     void SetTracing(bool on);
     // Number of entries recorded so far.
     int TraceCount() const { return static_cast<int>(trace_.size()); }
+
+    // Received bytes dropped unread because the input held kInBufferLimit already,
+    // since the port was created.
+    quint64 DroppedInput() const { return droppedInput_; }
 
     // IComPort
     int InBuffUsed() override;
@@ -90,6 +98,7 @@ private:
     int baud_ = kDefaultBaud;
     QSerialPort* serial_ = nullptr;
     QByteArray input_;
+    quint64 droppedInput_ = 0;
     bool availablePosted_ = false;
     bool failed_ = false;
     // Read errors since the last good read; past the limit the line counts as gone.

@@ -4,6 +4,7 @@
 
 #include "command_table.h"
 #include "decoders.h"
+#include "message_sink.h"
 #include "port.h"
 
 namespace {
@@ -42,13 +43,15 @@ Link::Link()
 
 void Link::PortDataAvailable(int k)
 {
-    // A modal box shown while a reply is handled runs a nested event loop that
-    // may deliver this port's event again; the outer call drains what arrives.
+    // Boxes raised while replies are handled wait until the drain has returned
+    // (QueuedMessageSink). Should anything else run a nested event loop in here,
+    // this port's event may come again; the outer call drains what arrives.
     if (k < 0 || k > 3 || receiving_[k])
         return;
     IComPort* port = Benches[k].Port;
     if (!port)
         return;
+    const ReplyHandling::Scope handlingReplies;
     receiving_[k] = true;
     int waiting = 0;
     while (!AskHook(Hooks.Closing, false) && (waiting = port->InBuffUsed()) > 0)

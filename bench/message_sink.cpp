@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include <algorithm>
+
 void MessageBoxSink::Show(const QString& caption, const QString& text, Icon icon)
 {
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
@@ -13,4 +15,36 @@ void MessageBoxSink::Show(const QString& caption, const QString& text, Icon icon
     }
     QMessageBox box(boxIcon, caption, text, QMessageBox::Ok, Parent);
     box.exec();
+}
+
+void QueuedMessageSink::Show(const QString& caption, const QString& text, Icon icon)
+{
+    if (!ReplyHandling::Active()) {
+        Shown.Show(caption, text, icon);
+        return;
+    }
+    const Message m{caption, text, icon};
+    if (std::find(queue_.begin(), queue_.end(), m) != queue_.end()
+        || std::find(onScreen_.begin(), onScreen_.end(), m) != onScreen_.end())
+        return;
+    queue_.push_back(m);
+    // While a queued box is open the loop below shows this one after it closes.
+    if (posted_ || !onScreen_.empty())
+        return;
+    posted_ = true;
+    QMetaObject::invokeMethod(&context_, [this] { ShowQueued(); }, Qt::QueuedConnection);
+}
+
+void QueuedMessageSink::ShowQueued()
+{
+    posted_ = false;
+    // One after the other, oldest first. Each box runs its own event loop, in which
+    // more messages may be queued; they follow once the box is closed.
+    while (!queue_.empty()) {
+        const Message m = queue_.front();
+        queue_.erase(queue_.begin());
+        onScreen_.push_back(m);
+        Shown.Show(m.Caption, m.Text, m.IconKind);
+        onScreen_.erase(std::find(onScreen_.begin(), onScreen_.end(), m));
+    }
 }

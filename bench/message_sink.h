@@ -1,5 +1,8 @@
 #pragma once
+#include <QObject>
 #include <QString>
+
+#include <vector>
 
 // Modal messages to the user go through this, so tests can answer and record them.
 struct IMessageSink {
@@ -17,4 +20,49 @@ public:
     explicit MessageBoxSink(QWidget* parent = nullptr) : Parent(parent) {}
     void Show(const QString& caption, const QString& text, Icon icon) override;
     QWidget* Parent;
+};
+
+// Marks the link's reply handling (the drain of a port's input). A modal box
+// must not open inside it: its nested event loop would leave that port
+// undrained, so rows stop and the unread input piles up while the box stands.
+class ReplyHandling {
+public:
+    static bool Active() { return depth_ > 0; }
+    struct Scope {
+        Scope() { ++depth_; }
+        ~Scope() { --depth_; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+    };
+
+private:
+    static inline int depth_ = 0;
+};
+
+// The program's message sink. Outside reply handling a message is shown at once.
+// Raised during reply handling it is queued and shown once that handling has
+// returned to the event loop, so every port keeps draining while the box is open.
+// A queued message identical to one already waiting or on screen is dropped, so
+// a fault repeating on every reply cannot stack boxes.
+class QueuedMessageSink : public IMessageSink {
+public:
+    explicit QueuedMessageSink(IMessageSink& shown) : Shown(shown) {}
+    void Show(const QString& caption, const QString& text, Icon icon) override;
+    // Messages waiting to be shown.
+    int Pending() const { return int(queue_.size()); }
+    IMessageSink& Shown;
+
+private:
+    struct Message {
+        QString Caption, Text;
+        Icon IconKind;
+        bool operator==(const Message& o) const { return Caption == o.Caption && Text == o.Text && IconKind == o.IconKind; }
+    };
+    void ShowQueued();
+
+    std::vector<Message> queue_;
+    std::vector<Message> onScreen_;
+    bool posted_ = false;
+    // Posted calls die with it, so a sink gone before its turn shows nothing.
+    QObject context_;
 };

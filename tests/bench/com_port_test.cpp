@@ -111,6 +111,22 @@ TEST_F(ComPortTest, NothingIsLostWhenTheHandlerLeavesBytesWaiting)
     EXPECT_EQ(TakeAll(port), sent);
 }
 
+// Input nobody reads is bounded: past the limit the oldest bytes go and are counted, the newest stay.
+TEST_F(ComPortTest, UnreadInputIsBoundedDroppingTheOldest)
+{
+    ASSERT_TRUE(port.Open());
+    QByteArray sent;
+    for (int i = 0; i < ComPort::kInBufferLimit + 5000; ++i)
+        sent.append(char(i * 13));
+    line.Write(sent);
+    ASSERT_TRUE(WaitFor([&] { return port.DroppedInput() == 5000u; }));
+    EXPECT_EQ(port.InBuffUsed(), ComPort::kInBufferLimit);
+    EXPECT_EQ(TakeAll(port), sent.right(ComPort::kInBufferLimit));
+    line.Write(Bytes({1, 2}));
+    ASSERT_TRUE(WaitFor([&] { return port.InBuffUsed() == 2; }));
+    EXPECT_EQ(port.DroppedInput(), 5000u);
+}
+
 TEST_F(ComPortTest, DataAvailableFollowsNewBytesAfterADrain)
 {
     ASSERT_TRUE(port.Open());
