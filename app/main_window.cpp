@@ -105,6 +105,9 @@ TApp::TApp(const TAppOptions& options)
             menu->menuAction()->setVisible(EngMarker);
 
     closing_ = false;
+    ports_.OnPortLost = [this](int, const QString& comName) {
+        messages_->Show(QStringLiteral("Warning"), comName + QStringLiteral(": device lost"), IMessageSink::Icon::Warning);
+    };
     ConnectLink();
     ports_.Probe();
     ports_.Activate();

@@ -8,7 +8,10 @@ PortActivation::PortActivation(IBenchSwitches& switches)
     for (int k = 0; k < kPorts; ++k) {
         ports_[k] = std::make_unique<ComPort>(k + 1);
         lights_[k] = std::make_unique<TrafficLights>(ports_[k].get());
+        QObject::connect(ports_[k].get(), &ComPort::Failed, &recheck_, [this, k] { PortLost(k); });
     }
+    recheck_.setInterval(kRecheckMs);
+    recheck_.callOnTimeout([this] { RecheckLostPorts(); });
 }
 
 PortActivation::~PortActivation()
@@ -73,10 +76,44 @@ void PortActivation::ActivateOnce()
 
 void PortActivation::Shutdown()
 {
+    recheck_.stop();
     for (int k = 0; k < kPorts; ++k) {
         if (lights_[k]->Monitoring())
             lights_[k]->SetMonitoring(false);
         ports_[k]->Close();
         PortOpen[k] = false;
     }
+}
+
+void PortActivation::PortLost(int k)
+{
+    if (k < 0 || k >= kPorts || !PortOpen[k])
+        return;
+    ports_[k]->Close();
+    PortOpen[k] = false;
+    lights_[k]->SetMonitoring(false);
+    lost_[k] = true;
+    switches_.SetEnabled(k, false);
+    switches_.SetTicked(k, false);
+    if (!recheck_.isActive())
+        recheck_.start();
+    if (OnPortLost)
+        OnPortLost(k, ports_[k]->ComName());
+}
+
+void PortActivation::RecheckLostPorts()
+{
+    bool stillLost = false;
+    for (int k = 0; k < kPorts; ++k) {
+        if (!lost_[k])
+            continue;
+        if (ComPort::TestDevice(ports_[k]->ComName())) {
+            lost_[k] = false;
+            switches_.SetEnabled(k, true);
+        } else {
+            stillLost = true;
+        }
+    }
+    if (!stillLost)
+        recheck_.stop();
 }

@@ -2,7 +2,11 @@
 #include "com_port.h"
 #include "traffic_lights.h"
 
+#include <QString>
+#include <QTimer>
+
 #include <array>
+#include <functional>
 #include <memory>
 
 // The main window's ActiveBench1..4 check boxes, k = 0..3.
@@ -37,7 +41,18 @@ public:
     // Lights off and every port closed (the trace of a tracing port is written).
     void Shutdown();
 
+    // An open port whose device went away (adapter pulled): the port is closed and its box
+    // disabled and unticked, as when an open fails, and OnPortLost tells the user which one.
+    void PortLost(int k);
+    // Re-enables the box of each lost port whose device can be claimed again, so the user
+    // can tick it without restarting. Runs every second while a port is lost.
+    void RecheckLostPorts();
+    bool Lost(int k) const { return lost_[k]; }
+    // Port k's device went away; comName is its device name ("COM2").
+    std::function<void(int k, const QString& comName)> OnPortLost;
+
     bool PortOpen[kPorts] = {false, false, false, false};
+    static constexpr int kRecheckMs = 1000;
 
 private:
     void ActivateOnce();
@@ -47,4 +62,6 @@ private:
     std::array<std::unique_ptr<TrafficLights>, kPorts> lights_;
     bool activating_ = false;
     bool activateAgain_ = false;
+    std::array<bool, kPorts> lost_{};
+    QTimer recheck_;
 };

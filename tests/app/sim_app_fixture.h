@@ -16,6 +16,8 @@ struct SimulatedAppTest : ::testing::Test {
     // dangling, so no serial device of the machine itself is ever claimed.
     TempPlaces Places;
     RecordingMessages Messages;
+    // Takes the boxes instead of Messages when set before StartBenchesAndApp.
+    IMessageSink* MessagesOverride = nullptr;
     ScriptedDialogs Dialogs;
     FixedClock Clock;
     std::unique_ptr<sim::SimServer> Server;
@@ -35,7 +37,7 @@ struct SimulatedAppTest : ::testing::Test {
         if (prepare)
             prepare(*Server);
         TAppOptions o;
-        o.Messages = &Messages;
+        o.Messages = MessagesOverride ? MessagesOverride : &Messages;
         o.Dialogs = &Dialogs;
         o.Clock = Clock.Clock();
         App = std::make_unique<TApp>(o);

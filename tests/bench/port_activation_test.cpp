@@ -1,6 +1,8 @@
 #include "port_activation.h"
 #include "pty_fixture.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,6 +113,45 @@ TEST_F(PortActivationTest, OpenFailureDisablesAndUnticksWithoutMessage)
     otherProgram.Close();
     Tick(2, true);
     EXPECT_FALSE(activation.PortOpen[2]);
+}
+
+// An adapter pulled from an open port: the box is unticked and disabled as on a failed open, the
+// user is told once which port went, and once the device path is back the box can be ticked again.
+TEST_F(PortActivationTest, LostDeviceIsReportedOnceAndItsBoxReturnsWithTheDevice)
+{
+    QStringList lost;
+    activation.OnPortLost = [&](int k, const QString& comName) { lost << QString::number(k) + QLatin1Char(' ') + comName; };
+    activation.Probe();
+    Tick(0, true);
+    Tick(2, true);
+    ASSERT_TRUE(activation.PortOpen[2]);
+
+    pty3->CloseAll();
+    ASSERT_TRUE(WaitFor([&] { return !lost.isEmpty(); }));
+    SpinFor(200);
+    EXPECT_EQ(lost, QStringList{QStringLiteral("2 COM3")});
+    EXPECT_FALSE(switches.ticked[2]);
+    EXPECT_FALSE(switches.enabled[2]);
+    EXPECT_FALSE(activation.PortOpen[2]);
+    EXPECT_FALSE(activation.Port(2).IsOpen());
+    EXPECT_FALSE(activation.Lights(2).Monitoring());
+    EXPECT_TRUE(activation.PortOpen[0]) << "the other port is left alone";
+
+    // Still missing: the box stays disabled.
+    QFile::remove(devices.Path() + QStringLiteral("/COM3"));
+    activation.RecheckLostPorts();
+    EXPECT_FALSE(switches.enabled[2]);
+    EXPECT_TRUE(activation.Lost(2));
+
+    // Back on the same path: the recheck timer enables the box and ticking opens the port.
+    Pty& replugged = devices.AddPty(QStringLiteral("COM3"));
+    ASSERT_TRUE(WaitFor([&] { return switches.enabled[2]; }, 3 * PortActivation::kRecheckMs));
+    EXPECT_FALSE(activation.Lost(2));
+    Tick(2, true);
+    ASSERT_TRUE(activation.PortOpen[2]);
+    activation.Port(2).PutChar(0x42);
+    EXPECT_EQ(replugged.ReadAtLeast(1), QByteArray("\x42"));
+    EXPECT_EQ(lost.size(), 1);
 }
 
 TEST_F(PortActivationTest, RepeatedActivationKeepsOpenPortsAsTheyAre)
