@@ -146,6 +146,25 @@ TEST(CommandPanels, CollectFaultsAreReportedAndNothingIsSent)
     }
 }
 
+// A negative tag value is sent as typed, and a panel opened again on the value it
+// remembered sends the same value: repeated Sends never drift toward zero.
+TEST(CommandPanels, NegativeTagValuesAreSentAsTypedAndDoNotDrift)
+{
+    for (uint8_t code : {uint8_t(0x11), uint8_t(0x50)}) {
+        PanelRun run(code);
+        run.View.E(1).Text = "-1.0";
+        ASSERT_TRUE(run.Send().isEmpty()) << int(code);
+        EXPECT_EQ(run.Args.TagValue, -10) << int(code);
+        for (int again = 0; again < 3; ++again) {
+            PanelRun reopened(code, run.Remembered);
+            EXPECT_EQ(reopened.View.E(1).Text, QStringLiteral("-1.0")) << int(code);
+            ASSERT_TRUE(reopened.Send().isEmpty()) << int(code);
+            EXPECT_EQ(reopened.Args.TagValue, -10) << int(code) << " send " << again + 2;
+            run.Remembered = reopened.Remembered;
+        }
+    }
+}
+
 TEST(CommandPanels, OnlyIllegalPurgeTimeUsesTheErrorIcon)
 {
     PanelRun run(0x02);
