@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "bench_window.h"
+#include "fcalload.h"
 #include "raw_ir_window.h"
 
 #include <QMenu>
@@ -135,8 +136,13 @@ void TApp::BuildMenus()
     connect(NewItem(service, "RawIR1", QStringLiteral("Raw IR...")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
     connect(NewItem(service, "EngineeringStatus1", QStringLiteral("Engineering Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
     connect(NewItem(service, "BenchUpgrade1", QStringLiteral("Bench Upgrade")), &QAction::triggered, this, [this] { ShowWindow(windows_.FUpgrade); });
-    connect(NewItem(service, "LoadcalConstants1", QStringLiteral("Load Cal Constants")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad); });
-    connect(NewItem(service, "CheckCalConstants1", QStringLiteral("Check Cal Constants")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad); });
+    auto calWindow = [this](bool load) {
+        if (auto* w = qobject_cast<TFCalLoad*>(windows_.FCalLoad))
+            w->SetLoadMode(load);
+        ShowWindow(windows_.FCalLoad);
+    };
+    connect(NewItem(service, "LoadcalConstants1", QStringLiteral("Load Cal Constants")), &QAction::triggered, this, [calWindow] { calWindow(true); });
+    connect(NewItem(service, "CheckCalConstants1", QStringLiteral("Check Cal Constants")), &QAction::triggered, this, [calWindow] { calWindow(false); });
     connect(NewItem(service, "NewCalLoad1", QStringLiteral("New Cal Load")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad1); });
 
     QMenu* help = NewMenu(bar, "Help1", QStringLiteral("&Help"));

@@ -9,7 +9,9 @@
 #include "comport.h"
 #include "cstatus.h"
 #include "estatwnd.h"
+#include "fcalload.h"
 #include "fparams.h"
+#include "fupgrade.h"
 #include "fhistory.h"
 #include "help_window.h"
 #include "graph1.h"
@@ -55,12 +57,12 @@ TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::arra
     w.RawIR = Adopt(new TRawIR(host), "TRawIR", m);
     w.FGraph2 = Adopt(new TFGraph2(host), "TFGraph2", m);
     w.FGraph1 = Adopt(new TFGraph1(host), "TFGraph1", m);
-    w.FUpgrade = Adopt(new TBenchWindow, "TFUpgrade", m); // placeholder: TFUpgrade
+    w.FUpgrade = Adopt(new TFUpgrade(host), "TFUpgrade", m);
     w.fHist_ir = Adopt(new TfHist_ir, "TfHist_ir", m);
     w.FTitle = Adopt(new TFTitle, "TFTitle", m);
     w.FCmds = Adopt(new TFCmds(host), "TFCmds", m);
     w.FMessage = Adopt(new TFMessage, "TFMessage", m);
-    w.FCalLoad = Adopt(new TBenchWindow, "TFCalLoad", m); // placeholder: TFCalLoad
+    w.FCalLoad = Adopt(new TFCalLoad(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad", m);
     w.FCalLoad1 = Adopt(new TFCalLoad1(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad1", m);
     static_cast<TIRLog*>(w.IRLog)->History = static_cast<TfHist_ir*>(w.fHist_ir);
     static_cast<TRawIR*>(w.RawIR)->SetCompanions(static_cast<TIRLog*>(w.IRLog), static_cast<TfHist_ir*>(w.fHist_ir));
