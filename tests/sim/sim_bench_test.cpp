@@ -163,6 +163,33 @@ TEST_F(BenchFixture, EngineeringDataLayoutMatchesItsReading)
     EXPECT_EQ(r.data[70] & 0x01, 0x01); // FREON2 requested
 }
 
+TEST_F(BenchFixture, DataStatus6LayoutMatchesItsReading)
+{
+    Send(0x06, {1, 0});
+    const Reply r = One();
+    ASSERT_EQ(r.data.size(), 30u);
+    const SimMeasurements& v = bench.Readings().back().values;
+    // Byte position, width and the reading that belongs there, as the reply layout gives them.
+    const struct {
+        const char* field;
+        size_t at;
+        int bytes;
+        int32_t expected;
+    } fields[] = {
+        {"CO2", 4, 2, v.co2},          {"NH3", 6, 2, v.nh3},
+        {"Freon", 8, 4, v.freon},      {"O2", 12, 2, v.o2},
+        {"NO", 14, 2, v.no},           {"differential pressure", 16, 2, v.difPressure},
+        {"absolute pressure", 18, 2, v.absPressure}, {"raw O2", 20, 2, v.rawO2},
+        {"raw NO", 22, 4, v.rawNO},    {"ambient temperature", 26, 2, v.ambientTemp},
+        {"PEF", 28, 2, v.pef},
+    };
+    for (const auto& f : fields)
+        EXPECT_EQ(f.bytes == 2 ? S16(r.data, f.at) : S32(r.data, f.at), f.expected) << f.field;
+    // Readings that could stand in each other's slots unnoticed must differ.
+    EXPECT_NE(v.difPressure, v.absPressure);
+    EXPECT_NE(v.rawO2, v.ambientTemp);
+}
+
 TEST_F(BenchFixture, ContinuousRateStreamsAtThePeriodUntilStopped)
 {
     bench.Advance(1000);
