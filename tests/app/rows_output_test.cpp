@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cell_format.h"
+#include "decoders.h"
 #include "rows_fixture.h"
 
 namespace {
@@ -208,6 +209,30 @@ TEST_F(OutputTest, ABlockWithASilentSampleHasNoMeanForThatBench)
     Reply(3);
     EXPECT_EQ(grid.Cell(bench4, rows.MeanRow()), "   6.00") << "sums restarted with the new block";
     EXPECT_EQ(grid.Cell(bench4, rows.StdevRow()), "    0.0000");
+}
+
+// Ambient temperatures -200.0 and -199.9 from two $06 replies: their block mean is
+// -199.95 between two prints, and only readings stored as the nearest single to
+// their decimal value print it as -199.9.
+TEST_F(OutputTest, AmbientTemperatureMeanOfDecodedReadings)
+{
+    rows.Settings.GasConcentration = false;
+    rows.Settings.TimeStamp = false;
+    rows.Settings.AmbTemp = true;
+    rows.Settings.AveragingMode = kAverageMean;
+    rows.Settings.SamplesPerBlock = 2;
+    Open({0});
+    for (int16_t tenths : {int16_t(-2000), int16_t(-1999)}) {
+        RxFrame f;
+        f.Start = 0x06;
+        f.Code = 0x06;
+        f.Length = 30;
+        f.Data[26] = uint8_t(uint16_t(tenths) >> 8);
+        f.Data[27] = uint8_t(tenths & 0xFF);
+        ASSERT_TRUE(StoreDataStatus6((*benches)[0], f));
+        Reply(0);
+    }
+    EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupAmbTemp, 0), rows.MeanRow()), "-199.9");
 }
 
 TEST_F(OutputTest, NoneModeScrollsWhenFull)
