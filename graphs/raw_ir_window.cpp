@@ -232,7 +232,21 @@ void TRawIR::ConfigureChart()
         if (ChannelBoxes[size_t(c)]->isChecked())
             shown.push_back(c);
     m.SetSubsetsToShow(shown);
+    // X labels count samples (hundredths of a second) from the start; appended points carry on the count.
+    for (int i = 0; i < ChartPoints; ++i)
+        m.SetPointLabel(i, QString::number(i));
     PEGraph->Apply();
+}
+
+void TRawIR::AppendNullCycle()
+{
+    const ChartModel& m = PEGraph->Model();
+    const int64_t next = m.FirstKey() + m.Points();
+    QStringList labels;
+    labels.reserve(CycleSamples);
+    for (int i = 0; i < CycleSamples; ++i)
+        labels << QString::number(next + i);
+    PEGraph->AppendData(CycleSamples, Nulls, labels);
 }
 
 void TRawIR::SetCompanions(TIRLog* log, TfHist_ir* history)
@@ -295,7 +309,7 @@ void TRawIR::ClearClick()
 {
     const int times = PEGraph->Model().Points() / CycleSamples + 1;
     for (int i = 0; i < times; ++i)
-        PEGraph->AppendData(CycleSamples, Nulls);
+        AppendNullCycle();
     PlotPosition = 0;
 }
 
@@ -399,7 +413,7 @@ void TRawIR::PlotCycle()
 {
     ChartModel& m = PEGraph->Model();
     if (m.Points() < PlotPosition + CycleSamples) {
-        PEGraph->AppendData(CycleSamples, Nulls); // the chart moves left by one cycle
+        AppendNullCycle(); // the chart moves left by one cycle
         PlotPosition -= CycleSamples;
     }
     for (int c = 0; c < RawIRCapture::Channels; ++c) {

@@ -95,6 +95,8 @@ private:
     void BuildControls();
     void ConfigureChart();
     void SendRequest(int rate);
+    // Appends one cycle of null points to every subset: the chart moves left by a cycle.
+    void AppendNullCycle();
     void PlotCycle();
     void LogCycle();
 

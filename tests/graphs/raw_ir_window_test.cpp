@@ -226,6 +226,9 @@ TEST_F(RawIRWindows, TheSixthCycleShiftsTheChartLeftByOneCycle)
     for (int i = 500; i < 550; ++i)
         EXPECT_TRUE(Chart().IsNull(Chart().YData(3, i)));
     EXPECT_EQ(raw->PlotPosition, 500);
+    // The X labels count samples from the start and moved with the data.
+    EXPECT_EQ(Chart().PointLabel(0), QStringLiteral("100"));
+    EXPECT_EQ(Chart().PointLabel(549), QStringLiteral("649"));
 }
 
 TEST_F(RawIRWindows, OneShotDrawsOneCycleThenStopsTheStreamItStarted)
