@@ -1,12 +1,25 @@
-// Service tools: reading the parameter list and a parameter file of a whole bench.
+// Service tools: reading the parameter list and a parameter file of a whole bench;
+// parsing firmware files and a whole firmware download over a pty.
 #include <benchmark/benchmark.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <sstream>
+
+#include "com_port.h"
+#include "link.h"
 #include "param_file.h"
 #include "param_list.h"
 #include "sim_parameters.h"
+#include "sim_server.h"
+#include "srecord.h"
+#include "upgrade_machine.h"
 
 namespace {
 
@@ -74,6 +87,121 @@ void BM_ReadParameterFile(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_ReadParameterFile)->Unit(benchmark::kMicrosecond);
+
+// S-record lines of 32 data bytes each, `bytes` of file text in all (S3, four address bytes).
+std::string SRecordText(size_t bytes)
+{
+    std::string text;
+    char line[128];
+    for (uint32_t address = 0; text.size() < bytes; address += 32) {
+        const uint8_t count = 32 + 4 + 1;
+        unsigned sum = count + (address >> 24) + ((address >> 16) & 0xFF) + ((address >> 8) & 0xFF) + (address & 0xFF);
+        int at = std::snprintf(line, sizeof line, "S3%02X%08X", count, address);
+        for (int i = 0; i < 32; ++i) {
+            const uint8_t b = uint8_t(address * 7 + uint32_t(i) * 13);
+            sum += b;
+            at += std::snprintf(line + at, sizeof line - size_t(at), "%02X", b);
+        }
+        std::snprintf(line + at, sizeof line - size_t(at), "%02X\r\n", 0xFF - (sum & 0xFF));
+        text += line;
+    }
+    return text;
+}
+
+// Reading and checking a 1 MB firmware file, line by line as the download does.
+void BM_ParseSRecordFile(benchmark::State& state)
+{
+    const std::string text = SRecordText(1 << 20);
+    for (auto _ : state) {
+        std::istringstream in(text);
+        std::string line;
+        size_t dataBytes = 0;
+        while (ReadFirmwareLine(in, &line)) {
+            const SRecord r = ParseSRecord(line, SRecordKind::S3);
+            if (r.Outcome != SRecord::Result::Valid)
+                state.SkipWithError("a record did not parse");
+            dataBytes += r.Data.size();
+        }
+        benchmark::DoNotOptimize(dataBytes);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_ParseSRecordFile)->Unit(benchmark::kMillisecond);
+
+// A whole firmware download (64 KB in 32-byte records) into a simulated bench over a pty,
+// against the time its bytes take on a 19200 baud line (10 bits a byte). The pty does not
+// pace the bytes, so the measured time is what the host (with the simulator and the kernel)
+// adds on top of the line; host_share_pct is that time as a share of the line time.
+void BM_DownloadAgainstTheLine(benchmark::State& state)
+{
+    static int argc = 1;
+    static char name[] = "service_bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+    QTemporaryDir dir;
+    const QString devices = dir.filePath(QStringLiteral("devices"));
+    QDir().mkpath(devices);
+    qputenv("HALYARD_DEVICES", devices.toLocal8Bit());
+    const QString fw = dir.filePath(QStringLiteral("fw.s19"));
+    const std::string text = SRecordText(64 * 1024 / 32 * 80); // 64 KB of data
+    {
+        QFile f(fw);
+        f.open(QIODevice::WriteOnly);
+        f.write(text.data(), qint64(text.size()));
+    }
+    sim::SimServerConfig config;
+    config.devicesDir = devices;
+    config.benches = 1;
+    sim::SimServer server(config);
+    QString error;
+    if (!server.Start(&error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    ComPort port(1);
+    if (!port.Open()) {
+        state.SkipWithError("COM1 does not open");
+        return;
+    }
+    Link link;
+    link.Benches[0].Setup(&port);
+    QObject::connect(&port, &ComPort::DataAvailable, [&link](ComPort*) { link.PortDataAvailable(0); });
+    TBench& bench = link.Benches[0];
+    double wireBytes = 0;
+    UpgradeMachine machine(UpgradeRequests{
+        [&](int) { bench.RequestStartBootMode(); wireBytes += 4 + 4; },
+        [&](int) { bench.RequestInitiateFlashDownload(); wireBytes += 4 + 4; },
+        [&](int, const std::array<uint8_t, 4>& a, const std::vector<uint8_t>& d) {
+            bench.RequestWriteFlashMemory(a, int(d.size()), d.data());
+            wireBytes += double(d.size()) + 7 + 4;
+        },
+        [&](int) { bench.RequestEndFlashDownload(); wireBytes += 4 + 4; },
+        [&](int) { bench.RequestSoftReset(); wireBytes += 4 + 4; },
+        [&](const std::string& w) { state.SkipWithError(w.c_str()); },
+    });
+    link.Hooks.UpgradeBusy = [&] { return machine.Busy(); };
+    link.Hooks.UpgradeReply = [&](int, const RxFrame& f) { machine.Reply(f); };
+    double hostMs = 0;
+    for (auto _ : state) {
+        wireBytes = 0;
+        QElapsedTimer t;
+        t.start();
+        machine.Start(0, fw.toStdString());
+        while (machine.Busy() && t.elapsed() < 600000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        hostMs = double(t.nsecsElapsed()) / 1e6;
+        machine.Close();
+    }
+    const double lineMs = wireBytes * 10.0 * 1000.0 / 19200.0;
+    state.counters["wire_bytes"] = wireBytes;
+    state.counters["line_ms_19200"] = lineMs;
+    state.counters["host_ms"] = hostMs;
+    state.counters["host_share_pct"] = 100.0 * hostMs / lineMs;
+    port.Close();
+    server.Stop();
+}
+BENCHMARK(BM_DownloadAgainstTheLine)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
