@@ -102,10 +102,14 @@ TEST_F(RawIRE2e, FilteredCaptureLogsTheSamplesTheBenchSent)
     ASSERT_GE(lines.size(), 301);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("DataLogfile ") + path + QStringLiteral(" created ")));
 
-    // Every data line holds four signed values; together they are the bench's cycles, in order.
+    // Every data line holds four signed values; together they are the bench's cycles, in order. A
+    // block already on the line when the stop is answered is turned away by the link, so the last
+    // cycle the bench sent may be missing, but nothing before it.
     const QRegularExpression form(QStringLiteral("^( *[+-]\\d+  ){3} *[+-]\\d+ $"));
     const std::vector<Samples> sent = CyclesSent(bench, 0x42);
-    ASSERT_EQ(size_t(lines.size() - 1), sent.size());
+    const size_t logged = size_t(lines.size() - 1);
+    ASSERT_LE(logged, sent.size());
+    ASSERT_LE(sent.size() - logged, 100u) << logged << " lines logged of " << sent.size() << " samples sent";
     for (int i = 1; i < lines.size(); ++i) {
         ASSERT_TRUE(form.match(lines[i]).hasMatch()) << lines[i].toStdString();
         const QStringList v = lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -118,5 +122,5 @@ TEST_F(RawIRE2e, FilteredCaptureLogsTheSamplesTheBenchSent)
     const ChartModel& m = raw->PEGraph->Model();
     const int last = raw->PlotPosition - 1;
     for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(m.YData(c, last), float(sent.back()[size_t(c)]));
+        EXPECT_EQ(m.YData(c, last), float(sent[logged - 1][size_t(c)]));
 }
