@@ -251,6 +251,26 @@ TEST_F(MainWindowTest, EngineeringMarkerKeepsTheEngineeringItems)
     EXPECT_TRUE(App->EngMarker);
     for (const char* name : {"N41EngineeringStatus1", "N56StoreDefaults1", "N57ResetToDefaults1", "EngineeringStatus1"})
         EXPECT_TRUE(Find<QAction>(name)->isVisible()) << name;
+    // The service menus that ship hidden open up for service work.
+    EXPECT_TRUE(Find<QMenu>("CustomerServiceCommands")->menuAction()->isVisible());
+    EXPECT_TRUE(Find<QMenu>("PellamServiceScreens1")->menuAction()->isVisible());
+}
+
+TEST_F(MainWindowTest, ServiceMenuEntriesOpenTheParameterWindows)
+{
+    const struct {
+        const char* Item;
+        const char* Window;
+        const char* Title;
+    } cases[] = {{"Parameters1", "TParameters", "Parameters"}, {"NewCalLoad1", "TFCalLoad1", "Cal Load1"}};
+    for (const auto& c : cases) {
+        Find<QAction>(c.Item)->trigger();
+        QWidget* w = App->findChild<QWidget*>(QString::fromLatin1(c.Window));
+        ASSERT_TRUE(w) << c.Window;
+        EXPECT_TRUE(w->isVisible()) << c.Window;
+        EXPECT_EQ(w->windowTitle(), QString::fromLatin1(c.Title));
+        w->hide();
+    }
 }
 
 TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)

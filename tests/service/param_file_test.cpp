@@ -10,8 +10,12 @@ namespace {
 using Kind = ParamFileReader::Kind;
 
 struct Expected {
+    Expected(Kind what, int number = 0, std::string value = {}, std::string error = {})
+        : What(what), Number(number), Value(std::move(value)), Error(std::move(error))
+    {
+    }
     Kind What;
-    int Number = 0;
+    int Number;
     std::string Value;
     std::string Error;
 };
