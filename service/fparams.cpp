@@ -137,19 +137,22 @@ void TParameters::UpdateBenchSelection()
     BenchGroup->UpdateBenchSelection(on);
 }
 
-void TParameters::ReadParameter()
+void TParameters::ReadParameter() { ReadParameterFrom(SelectedBench()); }
+
+void TParameters::ReadParameterFrom(int k)
 {
-    const int k = SelectedBench();
     if (k >= 0 && k < 4)
         host_.BenchLink().Benches[k].RequestReadFlashParameters(CurrentParam);
 }
 
-void TParameters::ParamReply(int, const RxFrame& frame)
+void TParameters::ParamReply(int k, const RxFrame& frame)
 {
     switch (frame.Code) {
     case 0x49: ShowParameterValues(frame); break;
     case 0x48: StoreBtn->setEnabled(StoreAllowedAfterWrite(list_, CurrentParam, FlashStoreAllowed)); break;
-    case 0x55: ReadParameter(); break;
+    // The loaded value is read back from the bench that loaded it: the calibration check and the
+    // download compare that text, and the bench chosen here may be another one (or none).
+    case 0x55: ReadParameterFrom(k); break;
     default: break; // a stored parameter needs nothing here
     }
 }

@@ -29,6 +29,8 @@ public:
     void UpdateBenchSelection() override;
     // Sends Read Flash Parameters for CurrentParam to the chosen bench.
     void ReadParameter();
+    // Reads CurrentParam back from bench k (the bench whose load was just acknowledged).
+    void ReadParameterFrom(int k);
     // The link's handler for acknowledged 0x48, 0x49, 0x54 and 0x55 replies.
     void ParamReply(int bench, const RxFrame& frame);
     // Shows a Read Flash Parameters reply and keeps its text.

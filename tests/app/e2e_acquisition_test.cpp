@@ -8,6 +8,7 @@
 #include "port.h"
 #include "sim_server.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -39,8 +40,18 @@ std::string FormatInt(const char* format, long v)
     return buffer;
 }
 
-// Hundredths as the bench record scales them: single precision, product in extended precision.
-float Hundredths(int raw) { return static_cast<float>(static_cast<long double>(static_cast<float>(raw)) * 0.01L); }
+// A hundredths reading as a number: the single-precision value nearest raw / 100.
+float Hundredths(int raw) { return float(raw) / 100.0f; }
+
+// A hundredths reading as its raw cell shows it, from the integer alone: "-0.05", "12.34".
+std::string HundredthsCell(int raw, int width)
+{
+    const int magnitude = raw < 0 ? -raw : raw;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%d.%02d", raw < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+    const std::string digits = text;
+    return std::string(size_t(std::max(0, width - int(digits.size()))), ' ') + digits;
+}
 
 // One bench's gas values of one sample.
 struct Gas {
@@ -51,8 +62,7 @@ struct Gas {
 struct GasBlock {
     static std::string Raw(const Gas& g)
     {
-        return Format("%7.2f", Hundredths(g.Co2)) + FormatInt("%9d", g.Freon) + Format("%7.2f", Hundredths(g.O2))
-            + FormatInt("%6d", g.No);
+        return HundredthsCell(g.Co2, 7) + FormatInt("%9d", g.Freon) + HundredthsCell(g.O2, 7) + FormatInt("%6d", g.No);
     }
     // Mean and standard deviation cells of a block (single-precision sums).
     static void Stats(const std::vector<Gas>& block, std::string& mean, std::string& stdev)

@@ -136,21 +136,48 @@ TEST(StatusDecode, StatusScreenWritesEveryFieldOfItsGroups)
 
 TEST(StatusDecode, EngineeringFlagsEachShowOneBitOfTheirByte)
 {
-    // Setting exactly a row's bit must turn exactly that field to " Check ":
-    // catches rows wired to the wrong byte or bit and two rows on one bit.
-    for (const EngineeringGroup& g : EngineeringGroups()) {
-        for (const EngineeringRow& row : g.Rows) {
-            if (row.Kind != RowKind::Flag)
+    // The bit of every flag field, written out from the status byte layout: setting exactly that
+    // bit must turn exactly that field to " Check ". Catches rows wired to the wrong byte or bit.
+    const struct {
+        int byte, bit;
+        const char* field;
+    } flags[] = {
+        {4, 7, "StUpGainEdit"}, {4, 6, "StUpRAMEdit"}, {4, 5, "StUpROMEdit"}, {4, 4, "StUpFLASHEdit"},
+        {4, 3, "SelfTestEdit"},
+        {5, 7, "NoMoreListsEdit"}, {5, 6, "NoEndOfListEdit"}, {5, 5, "EOCNotReadyEdit"}, {5, 4, "ADTimingEdit"},
+        {5, 3, "EOCTimeoutEdit"}, {5, 2, "EOCFailEdit"}, {5, 1, "QSMADTimeoutEdit"}, {5, 0, "AlreadyDispatchedEdit"},
+        {6, 7, "ProcessingTooLongEdit"}, {6, 6, "IRSignalLostEdit"}, {6, 5, "GainSetFailCO2Edit"},
+        {6, 4, "GainSetFailCOEdit"}, {6, 3, "GainSetFailHCEdit"}, {6, 2, "GainSetFailREFEdit"},
+        {7, 7, "LampProblemEdit"}, {7, 6, "PumpInFlowFailEdit"}, {7, 5, "PumpOutFlowFailEdit"},
+        {7, 4, "LowPumpFlowFailEdit"}, {7, 3, "GasLeakEdit"},
+        {8, 7, "AmbientTempEdit"}, {8, 6, "SampleTempEdit"}, {8, 5, "SourceTempEdit"}, {8, 4, "DetectorTempEdit"},
+        {8, 0, "TempNOEdit"},
+        {9, 7, "ADCO2Edit"}, {9, 6, "ADCOEdit"}, {9, 5, "ADHCEdit"}, {9, 4, "ADREFEdit"},
+        {10, 7, "BubbleCO2Edit"}, {10, 6, "BubbleCOEdit"}, {10, 5, "BubbleHCEdit"}, {10, 4, "BubbleREFEdit"},
+        {11, 7, "InvalidCO2Edit"}, {11, 6, "InvalidCOEdit"}, {11, 5, "InvalidHCEdit"}, {11, 4, "InvalidO2Edit"},
+        {11, 3, "InvalidNOEdit"},
+        {12, 7, "ZeroFailCO2Edit"}, {12, 6, "ZeroFailCOEdit"}, {12, 5, "ZeroFailHCEdit"}, {12, 4, "ZeroFailO2Edit"},
+        {12, 3, "ZeroFailNOEdit"},
+        {13, 7, "SpanFailCO2Edit"}, {13, 6, "SpanFailCOEdit"}, {13, 5, "SpanFailHCEdit"}, {13, 4, "SpanFailO2Edit"},
+        {13, 3, "SpanFailNOEdit"},
+        {14, 7, "ContTransEdit"}, {14, 4, "LampEdit"},
+        {15, 7, "FlashEraseFailedEdit"}, {15, 6, "FlashWriteFailEdit"}, {15, 0, "FlashParamErrEdit"},
+    };
+    std::set<std::string> flagFields;
+    for (const FieldText& f : DecodeEngineeringStatus(StatusBytes{}))
+        if (f.Field != "PumpStateEdit")
+            flagFields.insert(std::string(f.Field));
+    EXPECT_EQ(flagFields.size(), std::size(flags)) << "every flag field is in the table";
+    for (const auto& flag : flags) {
+        EXPECT_TRUE(flagFields.count(flag.field)) << flag.field;
+        StatusBytes s{};
+        s[size_t(flag.byte)] = uint8_t(1 << flag.bit);
+        for (const FieldText& f : DecodeEngineeringStatus(s)) {
+            if (f.Field == "PumpStateEdit")
                 continue;
-            StatusBytes s{};
-            s[row.Byte] = uint8_t(1 << row.Bit);
-            for (const FieldText& f : DecodeEngineeringStatus(s)) {
-                if (f.Field == "PumpStateEdit")
-                    continue;
-                const bool self = f.Field == row.Field;
-                EXPECT_EQ(f.Text, self ? " Check " : " OK ") << row.Label << " set, field " << f.Field;
-                EXPECT_EQ(f.Colour, self ? Tone::Red : Tone::Green) << f.Field;
-            }
+            const bool self = f.Field == flag.field;
+            EXPECT_EQ(f.Text, self ? " Check " : " OK ") << flag.field << " set, field " << f.Field;
+            EXPECT_EQ(f.Colour, self ? Tone::Red : Tone::Green) << f.Field;
         }
     }
 }

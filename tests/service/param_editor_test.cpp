@@ -276,6 +276,24 @@ TEST_F(EditorTest, LoadReplyReadsTheLoadedNumberBack)
     EXPECT_TRUE(Requests().empty());
 }
 
+TEST_F(EditorTest, LoadIsReadBackFromTheBenchThatLoadedIt)
+{
+    // Bench 1 chosen in the editor; a procedure loads parameter 12 on bench 2.
+    MemoryPort second;
+    Host.TheLink.Benches[1].Setup(&second);
+    Host.SwitchedOn = {true, true, false, false};
+    Editor->UpdateBenchSelection();
+    Editor->BenchGroup->BB[0]->click();
+    Host.TheLink.Benches[1].RequestLoadFlashParameters(12);
+    second.TakeSent();
+    Requests();
+    Host.TheLink.Hooks.ParamEditorReply(1, Reply(0x55));
+    EXPECT_TRUE(Requests().empty()) << "nothing goes to the bench chosen in the editor";
+    const std::vector<uint8_t> sent = second.TakeSent();
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 2, sent.begin() + 5), (std::vector<uint8_t>{0x49, 0, 12}));
+}
+
 TEST_F(EditorTest, BenchButtonClearsTheMemo)
 {
     Host.SwitchedOn = {true, true, false, false};
