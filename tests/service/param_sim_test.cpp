@@ -225,7 +225,8 @@ TEST_F(ParamSimTest, RefusalReasonTwoIsSkippedAndReasonOneStops)
 
 TEST_F(ParamSimTest, BenchThatStopsAnsweringTimesOut)
 {
-    Bench(0).Faults().silentFromParamRequest = 3; // answers load and read of parameter 0 only
+    // Answers the load of parameter 0 and the editor's read-back of it; the procedure's own read goes unanswered.
+    Bench(0).Faults().silentFromParamRequest = 3;
     StartUpload(0, File("b.CAL"), "10");
     ASSERT_TRUE(WaitFor([this] { return Bench(0).ParameterRequests() >= 3; }));
     // The main window's poll tick, with the link clock moved past each request's reply time.
@@ -234,8 +235,8 @@ TEST_F(ParamSimTest, BenchThatStopsAnsweringTimesOut)
         Host.TheLink.CheckReplyTimeouts();
         SpinFor(20);
     }
-    EXPECT_EQ(State(), QStringLiteral("Error  Upload Fail 1 Timeout command $ 55"));
-    EXPECT_EQ(Bench(0).ParameterRequests(), 2 + 11);
+    EXPECT_EQ(State(), QStringLiteral("Error  Upload Fail 1 Timeout command $ 49"));
+    EXPECT_EQ(Bench(0).ParameterRequests(), 2 + 11) << "the read tried eleven times, then nothing more";
 }
 
 TEST_F(ParamSimTest, OverwriteAnsweredNoKeepsTheFile)
