@@ -21,12 +21,14 @@ std::vector<uint8_t> EngineeringReply(uint8_t seed)
     return f;
 }
 
-// About 1 MB of back-to-back replies, optionally with noise bytes between them.
-std::vector<uint8_t> Stream(double noiseShare)
+// About 1 MB of back-to-back replies, optionally with noise bytes between them. Noise with start
+// bytes makes the assembler begin false frames and rescan after each failed checksum.
+std::vector<uint8_t> Stream(double noiseShare, bool startBytesInNoise = false)
 {
     std::mt19937 rng(42);
     std::uniform_real_distribution<double> u(0, 1);
     std::uniform_int_distribution<int> noiseByte(0x20, 0x7E); // never a start byte
+    const uint8_t falseStarts[] = {0x15, 0x06, 0x00, 0x15};   // noise seen on real lines
     std::vector<uint8_t> s;
     for (uint8_t i = 0; s.size() < (1u << 20); ++i) {
         const auto f = EngineeringReply(i);
@@ -35,14 +37,14 @@ std::vector<uint8_t> Stream(double noiseShare)
         }
         const size_t noise = size_t(double(f.size()) * noiseShare / (1 - noiseShare) * 2 * u(rng));
         for (size_t n = 0; n < noise; ++n)
-            s.push_back(uint8_t(noiseByte(rng)));
+            s.push_back(startBytesInNoise ? falseStarts[n % 4] : uint8_t(noiseByte(rng)));
     }
     return s;
 }
 
-void Assemble(benchmark::State& state, double noiseShare)
+void Assemble(benchmark::State& state, double noiseShare, bool startBytesInNoise = false)
 {
-    const auto stream = Stream(noiseShare);
+    const auto stream = Stream(noiseShare, startBytesInNoise);
     TRxState rx;
     size_t frames = 0;
     for (auto _ : state) {
@@ -61,6 +63,7 @@ void Assemble(benchmark::State& state, double noiseShare)
 
 void BM_AssembleClean(benchmark::State& state) { Assemble(state, 0.0); }
 void BM_AssembleTenPercentNoise(benchmark::State& state) { Assemble(state, 0.10); }
+void BM_AssembleTenPercentFalseStarts(benchmark::State& state) { Assemble(state, 0.10, true); }
 
 void BM_DecodeEngineeringData(benchmark::State& state)
 {
@@ -80,5 +83,6 @@ void BM_DecodeEngineeringData(benchmark::State& state)
 
 BENCHMARK(BM_AssembleClean);
 BENCHMARK(BM_AssembleTenPercentNoise);
+BENCHMARK(BM_AssembleTenPercentFalseStarts);
 BENCHMARK(BM_DecodeEngineeringData);
 BENCHMARK_MAIN();
