@@ -124,7 +124,8 @@ void TParameters::BuildControls()
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TParameters::ComboBox1Change);
     connect(MaskEdit1, &QLineEdit::textChanged, this, &TParameters::MaskEdit1Change);
     connect(MaskEdit1, &QLineEdit::returnPressed, this, &TParameters::ReadButtonClick);
-    connect(BenchGroup, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    // Only a change of bench clears the memo: clicking the chosen bench again keeps what it shows.
+    connect(BenchGroup, &TBenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
 }
 
 int TParameters::SelectedBench() const { return BenchGroup->SelectedBench(); }

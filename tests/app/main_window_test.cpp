@@ -325,10 +325,15 @@ TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
         spy->Order = &order;
         spy->Id = i;
         spies << spy;
-        if (places[i])
+        // The window a spy replaces goes first: it is the window set's to delete, and left to the
+        // main window's child list it would outlive the host it unhooks itself from.
+        if (places[i]) {
+            delete *places[i];
             *places[i] = spy;
-        else
+        } else {
+            delete w.FCmds;
             w.FCmds = spy;
+        }
     }
     App->ActiveBench[2]->setEnabled(true);
     App->ActiveBench[2]->setChecked(true); // the dangling device fails: unticked and disabled again

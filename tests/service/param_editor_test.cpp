@@ -299,6 +299,14 @@ TEST_F(EditorTest, BenchButtonClearsTheMemo)
     Host.SwitchedOn = {true, true, false, false};
     Editor->UpdateBenchSelection();
     Editor->Memo1->setPlainText(QStringLiteral("old"));
+    Editor->BenchGroup->BB[1]->click();
+    EXPECT_EQ(Editor->SelectedBench(), 1);
+    EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
+
+    // Clicking the bench already chosen is no change: what the memo shows stays.
+    Editor->Memo1->setPlainText(QStringLiteral("read"));
+    Editor->BenchGroup->BB[1]->click();
+    EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("read"));
     Editor->BenchGroup->BB[0]->click();
     EXPECT_EQ(Editor->SelectedBench(), 0);
     EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
