@@ -26,24 +26,11 @@
 #include "fparams.h"
 #include "fupgrade.h"
 #include "pty_fixture.h"
-#include "service_dialogs.h"
+#include "scripted_service_dialogs.h"
 #include "sim_server.h"
 #include "ticks.h"
 
 namespace {
-
-struct PathDialogs : IServiceDialogs {
-    std::deque<QString> Paths;
-    QString OpenFileName(const QString&, const QString&, const QString&) override
-    {
-        if (Paths.empty())
-            return {};
-        const QString p = Paths.front();
-        Paths.pop_front();
-        return p;
-    }
-    bool AskYesNo(const QString&, const QString&) override { return false; }
-};
 
 class CalFirmwareSimTest : public ::testing::Test {
 protected:
@@ -52,7 +39,7 @@ protected:
     std::unique_ptr<sim::SimServer> Server;
     std::unique_ptr<ComPort> Port;
     FakeHost Host;
-    PathDialogs Dialogs;
+    ScriptedServiceDialogs Dialogs;
     std::unique_ptr<TParameters> Editor;
     std::unique_ptr<TFCalLoad> Cal;
     std::unique_ptr<TFUpgrade> Upgrade;

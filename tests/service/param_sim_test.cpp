@@ -21,34 +21,11 @@
 #include "fake_host.h"
 #include "fparams.h"
 #include "pty_fixture.h"
-#include "service_dialogs.h"
+#include "scripted_service_dialogs.h"
 #include "sim_server.h"
 #include "ticks.h"
 
 namespace {
-
-struct ScriptedServiceDialogs : IServiceDialogs {
-    std::deque<QString> Paths;
-    std::deque<bool> Answers;
-    QStringList Questions;
-    QString OpenFileName(const QString&, const QString&, const QString&) override
-    {
-        if (Paths.empty())
-            return {};
-        const QString p = Paths.front();
-        Paths.pop_front();
-        return p;
-    }
-    bool AskYesNo(const QString&, const QString& text) override
-    {
-        Questions << text;
-        if (Answers.empty())
-            return false;
-        const bool a = Answers.front();
-        Answers.pop_front();
-        return a;
-    }
-};
 
 class ParamSimTest : public ::testing::Test {
 protected:
