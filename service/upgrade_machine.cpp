@@ -41,6 +41,7 @@ bool UpgradeMachine::Start(int bench, const std::string& path)
     busy_ = true;
     ResetDisplay();
     display_.StartEnabled = false;
+    awaiting_ = 0x25;
     req_.StartBootMode(bench_);
     return true;
 }
@@ -61,7 +62,7 @@ void UpgradeMachine::ScanFile()
 
 void UpgradeMachine::Reply(const RxFrame& frame)
 {
-    if (!busy_)
+    if (!busy_ || frame.Code != awaiting_)
         return;
     const bool ack = frame.Start == kAck;
     UpgradeDisplay& d = display_;
@@ -71,6 +72,7 @@ void UpgradeMachine::Reply(const RxFrame& frame)
             return FailDownload(&UpgradeDisplay::BootText, "Failed to Unlock Download, NAK");
         d.BootText.Look = Colour::Green;
         d.EraseText.Enabled = true;
+        awaiting_ = 0x26;
         req_.InitiateFlashDownload(bench_);
         ScanFile();
         return;
@@ -124,6 +126,7 @@ void UpgradeMachine::SendNextRecord()
             // Erased and nothing written: that is no success, whatever the bench answers.
             if (recordsWritten_ == 0)
                 return FailDownload(&UpgradeDisplay::ProgrammingText, "No data records in Hex file");
+            awaiting_ = 0x28;
             req_.EndFlashDownload(bench_);
             return;
         }
@@ -159,6 +162,7 @@ void UpgradeMachine::SendNextRecord()
         std::snprintf(buf, sizeof buf, "%02X%02X%02X%02X", r.Address[0], r.Address[1], r.Address[2], r.Address[3]);
         d.HexAddress = buf;
         ++recordsWritten_;
+        awaiting_ = 0x27;
         req_.WriteFlashMemory(bench_, r.Address, r.Data);
         return;
     }

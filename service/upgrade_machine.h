@@ -78,6 +78,8 @@ private:
     UpgradeDisplay display_;
     int bench_ = -1;
     bool busy_ = false;
+    // Code of the request the run waits on: a late reply to an earlier run (its Soft Reset, say) is not this run's.
+    uint8_t awaiting_ = 0;
     std::ifstream file_;
     std::vector<std::string> lines_;
     size_t next_ = 0;

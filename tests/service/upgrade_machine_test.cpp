@@ -186,4 +186,23 @@ TEST(UpgradeMachine, CancelAndCloseSendNothingAndResetTheDisplay)
     EXPECT_EQ(missing.Warnings.size(), 1u);
 }
 
+TEST(UpgradeMachine, RepliesToOtherRequestsDoNotAdvanceTheRun)
+{
+    // A second download started right after a first: the first run's late Soft Reset reply, or any
+    // reply to a request this step did not send, must neither finish nor move the new run.
+    UpgradeHarness h;
+    ASSERT_TRUE(h.Machine.Start(0, h.File(kS3File)));
+    for (uint8_t stray : {uint8_t(0xF0), uint8_t(0x28), uint8_t(0x27), uint8_t(0x26)})
+        h.Reply(stray);
+    EXPECT_TRUE(h.Machine.Busy());
+    EXPECT_FALSE(h.Machine.Display().Success);
+    EXPECT_EQ(h.Sent, std::vector<std::string>{"boot 0"});
+    h.Reply(0x25);
+    h.Reply(0x28, false); // a refusal of a request not sent is no refusal of this run
+    EXPECT_TRUE(h.Machine.Busy());
+    h.AckAll();
+    EXPECT_TRUE(h.Machine.Display().Success);
+    EXPECT_EQ(h.Machine.Display().Gauge, 100);
+}
+
 } // namespace
