@@ -100,6 +100,12 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     P->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(P, &QWidget::customContextMenuRequested, this, &TChart::ShowContextMenu);
 
+    RedrawTimer = new QTimer(this);
+    RedrawTimer->setObjectName(QStringLiteral("RedrawTimer"));
+    RedrawTimer->setSingleShot(true);
+    RedrawTimer->setInterval(RedrawInterval);
+    connect(RedrawTimer, &QTimer::timeout, this, &TChart::DrawNow);
+
     M.SetPoints(100);
     Rebuild();
 }
@@ -245,11 +251,19 @@ void TChart::PushData(int subset)
     QCPGraph* g = Graph(subset);
     if (!g)
         return;
-    QVector<QCPGraphData> points(M.Points());
     const double first = double(M.FirstKey());
+    QCPGraphDataContainer& data = *g->data();
+    if (data.size() == M.Points()) {
+        // Same length: overwrite in place, keys stay ascending, nothing is allocated.
+        auto it = data.begin();
+        for (int i = 0; i < M.Points(); ++i, ++it)
+            *it = QCPGraphData(first + i, Drawn(M, M.YData(subset, i)));
+        return;
+    }
+    QVector<QCPGraphData> points(M.Points());
     for (int i = 0; i < M.Points(); ++i)
         points[i] = QCPGraphData(first + i, Drawn(M, M.YData(subset, i)));
-    g->data()->set(points, true);
+    data.set(points, true);
 }
 
 void TChart::AppendData(int n, const std::vector<float>& values, const QStringList& labels)
@@ -257,22 +271,9 @@ void TChart::AppendData(int n, const std::vector<float>& values, const QStringLi
     const double oldFirst = double(M.FirstKey());
     if (M.AppendData(n, values, labels) == 0)
         return;
-    const int fresh = std::min(n, M.Points());
     const double first = double(M.FirstKey());
-    for (int s = 0; s < int(Graphs.size()); ++s) {
-        if (fresh == M.Points()) {
-            PushData(s);
-            continue;
-        }
-        QCPGraph* g = Graphs[size_t(s)];
-        g->data()->removeBefore(first - 0.5);
-        QVector<QCPGraphData> added(fresh);
-        for (int i = 0; i < fresh; ++i) {
-            const int point = M.Points() - fresh + i;
-            added[i] = QCPGraphData(first + point, Drawn(M, M.YData(s, point)));
-        }
-        g->data()->add(added, true);
-    }
+    for (int s = 0; s < int(Graphs.size()); ++s)
+        PushData(s);
     // Keep the same points in view, full or zoomed: the data scroll under it.
     if (!Rects.empty()) {
         const QCPRange r = Rects.front()->axis(QCPAxis::atBottom)->range();
@@ -336,7 +337,25 @@ bool TChart::Zoomed() const
 
 void TChart::Redraw()
 {
-    P->replot(QCustomPlot::rpQueuedReplot);
+    Pending = true;
+    if (isVisible() && !RedrawTimer->isActive())
+        RedrawTimer->start();
+}
+
+void TChart::DrawNow()
+{
+    // Hidden: keep it pending for the next show.
+    if (!Pending || !isVisible())
+        return;
+    Pending = false;
+    P->replot(QCustomPlot::rpQueuedRefresh);
+}
+
+void TChart::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (Pending)
+        DrawNow();
 }
 
 QPixmap TChart::Render(int width, int height)

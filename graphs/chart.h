@@ -2,6 +2,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -44,8 +45,13 @@ public:
     void Unzoom();
     // The view differs from the full view.
     bool Zoomed() const;
-    // Queues one redraw for the next pass of the event loop.
+    // Queues one redraw: however many requests arrive, the chart is drawn at
+    // most once per RedrawInterval, and not at all while it is hidden (it is
+    // drawn when shown again).
     void Redraw();
+    static constexpr int RedrawInterval = 25; // ms, about the screen's pace
+    // A redraw is queued and not yet done.
+    bool RedrawPending() const { return Pending; }
 
     // Drawn image at the given size (the widget's size for 0).
     QPixmap Render(int width = 0, int height = 0);
@@ -63,7 +69,11 @@ public:
     QCPGraph* Graph(int subset) const;
     QCPAxisRect* AxisRect(int axis) const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void DrawNow();
     void Rebuild();
     void PushStyles();
     void PushRanges();
@@ -79,4 +89,6 @@ private:
     QCPLegend* Legend = nullptr;
     QCPMarginGroup* Margins = nullptr;
     bool SyncingX = false;
+    QTimer* RedrawTimer = nullptr; // child "RedrawTimer"
+    bool Pending = false;
 };

@@ -17,6 +17,7 @@ void ChartModel::SetSubsets(int n)
 void ChartModel::SetPoints(int n)
 {
     PointCount = std::clamp(n, 0, MaxPoints);
+    Head = 0;
     for (Subset& s : Data)
         s.Y.assign(size_t(PointCount), NullValue);
     Labels.assign(size_t(PointCount), QString());
@@ -26,14 +27,14 @@ void ChartModel::SetYData(int subset, int point, float value)
 {
     if (subset < 0 || subset >= Subsets() || point < 0 || point >= PointCount)
         return;
-    Data[size_t(subset)].Y[size_t(point)] = value;
+    Data[size_t(subset)].Y[Slot(point)] = value;
 }
 
 float ChartModel::YData(int subset, int point) const
 {
     if (subset < 0 || subset >= Subsets() || point < 0 || point >= PointCount)
         return NullValue;
-    return Data[size_t(subset)].Y[size_t(point)];
+    return Data[size_t(subset)].Y[Slot(point)];
 }
 
 bool ChartModel::IsNull(float value) const
@@ -54,19 +55,19 @@ int ChartModel::AppendData(int n, const std::vector<float>& values, const QStrin
     // Only the newest PointCount of the appended points can stay.
     const int kept = std::min(n, PointCount);
     const int skipped = n - kept;
+    // The kept points take the slots of the oldest ones, in order.
     for (int s = 0; s < Subsets(); ++s) {
         std::vector<float>& y = Data[size_t(s)].Y;
-        std::move(y.begin() + kept, y.end(), y.begin());
         for (int i = 0; i < kept; ++i) {
             const size_t from = size_t(s) * size_t(n) + size_t(skipped + i);
-            y[size_t(PointCount - kept + i)] = from < values.size() ? values[from] : NullValue;
+            y[Slot(i)] = from < values.size() ? values[from] : NullValue;
         }
     }
-    std::move(Labels.begin() + kept, Labels.end(), Labels.begin());
     for (int i = 0; i < kept; ++i) {
         const int from = skipped + i;
-        Labels[size_t(PointCount - kept + i)] = from < labels.size() ? labels[from] : QString();
+        Labels[Slot(i)] = from < labels.size() ? labels[from] : QString();
     }
+    Head = (Head + kept) % PointCount;
     KeyOffset += n;
     return n;
 }
@@ -74,12 +75,12 @@ int ChartModel::AppendData(int n, const std::vector<float>& values, const QStrin
 void ChartModel::SetPointLabel(int point, const QString& text)
 {
     if (point >= 0 && point < PointCount)
-        Labels[size_t(point)] = text;
+        Labels[Slot(point)] = text;
 }
 
 QString ChartModel::PointLabel(int point) const
 {
-    return point >= 0 && point < PointCount ? Labels[size_t(point)] : QString();
+    return point >= 0 && point < PointCount ? Labels[Slot(point)] : QString();
 }
 
 void ChartModel::SetSubsetsToShow(const std::vector<int>& subsets)

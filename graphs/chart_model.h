@@ -112,6 +112,11 @@ private:
     std::vector<Subset> Data;
     std::vector<QString> Labels;
     int PointCount = 0;
+    // Points are kept in a ring: storage slot of point 0 (the oldest). An
+    // append overwrites the oldest slots and moves Head, so live data never
+    // shifts or reallocates.
+    int Head = 0;
+    size_t Slot(int point) const { return size_t((Head + point) % PointCount); }
     float NullValue = DefaultNull;
     int64_t KeyOffset = 0;
 

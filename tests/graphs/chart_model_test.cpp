@@ -47,6 +47,31 @@ TEST(ChartModel, AppendDropsOldestAndKeepsLabelsWithTheirPoints)
     EXPECT_EQ(m.FirstKey(), 6);
 }
 
+TEST(ChartModel, PointIndicesStayOldestFirstAfterManyAppends)
+{
+    // Appends of every size until the storage has wrapped several times: point 0
+    // is always the oldest, and writes by index land on the point read back.
+    ChartModel m = TwoByFour();
+    m.AppendData(3, {1, 2, 3, 10, 20, 30}, {"1", "2", "3"});
+    m.AppendData(1, {4, 40}, {"4"});
+    m.AppendData(3, {5, 6, 7, 50, 60, 70}, {"5", "6", "7"});
+    m.AppendData(2, {8, 9, 80, 90}, {"8", "9"});
+    EXPECT_EQ(Row(m, 0), (std::vector<float>{6, 7, 8, 9}));
+    EXPECT_EQ(Row(m, 1), (std::vector<float>{60, 70, 80, 90}));
+    EXPECT_EQ(m.PointLabel(0), "6");
+    EXPECT_EQ(m.PointLabel(3), "9");
+    m.SetYData(0, 0, 100);
+    m.SetPointLabel(3, "last");
+    m.AppendData(1, {11, 110}, {"11"});
+    EXPECT_EQ(Row(m, 0), (std::vector<float>{7, 8, 9, 11}));
+    EXPECT_EQ(m.PointLabel(2), "last");
+    // Resizing starts over with null points.
+    m.SetPoints(3);
+    EXPECT_EQ(Row(m, 0), (std::vector<float>{-11, -11, -11}));
+    m.AppendData(1, {1, 10});
+    EXPECT_EQ(Row(m, 0), (std::vector<float>{-11, -11, 1}));
+}
+
 TEST(ChartModel, AppendMoreThanThePointsKeepsTheNewest)
 {
     ChartModel m = TwoByFour();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <cmath>
+#include <QTimer>
 #include <qcustomplot.h>
 
 #include "chart.h"
@@ -117,4 +118,40 @@ TEST_F(ChartTest, ExportsWriteFiles)
     EXPECT_GT(QFileInfo(dir.filePath("c.png")).size(), 0);
     EXPECT_GT(QFileInfo(dir.filePath("c.pdf")).size(), 0);
     EXPECT_FALSE(chart.ExportPng(dir.filePath("missing/c.png")));
+}
+
+// Live data arrive far faster than a screen refreshes: any number of appends
+// costs one drawing per redraw interval, and a hidden chart draws nothing
+// until it is shown again.
+TEST_F(ChartTest, AppendsAreDrawnOncePerIntervalAndNotWhileHidden)
+{
+    chart.show();
+    auto* timer = chart.findChild<QTimer*>("RedrawTimer");
+    ASSERT_NE(timer, nullptr);
+    int drawings = 0;
+    QObject::connect(chart.Plot(), &QCustomPlot::afterReplot, &chart, [&drawings] { ++drawings; });
+    const auto fire = [timer] { QMetaObject::invokeMethod(timer, "timeout"); };
+
+    AppendRamp(500);
+    EXPECT_EQ(drawings, 0);
+    EXPECT_TRUE(timer->isActive());
+    fire();
+    EXPECT_EQ(drawings, 1);
+    EXPECT_FALSE(chart.RedrawPending());
+    fire(); // nothing new: no drawing
+    EXPECT_EQ(drawings, 1);
+
+    chart.hide();
+    timer->stop();
+    drawings = 0;
+    AppendRamp(50);
+    EXPECT_FALSE(timer->isActive());
+    fire();
+    EXPECT_EQ(drawings, 0);
+    EXPECT_TRUE(chart.RedrawPending());
+    // The data went on while hidden and are drawn on show.
+    EXPECT_EQ((chart.Graph(0)->data()->end() - 1)->value, 59.0);
+    chart.show();
+    EXPECT_GE(drawings, 1);
+    EXPECT_FALSE(chart.RedrawPending());
 }
