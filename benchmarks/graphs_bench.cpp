@@ -9,7 +9,7 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "bench_host.h"
+#include "benchmark_host.h"
 #include "chart.h"
 #include "graph1.h"
 #include "graph2.h"
@@ -17,28 +17,6 @@
 #include "message_sink.h"
 
 namespace {
-
-struct QuietSink : IMessageSink {
-    void Show(const QString&, const QString&, Icon) override {}
-};
-
-class BenchmarkHost : public BenchHost {
-public:
-    Link TheLink;
-    QuietSink Sink;
-    Link& BenchLink() override { return TheLink; }
-    bool BenchSwitchedOn(int k) const override { return k == 0; }
-    bool PortOpen(int k) const override { return k == 0; }
-    void SetBenchTicked(int, bool) override {}
-    uint8_t DialogCommand() const override { return 0; }
-    void SetDialogCommand(uint8_t) override {}
-    bool DialogCommandPending() const override { return false; }
-    void SetDialogCommandPending(bool) override {}
-    bool Closing() const override { return false; }
-    bool DecimalPointIsDot() const override { return true; }
-    bool HCDivisor100() const override { return false; }
-    IMessageSink& Messages() override { return Sink; }
-};
 
 struct Windows {
     BenchmarkHost host;

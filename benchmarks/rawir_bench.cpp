@@ -10,7 +10,7 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "bench_host.h"
+#include "benchmark_host.h"
 #include "chart.h"
 #include "link.h"
 #include "message_sink.h"
@@ -20,10 +20,6 @@
 #include "raw_ir_window.h"
 
 namespace {
-
-struct QuietSink : IMessageSink {
-    void Show(const QString&, const QString&, Icon) override {}
-};
 
 // Bytes in, requests out to nowhere.
 class LoopPort : public IComPort {
@@ -42,24 +38,6 @@ public:
     int OutBuffFree() override { return 4096; }
     void PutChar(uint8_t) override {}
     void PutBlock(const uint8_t*, int) override {}
-};
-
-class BenchmarkHost : public BenchHost {
-public:
-    Link TheLink;
-    QuietSink Sink;
-    Link& BenchLink() override { return TheLink; }
-    bool BenchSwitchedOn(int k) const override { return k == 0; }
-    bool PortOpen(int k) const override { return k == 0; }
-    void SetBenchTicked(int, bool) override {}
-    uint8_t DialogCommand() const override { return 0; }
-    void SetDialogCommand(uint8_t) override {}
-    bool DialogCommandPending() const override { return false; }
-    void SetDialogCommandPending(bool) override {}
-    bool Closing() const override { return false; }
-    bool DecimalPointIsDot() const override { return true; }
-    bool HCDivisor100() const override { return false; }
-    IMessageSink& Messages() override { return Sink; }
 };
 
 // The reply frame of one raw IR block: ACK, code, length, data, checksum.
