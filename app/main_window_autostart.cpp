@@ -2,15 +2,17 @@
 
 #include "main_window_widgets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <cstdlib>
 
-// HALYARD_AUTOSTART="1,2,3,4;log=FILE[;mode=mean|stdev;samples=N]": a headless driver for soak runs.
-// Ticks the listed benches, creates FILE as a new log, sets File Log On, applies the settings and
-// presses Start, as a user would. Without the variable nothing happens.
+// HALYARD_AUTOSTART="1,2,3,4;log=FILE[;mode=mean|stdev;samples=N][;graphs]": a headless driver for
+// load measurements. Ticks the listed benches, creates FILE as a new log, sets File Log On, applies the
+// settings and presses Start, as a user would; "graphs" then opens both trend windows from the menu.
+// Without the variable nothing happens.
 bool TApp::StartAutomation()
 {
     const char* setting = std::getenv("HALYARD_AUTOSTART");
@@ -18,6 +20,7 @@ bool TApp::StartAutomation()
         return false;
     const QStringList parts = QString::fromLocal8Bit(setting).split(QLatin1Char(';'));
     QString logPath;
+    bool graphs = false;
     for (const QString& part : parts.mid(1)) {
         const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
         const QString value = part.section(QLatin1Char('='), 1).trimmed();
@@ -27,6 +30,8 @@ bool TApp::StartAutomation()
             AveragingRadioGroup->SetItemIndex(value == QLatin1String("stdev") ? 2 : value == QLatin1String("mean") ? 1 : 0);
         else if (key == QLatin1String("samples"))
             AverageEdit->setText(value);
+        else if (key == QLatin1String("graphs"))
+            graphs = true;
     }
     for (const QString& bench : parts.value(0).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int k = bench.trimmed().toInt() - 1;
@@ -44,5 +49,10 @@ bool TApp::StartAutomation()
         }
     }
     StartBtnClick();
+    if (graphs) {
+        for (const char* item : {"Graphics1", "Graphics2"})
+            if (QAction* action = findChild<QAction*>(QLatin1String(item)))
+                action->trigger();
+    }
     return true;
 }

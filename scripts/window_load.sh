@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Processor share of the window program with simulated benches streaming at line rate into a log,
+# optionally with both trend windows shown. Measures the program's CPU time over a window that starts
+# after a warm-up, so start-up work is not counted.
+#
+# usage: scripts/window_load.sh [seconds, default 60] [baud, default 115200] [graphs|nographs] [build folder]
+# The build folder (default build) needs the targets halyard and kestrel-sim.
+set -euo pipefail
+
+seconds=${1:-60}
+baud=${2:-115200}
+graphs=${3:-graphs}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${4:-$root/build}
+warmup=10
+[[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 ]] || { echo "seconds must be a positive whole number" >&2; exit 2; }
+app=$build/halyard
+sim=$build/sim/kestrel-sim
+for exe in "$app" "$sim"; do
+    [[ -x $exe ]] || { echo "missing $exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
+sim_pid= app_pid=
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do
+    [[ -e $HALYARD_DEVICES/COM4 ]] && break
+    sleep 0.1
+done
+[[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
+
+setting="1,2,3,4;log=$work/load.LOG"
+[[ $graphs == graphs ]] && setting+=";graphs"
+HALYARD_AUTOSTART=$setting "$app" >"$work/app.out" 2>&1 &
+app_pid=$!
+
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+lines() { grep -a -c $'\r$' "$work/load.LOG" 2>/dev/null || echo 0; }
+sim_ticks() { cpu_ticks "$sim_pid"; }
+
+sleep "$warmup"
+kill -0 "$app_pid" 2>/dev/null || { echo "halyard ended early:" >&2; cat "$work/app.out" >&2; exit 1; }
+t0=$(date +%s.%N); c0=$(cpu_ticks "$app_pid"); s0=$(sim_ticks); l0=$(lines)
+sleep "$seconds"
+t1=$(date +%s.%N); c1=$(cpu_ticks "$app_pid"); s1=$(sim_ticks); l1=$(lines)
+rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app_pid/status")
+
+awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v hz="$ticks" -v t0="$t0" -v t1="$t1" -v l=$((l1 - l0)) \
+    -v g="$graphs" -v b="$baud" -v r="$rss" 'BEGIN {
+    e = t1 - t0
+    printf "window program, 4 benches at %d baud, %s: %.1f %% of one core (simulator %.1f %%), %.0f log lines/s, RSS %d KiB\n",
+           b, g, 100 * c / hz / e, 100 * s / hz / e, l / e, r
+}'
