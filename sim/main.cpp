@@ -75,6 +75,10 @@ int main(int argc, char** argv)
             std::printf("bench %d: vanished\n", port);
             std::fflush(stdout);
         });
+        QObject::connect(link, &sim::SimLink::CameBack, &app, [port]() {
+            std::printf("bench %d: back\n", port);
+            std::fflush(stdout);
+        });
     }
     std::fflush(stdout);
 

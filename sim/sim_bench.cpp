@@ -110,6 +110,13 @@ void SimBench::SetSilentCode(uint8_t code, bool on)
         faults_.silentCodes.erase(code);
 }
 
+void SimBench::SetReplyDelayMs(int ms)
+{
+    faults_.replyDelayMs = std::max(ms, 0);
+    for (auto& [due, bytes] : delayed_)
+        due = std::min(due, nowMs_ + faults_.replyDelayMs);
+}
+
 void SimBench::SetStatusBits(int index, uint8_t bits)
 {
     if (index >= 0 && index < 16)
@@ -205,7 +212,46 @@ void SimBench::Advance(int64_t nowMs)
         zeroPending_ = false;
         faults_.zeroRequired = false;
     }
+    SendGarbage();
     RunStreams();
+    ReleaseDelayed();
+}
+
+void SimBench::SendGarbage()
+{
+    if (faults_.garbageBytes <= 0)
+        return;
+    const int64_t n = std::min(faults_.garbageBytes, kGarbagePiece);
+    std::vector<uint8_t> piece(size_t(n), 0);
+    for (uint8_t& b : piece)
+        b = uint8_t(NextRandom() >> 24); // every value, 0x06 and 0x15 included
+    faults_.garbageBytes -= n;
+    garbageSent_ += uint64_t(n);
+    Write(piece);
+}
+
+void SimBench::ReleaseDelayed()
+{
+    // In order of making: a frame never overtakes one made before it.
+    while (!delayed_.empty() && delayed_.front().first <= nowMs_) {
+        const std::vector<uint8_t> bytes = std::move(delayed_.front().second);
+        delayed_.pop_front();
+        if (output_)
+            output_(bytes);
+    }
+}
+
+void SimBench::Reappear()
+{
+    if (!vanished_)
+        return;
+    vanished_ = false;
+    faults_.vanishAtMs = -1;
+    for (auto& [code, s] : streams_)
+        s.on = false;
+    delayed_.clear();
+    lineFreeMs_ = double(nowMs_);
+    SoftReset();
 }
 
 int64_t SimBench::NextEventMs() const
@@ -218,6 +264,10 @@ int64_t SimBench::NextEventMs() const
             next = t;
     };
     consider(faults_.vanishAtMs);
+    if (faults_.garbageBytes > 0)
+        consider(nowMs_);
+    if (!delayed_.empty())
+        consider(delayed_.front().first);
     if (assembler_.Pending() > 0)
         consider(assembler_.LastByteMs() + config_.partialFrameTimeoutMs);
     if (zeroPending_)
@@ -241,10 +291,16 @@ void SimBench::RunStreams()
             if (s.on)
                 on.push_back(code);
         // One frame after another, each once the line is free: never faster than the line.
-        for (int guard = 0; !on.empty() && lineFreeMs_ <= double(nowMs_) && guard < 64; ++guard) {
+        // The time the line was free before this step still counts, up to the catch-up cap.
+        if (on.empty())
+            return;
+        lineFreeMs_ = std::max(lineFreeMs_, double(nowMs_) - kLineCatchUpMs);
+        inStreamRun_ = true;
+        for (int guard = 0; lineFreeMs_ <= double(nowMs_) && guard < 64; ++guard) {
             const uint8_t code = on[roundRobin_++ % on.size()];
             SendData(code);
         }
+        inStreamRun_ = false;
         return;
     }
     for (auto& [code, s] : streams_) {
@@ -264,6 +320,7 @@ void SimBench::Vanish()
     vanished_ = true;
     for (auto& [code, s] : streams_)
         s.on = false;
+    delayed_.clear(); // the line is gone with what it held
     if (onVanish_)
         onVanish_();
 }
@@ -620,6 +677,10 @@ std::vector<uint8_t> SimBench::DataStatusBytes(const SimMeasurements& m, const s
 
 void SimBench::SendData(uint8_t code)
 {
+    if (faults_.nakStreamReason >= 0 && Streaming(code)) {
+        Nak(code, uint8_t(faults_.nakStreamReason));
+        return;
+    }
     if (code == 0x40 || code == 0x42) {
         const int phase = rawIrPhase_ % 4;
         rawIrPhase_ = (rawIrPhase_ + 1) % 4;
@@ -691,8 +752,10 @@ void SimBench::Emit(uint8_t start, uint8_t code, const std::vector<uint8_t>& dat
 {
     if (vanished_)
         return;
-    if (config_.lineRate) // the bench is busy sending even when the line loses it
-        lineFreeMs_ = std::max(lineFreeMs_, double(nowMs_)) + FrameMs(data.size());
+    if (config_.lineRate) { // the bench is busy sending even when the line loses it
+        const double from = inStreamRun_ ? lineFreeMs_ : std::max(lineFreeMs_, double(nowMs_));
+        lineFreeMs_ = from + FrameMs(data.size());
+    }
     if (faults_.silentAll || faults_.silentCodes.count(code))
         return;
 
@@ -748,7 +811,14 @@ void SimBench::Emit(uint8_t start, uint8_t code, const std::vector<uint8_t>& dat
 
 void SimBench::Write(const std::vector<uint8_t>& bytes)
 {
-    if (output_ && !bytes.empty())
+    if (bytes.empty())
+        return;
+    if (faults_.replyDelayMs > 0 || !delayed_.empty()) {
+        delayed_.emplace_back(nowMs_ + faults_.replyDelayMs, bytes);
+        ReleaseDelayed(); // what was held back goes once the delay is lifted
+        return;
+    }
+    if (output_)
         output_(bytes);
 }
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -86,8 +87,16 @@ public:
     void InsertNoiseBursts(int count) { faults_.noiseNext = count; }
     void SetSplitWrites(bool on) { faults_.splitWrites = on; }
     void SetZeroRequired(bool on) { faults_.zeroRequired = on; }
+    // A shorter delay also brings forward the frames already held back.
+    void SetReplyDelayMs(int ms);
+    // Stream frames go out as NAKs with this reason; -1 ends the storm.
+    void SetNakStream(int reason) { faults_.nakStreamReason = reason; }
+    // Puts n random bytes on the line, as fast as it takes them.
+    void InsertGarbage(int64_t n) { faults_.garbageBytes = n > 0 ? n : 0; }
     void Vanish();
     bool Vanished() const { return vanished_; }
+    // Back from vanishing: a bench fresh from power-up, nothing streaming.
+    void Reappear();
     // Forces bits on in a status byte (0..15), e.g. a problem flag.
     void SetStatusBits(int index, uint8_t bits);
 
@@ -118,6 +127,9 @@ public:
     int ParameterRequests() const { return paramRequests_; }
     int TotalRepliesSent() const;
     uint64_t NoiseBytesSent() const { return noiseBytes_; }
+    uint64_t GarbageBytesSent() const { return garbageSent_; }
+    // Frames made but held back by the reply delay.
+    size_t DelayedWrites() const { return delayed_.size(); }
     uint64_t RequestsDropped() const { return assembler_.Dropped(); }
     void ClearLogs();
 
@@ -137,6 +149,8 @@ private:
     void Nak(uint8_t code, uint8_t reason);
     void Emit(uint8_t start, uint8_t code, const std::vector<uint8_t>& data, const SimReading* reading);
     void Write(const std::vector<uint8_t>& bytes);
+    void ReleaseDelayed();
+    void SendGarbage();
     void StartProcess() { processUntilMs_ = nowMs_ + config_.processMs; }
     void SoftReset();
     void HandleFlash(const RequestFrame& f);
@@ -157,7 +171,15 @@ private:
     uint32_t rng_;
 
     int64_t nowMs_ = 0;
+    // When the emulated line has sent what the bench gave it. While streaming at
+    // line rate it may lag the clock by up to kLineCatchUpMs, so a timer that
+    // wakes late costs no line time, yet a long stall is not made up in a burst.
     double lineFreeMs_ = 0;
+    bool inStreamRun_ = false;
+    static constexpr double kLineCatchUpMs = 10.0;
+    // Garbage goes out in pieces of this size, one per clock step.
+    static constexpr int64_t kGarbagePiece = 16384;
+    std::deque<std::pair<int64_t, std::vector<uint8_t>>> delayed_; // due time, bytes
     size_t roundRobin_ = 0;
     std::map<uint8_t, Stream> streams_;
 
@@ -184,6 +206,7 @@ private:
     std::deque<SimReading> readings_;
     std::array<int, 256> replyCount_{};
     uint64_t noiseBytes_ = 0;
+    uint64_t garbageSent_ = 0;
     int paramRequests_ = 0;
 };
 

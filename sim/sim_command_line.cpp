@@ -90,6 +90,13 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     const QCommandLineOption noise("noise", "Noise burst before a frame with this probability in %.", "PERCENT");
     const QCommandLineOption split("split", "Write each frame in several small pieces.");
     const QCommandLineOption vanish("vanish-after", "Close the lines after this many seconds.", "SECONDS");
+    const QCommandLineOption comeBack("come-back-after",
+                                      "After vanishing, come back at the same path this many seconds later.",
+                                      "SECONDS");
+    const QCommandLineOption delay("delay", "Put every frame on the line this many ms after it was made.", "MS");
+    const QCommandLineOption nakStream("nak-stream", "Send a NAK with REASON instead of each stream frame.",
+                                       "REASON");
+    const QCommandLineOption garbage("garbage", "Put N random bytes on the line at start.", "N");
     const QCommandLineOption zero("zero-required", "Start with the zero-required status bit set.");
     const QCommandLineOption process("process-ms", "How long a zero or span runs (default 3000).", "MS", "3000");
     const QCommandLineOption nakErase("nak-erase", "Refuse the flash erase (0x26) with REASON.", "REASON");
@@ -101,6 +108,8 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
                           noise, split, vanish, zero, process, nakErase, nakWrite, dropWrite, corruptWrite})
         parser.addOption(o);
     parser.addOption(silentParam);
+    for (const auto& o : {comeBack, delay, nakStream, garbage})
+        parser.addOption(o);
 
     auto fail = [&](const QString& why) {
         if (message)
@@ -222,6 +231,29 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
         if (!ok || seconds < 0 || seconds > 1e6)
             return fail("--vanish-after wants seconds");
         c.vanishAfterMs = int(seconds * 1000.0);
+    }
+    if (parser.isSet(comeBack)) {
+        bool ok = false;
+        const double seconds = parser.value(comeBack).toDouble(&ok);
+        if (!ok || seconds < 0 || seconds > 1e6)
+            return fail("--come-back-after wants seconds");
+        c.faults.comeBackAfterMs = int64_t(seconds * 1000.0);
+    }
+    if (parser.isSet(delay)) {
+        if (!ParseInt(parser.value(delay), 0, 3600000, &v))
+            return fail("--delay must be 0 to 3600000 ms");
+        c.faults.replyDelayMs = int(v);
+    }
+    if (parser.isSet(nakStream)) {
+        uint8_t reason = 0;
+        if (!ParseByte(parser.value(nakStream), &reason))
+            return fail("--nak-stream wants a reason byte");
+        c.faults.nakStreamReason = reason;
+    }
+    if (parser.isSet(garbage)) {
+        if (!ParseInt(parser.value(garbage), 0, 1LL << 32, &v))
+            return fail("--garbage must be 0 to 4294967296 bytes");
+        c.faults.garbageBytes = v;
     }
     *config = c;
     return ParseResult::Ok;

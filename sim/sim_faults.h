@@ -40,6 +40,18 @@ struct SimFaults {
     bool zeroRequired = false;
     // Disappear (the line closes) once the bench clock reaches this time; -1 never.
     int64_t vanishAtMs = -1;
+    // After vanishing, come back this long later at the same path, as a
+    // replugged adapter: a bench fresh from power-up, streams off. -1 never.
+    int64_t comeBackAfterMs = -1;
+    // Every frame reaches the line this long after the bench made it (a slow
+    // or buffering adapter); the bench itself keeps its pace.
+    int replyDelayMs = 0;
+    // Instead of each stream frame, a NAK of its code with this reason, as a
+    // bench that cannot deliver its samples; -1 never.
+    int nakStreamReason = -1;
+    // One-shot: this many random bytes (start bytes included) go onto the line
+    // as fast as it takes them, between frames; counts down as they go.
+    int64_t garbageBytes = 0;
     // Firmware download: refuse the erase or one write, lose or spoil one write's reply.
     SimFlashFaults flash;
 };

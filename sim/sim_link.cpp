@@ -137,6 +137,20 @@ void SimLink::DoVanish()
 {
     Close();
     emit Vanished();
+    const int64_t backMs = bench_.Faults().comeBackAfterMs;
+    if (backMs >= 0)
+        QTimer::singleShot(int(std::min<int64_t>(backMs, 24LL * 3600 * 1000)), this, &SimLink::ComeBack);
+}
+
+void SimLink::ComeBack()
+{
+    if (IsOpen() || linkPath_.isEmpty())
+        return;
+    bench_.Advance(NowMs());
+    bench_.Reappear();
+    // A new pty: the host sees a new device behind the same path.
+    if (Open(linkPath_))
+        emit CameBack();
 }
 
 } // namespace sim

@@ -42,9 +42,17 @@ public:
 
     // The bench disappears: the pty closes and the link goes, as an unplugged adapter.
     void Vanish() { bench_.Vanish(); }
+    // Vanishes and comes back at the same path after backMs, as an adapter
+    // pulled and plugged in again.
+    void VanishFor(int backMs)
+    {
+        bench_.Faults().comeBackAfterMs = backMs < 0 ? 0 : backMs;
+        bench_.Vanish();
+    }
 
 signals:
     void Vanished();
+    void CameBack();
 
 private:
     void OnReadable();
@@ -53,6 +61,7 @@ private:
     void Pump();
     void Schedule();
     void DoVanish();
+    void ComeBack();
 
     SimBench bench_;
     SimPty pty_;

@@ -659,3 +659,220 @@ TEST(SimBenchGarbage, RandomBytesThenAGoodRequest)
     EXPECT_EQ(out[0], 0x06);
     EXPECT_EQ(out[1], 0x04);
 }
+
+namespace {
+
+// A bench streaming at line rate whose clock moves in steps of 1 to 3 ms, as a loaded event loop
+// wakes a 1 ms timer late; counts what reaches the line in each simulated second.
+struct PacedLine {
+    SimBench bench;
+    Bytes wire;
+    size_t pieces = 0;
+    std::mt19937 rng{5};
+    int64_t now = 0;
+
+    PacedLine(int baud, uint8_t code) : bench([baud] {
+        SimBenchConfig c;
+        c.lineRate = true;
+        c.baud = baud;
+        return c;
+    }())
+    {
+        bench.SetOutput([this](const Bytes& p) {
+            wire.insert(wire.end(), p.begin(), p.end());
+            ++pieces;
+        });
+        bench.Feed(BuildRequest(code, {2, 0}));
+    }
+    // Bytes and frames sent while the clock runs on for ms.
+    std::pair<size_t, int> Run(int64_t ms)
+    {
+        const size_t bytesBefore = wire.size();
+        const int framesBefore = bench.TotalRepliesSent();
+        for (const int64_t end = now + ms; now < end;) {
+            now = std::min(end, now + 1 + int64_t(rng() % 3));
+            bench.Advance(now);
+        }
+        return {wire.size() - bytesBefore, bench.TotalRepliesSent() - framesBefore};
+    }
+};
+
+} // namespace
+
+// A late timer must not cost line time: each second carries as many bytes as the line's rate
+// (10 bits a byte), never more.
+TEST(SimBenchLineRate, EverySecondFillsTheLine)
+{
+    struct Case {
+        int baud;
+        uint8_t code;
+        int frameBytes; // reply frame on the wire
+    };
+    for (const Case& c : {Case{115200, 0x06, 34}, Case{115200, 0x01, 20}, Case{19200, 0x01, 20},
+                          Case{38400, 0x44, 90}}) {
+        PacedLine line(c.baud, c.code);
+        line.Run(1000); // settle
+        for (int second = 0; second < 3; ++second) {
+            const auto [bytes, frames] = line.Run(1000);
+            const double lineBytes = c.baud / 10.0;
+            EXPECT_GE(double(bytes), 0.98 * lineBytes) << c.baud << " code " << int(c.code);
+            EXPECT_LE(double(bytes), lineBytes + c.frameBytes) << c.baud << " code " << int(c.code);
+            EXPECT_EQ(size_t(frames) * size_t(c.frameBytes), bytes);
+        }
+    }
+}
+
+TEST(SimBenchLineRate, FourBenchesOfDataStatusAt115200MakeAbout576RepliesEachPerSecond)
+{
+    PacedLine line(115200, 0x01);
+    line.Run(500);
+    const auto [bytes, frames] = line.Run(1000);
+    EXPECT_GE(frames, 565);
+    EXPECT_LE(frames, 577);
+}
+
+// After the bench's loop stalled, only a few milliseconds of the line are made up, then the stream
+// goes on at its pace.
+TEST(SimBenchLineRate, AStallIsNotMadeUpInABurst)
+{
+    PacedLine line(115200, 0x06); // 34-byte frames, 2.95 ms each
+    line.Run(100);
+    const size_t before = line.wire.size();
+    line.now += 500;
+    line.bench.Advance(line.now);
+    const size_t burst = line.wire.size() - before;
+    EXPECT_GE(burst, 34u);
+    EXPECT_LE(burst, 4u * 34u) << "10 ms of catch-up hold at most 4 frames";
+    const auto [bytes, frames] = line.Run(1000);
+    EXPECT_GE(double(bytes), 0.98 * 11520);
+    EXPECT_LE(double(bytes), 11520.0 + 34);
+}
+
+// Delayed replies: each frame reaches the line the set time after it was made, in order; once the
+// delay is lifted the held frames follow, none lost.
+TEST_F(BenchFixture, DelayedRepliesComeLateInOrderAndNoneIsLost)
+{
+    bench.SetReplyPeriodMs(20);
+    bench.SetReplyDelayMs(300);
+    Send(0x01, {2, 0}); // at 0 ms: the first frame is made now
+    std::vector<std::pair<int64_t, size_t>> arrivals; // time, frames so far
+    for (int64_t t = 1; t <= 1000; ++t) {
+        bench.Advance(t);
+        for (const Reply& r : Take()) {
+            EXPECT_TRUE(r.checksumOk);
+            arrivals.push_back({t, arrivals.size()});
+        }
+    }
+    ASSERT_FALSE(arrivals.empty());
+    EXPECT_EQ(arrivals.front().first, 300);
+    const auto& replies = bench.Replies();
+    ASSERT_GE(replies.size(), arrivals.size());
+    for (size_t i = 0; i < arrivals.size(); ++i)
+        EXPECT_EQ(arrivals[i].first, replies[i].timeMs + 300) << i;
+    EXPECT_GT(bench.DelayedWrites(), 0u);
+
+    bench.SetReplyDelayMs(0);
+    bench.Advance(1001);
+    const size_t released = Take().size();
+    EXPECT_EQ(bench.DelayedWrites(), 0u);
+    EXPECT_EQ(arrivals.size() + released, bench.Replies().size()) << "every frame made went out";
+}
+
+// A NAK storm: while it lasts each stream frame is a NAK of the stream's code with the reason, at the
+// stream's pace, and no reading is recorded; afterwards data flows again.
+TEST_F(BenchFixture, NakStreamReplacesEachStreamFrameUntilLifted)
+{
+    auto runTo = [&](int64_t end) {
+        for (int64_t t = bench.Now() + 1; t <= end; ++t)
+            bench.Advance(t);
+    };
+    bench.SetReplyPeriodMs(10);
+    Send(0x01, {2, 0});
+    runTo(50);
+    EXPECT_EQ(Take().size(), 6u);
+    const size_t readings = bench.Readings().size();
+
+    bench.SetNakStream(0x03);
+    runTo(100);
+    const std::vector<Reply> storm = Take();
+    ASSERT_EQ(storm.size(), 5u);
+    for (const Reply& r : storm) {
+        EXPECT_EQ(r.start, 0x15);
+        EXPECT_EQ(r.code, 0x01);
+        EXPECT_EQ(r.data, Bytes{0x03});
+        EXPECT_TRUE(r.checksumOk);
+    }
+    EXPECT_EQ(bench.Readings().size(), readings);
+
+    bench.SetNakStream(-1);
+    runTo(120);
+    const std::vector<Reply> after = Take();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].start, 0x06);
+    EXPECT_EQ(after[0].data.size(), 16u);
+}
+
+// The garbage burst: exactly the bytes asked for, start bytes among them, in pieces that never cut a
+// reply frame in two; the stream goes on meanwhile and then the burst is over.
+TEST_F(BenchFixture, GarbageBurstIsOneShotAndLeavesFramesWhole)
+{
+    bench.SetReplyPeriodMs(5);
+    Send(0x01, {2, 0});
+    pieces.clear();
+    wire.clear();
+    const int before = bench.RepliesSent(0x01);
+    bench.InsertGarbage(1 << 20);
+    int64_t t = 0;
+    while (bench.NextEventMs() >= 0 && bench.NextEventMs() <= t && t < 1000) // due at once, piece by piece
+        bench.Advance(t);
+    for (t = 1; t <= 400; ++t)
+        bench.Advance(t);
+    EXPECT_EQ(bench.GarbageBytesSent(), uint64_t(1) << 20);
+
+    uint64_t garbage = 0;
+    int frames = 0;
+    size_t acks = 0, naks = 0;
+    for (const Bytes& p : pieces) {
+        const bool isFrame = std::any_of(bench.Replies().begin(), bench.Replies().end(),
+                                         [&](const SimReplyRecord& r) { return r.frame == p; });
+        if (isFrame) {
+            ++frames;
+            continue;
+        }
+        garbage += p.size();
+        EXPECT_LE(p.size(), 16384u);
+        acks += size_t(std::count(p.begin(), p.end(), uint8_t(0x06)));
+        naks += size_t(std::count(p.begin(), p.end(), uint8_t(0x15)));
+    }
+    EXPECT_EQ(garbage, uint64_t(1) << 20) << "every other piece is a whole reply frame";
+    EXPECT_EQ(frames, bench.RepliesSent(0x01) - before);
+    EXPECT_GE(frames, 70);
+    EXPECT_GT(acks, 1000u);
+    EXPECT_GT(naks, 1000u);
+    EXPECT_EQ(bench.Faults().garbageBytes, 0);
+}
+
+TEST_F(BenchFixture, AVanishedBenchComesBackFreshAndAnswers)
+{
+    bench.SetReplyPeriodMs(10);
+    Send(0x01, {2, 0});
+    bench.Advance(30);
+    bench.Vanish();
+    EXPECT_TRUE(bench.Vanished());
+    bench.Advance(100);
+    Take();
+    Send(0x04);
+    EXPECT_TRUE(Take().empty()) << "a vanished bench hears nothing";
+
+    bench.Reappear();
+    EXPECT_FALSE(bench.Vanished());
+    bench.Advance(200);
+    EXPECT_TRUE(Take().empty()) << "nothing streams after the power-up";
+    Send(0x01, {2, 0});
+    for (int64_t t = 201; t <= 230; ++t)
+        bench.Advance(t);
+    const std::vector<Reply> replies = Take();
+    ASSERT_GE(replies.size(), 3u);
+    EXPECT_EQ(replies[0].code, 0x01);
+    EXPECT_TRUE(replies[0].checksumOk);
+}

@@ -64,6 +64,8 @@ TEST(SimCommandLine, BadValuesAreRefused)
         {"--period", "0"},        {"--noise", "101"},     {"--corrupt", "many"}, {"--silent=zz"},
         {"--vanish-after", "x"},  {"--ports", "1,1"},     {"--ports", "1,2", "--benches", "3"},
         {"--bogus"},              {"stray"},              {"--silent-param-from", "0"},
+        {"--delay", "-1"},        {"--garbage", "x"},     {"--nak-stream", "0x100"},
+        {"--come-back-after", "-2"},
     };
     for (const QStringList& args : bad) {
         SimServerConfig c;
@@ -75,4 +77,24 @@ TEST(SimCommandLine, BadValuesAreRefused)
     QString help;
     EXPECT_EQ(Parse({"--help"}, &c, &help), ParseResult::Help);
     EXPECT_TRUE(help.contains("--line-rate"));
+}
+
+TEST(SimCommandLine, LineFaultKnobs)
+{
+    SimServerConfig c;
+    ASSERT_EQ(Parse({}, &c), ParseResult::Ok);
+    EXPECT_EQ(c.faults.comeBackAfterMs, -1);
+    EXPECT_EQ(c.faults.replyDelayMs, 0);
+    EXPECT_EQ(c.faults.nakStreamReason, -1);
+    EXPECT_EQ(c.faults.garbageBytes, 0);
+
+    SimServerConfig d;
+    ASSERT_EQ(Parse({"--vanish-after", "1", "--come-back-after", "0.5", "--delay", "300", "--nak-stream", "3",
+                     "--garbage", "1048576"},
+                    &d),
+              ParseResult::Ok);
+    EXPECT_EQ(d.faults.comeBackAfterMs, 500);
+    EXPECT_EQ(d.faults.replyDelayMs, 300);
+    EXPECT_EQ(d.faults.nakStreamReason, 3);
+    EXPECT_EQ(d.faults.garbageBytes, 1048576);
 }

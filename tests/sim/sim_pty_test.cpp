@@ -175,3 +175,46 @@ TEST_F(SimPtyTest, SplitPiecesArriveWhole)
     EXPECT_EQ(Bytes(got.end() - 34, got.end()), server.Link(0)->Bench().Replies().back().frame);
     ::close(fd);
 }
+
+// A pulled and replugged adapter: the link goes, then comes back at the same path to a new line on
+// which a fresh bench answers (nothing streams until asked again).
+TEST_F(SimPtyTest, VanishForComesBackAtTheSamePathWithAFreshBench)
+{
+    SimServer server(Config(1));
+    ASSERT_TRUE(server.Start());
+    SimLink* link = server.Link(0);
+    const QString com1 = link->LinkPath();
+    int vanished = 0, back = 0;
+    QObject::connect(link, &SimLink::Vanished, [&]() { ++vanished; });
+    QObject::connect(link, &SimLink::CameBack, [&]() { ++back; });
+    link->Bench().Feed(BuildRequest(0x01, {2, 0}));
+    ASSERT_TRUE(link->Bench().Streaming(0x01));
+
+    link->VanishFor(200);
+    QDeadlineTimer gone(2000);
+    while (vanished == 0 && !gone.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(vanished, 1);
+    EXPECT_FALSE(QFileInfo(com1).exists());
+    EXPECT_EQ(back, 0);
+
+    QDeadlineTimer returns(3000);
+    while (back == 0 && !returns.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(back, 1);
+    EXPECT_EQ(vanished, 1);
+    EXPECT_TRUE(link->IsOpen());
+    EXPECT_TRUE(QFileInfo(com1).isSymLink());
+    EXPECT_FALSE(link->Bench().Vanished());
+    EXPECT_FALSE(link->Bench().Streaming(0x01));
+
+    const int fd = OpenHost(com1);
+    ASSERT_GE(fd, 0);
+    const Bytes request = BuildRequest(0x04, {});
+    ASSERT_EQ(::write(fd, request.data(), request.size()), ssize_t(request.size()));
+    const Bytes got = ReadFor(fd, 38, 3000);
+    ASSERT_EQ(got.size(), 38u);
+    EXPECT_EQ(got[0], 0x06);
+    EXPECT_EQ(got[1], 0x04);
+    ::close(fd);
+}
