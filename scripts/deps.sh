@@ -7,6 +7,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev libbenchmark-dev
   procps srecord
+  mosquitto libmosquitto-dev
   clang libclang-rt-14-dev
 )
 missing=()
