@@ -3,12 +3,15 @@
 #   fuzz.sh replay        replays the committed seed corpus only
 #   fuzz.sh seconds N     runs every target N seconds (default: 60)
 #   fuzz.sh runs N        runs every target for N executions
+# Target names after these (e.g. "fuzz.sh runs 10000000 receive history") run only those.
 # New inputs found go to a scratch folder, not into the committed corpus. Prints executions and
 # coverage per target; exits non-zero at the first target that fails, with its report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-seconds}
 amount=${2:-60}
+shift $(( $# < 2 ? $# : 2 ))
+only=("$@")
 case "$mode" in
   replay) limit=(-runs=0) ;;
   seconds) limit=(-max_total_time="$amount") ;;
@@ -25,6 +28,7 @@ passed=0
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in build-fuzz/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
+  if (( ${#only[@]} )) && [[ ! " ${only[*]} " == *" $name "* ]]; then continue; fi
   mkdir -p "$scratch/$name"
   log="$scratch/$name.log"
   if ! "$target" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$scratch/$name-" \
