@@ -8,6 +8,7 @@
 #include "main_window_grid.h"
 #include "main_window_widgets.h"
 #include "message.h"
+#include "message_box_sink.h"
 #include "paths.h"
 #include "raw_ir_window.h"
 #include "title.h"

@@ -12,16 +12,6 @@ struct IMessageSink {
     virtual void Show(const QString& caption, const QString& text, Icon icon) = 0;
 };
 
-class QWidget;
-
-// Modal QMessageBox with one OK button.
-class MessageBoxSink : public IMessageSink {
-public:
-    explicit MessageBoxSink(QWidget* parent = nullptr) : Parent(parent) {}
-    void Show(const QString& caption, const QString& text, Icon icon) override;
-    QWidget* Parent;
-};
-
 // Marks the link's reply handling (the drain of a port's input). A modal box
 // must not open inside it: its nested event loop would leave that port
 // undrained, so rows stop and the unread input piles up while the box stands.
