@@ -446,6 +446,8 @@ void TDataRows::AddDataRow()
     const char* message = nullptr;
     if (complete || Mode == kAverageNone) {
         Samples = 0;
+        if (Feed)
+            PublishRows(Clock.NowSeconds());
         message = LoggingStep();
     }
     Grid.NotifyChanges();

@@ -5,6 +5,7 @@
 
 #include "block_stats.h"
 #include "calendar_clock.h"
+#include "row_feed.h"
 #include "row_settings.h"
 
 struct TBench;
@@ -61,6 +62,9 @@ public:
     LogFile* Log = nullptr;
     // Shows "Log File is full" and write failures; none means they go unshown.
     IMessageSink* Messages = nullptr;
+    // Takes every completed row (the rows a log gets, whether logging is on or
+    // not), one per bench; none means rows go only to the grid and the log.
+    IRowFeed* Feed = nullptr;
 
     // New layout from Settings: empty grid, header rows, cursors at their
     // starting rows, averaging restarted. Counters and offsets are kept.
@@ -117,6 +121,8 @@ private:
     void WriteFixedCells(int sampleRow, bool complete);
     // The message to show afterwards, if any.
     const char* LoggingStep();
+    // The completed row (and its deviation row) to the feed, one per bench.
+    void PublishRows(int64_t timeSeconds);
     void ScrollMeanArea();
     void ScrollRawArea();
 
@@ -148,4 +154,5 @@ private:
     int64_t CachedTimeSecond = INT64_MIN;
     std::string CachedTimeText;
     std::string LineBuffer, StdevBuffer;
+    FeedRow FeedBuffer;
 };

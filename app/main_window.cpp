@@ -133,6 +133,7 @@ TApp::TApp(const TAppOptions& options)
 
     windows_ = CreateWindowSet(this, *this, ports_.Ports(), *messages_);
     RouteHooksToWindows();
+    StartFeed();
 
     Timer6 = new QTimer(this);
     Timer6->setObjectName(QStringLiteral("Timer6"));

@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 
+class FeedPublisher;
+struct FeedSettings;
 class IFileDialogs;
 class QAction;
 class QCheckBox;
@@ -93,6 +95,8 @@ public:
     QLabel* ACKNAKLabel;
     QLabel* Label1;
     QTimer* Timer6;
+    // "Feed: connected, 0 queued, 0 dropped"; made with the first feed.
+    QLabel* FeedLabel = nullptr;
 
     // Program-wide values.
     bool DecimalPointIsDot_ = true;
@@ -144,6 +148,13 @@ public:
     void PrintWindowImage(QPrinter& printer);
     QPrinter& Printer();
     void Comm1Click();
+    // "Feed Settings...": the dialog, then the settings checked, saved and applied.
+    void FeedSettings1Click();
+    // Checks the settings (a message on a fault, false), saves them when asked,
+    // and restarts the feed with them (or ends it when they switch it off).
+    bool ApplyFeedSettings(const FeedSettings& settings, bool save);
+    // The feed rows and status lines go to; none while it is off.
+    FeedPublisher* Feed() const { return feed_; }
     void About2Click();
     void GeneralHelp2Click();
     void Timer6Timer();
@@ -190,6 +201,9 @@ private:
     void ShowInfo(const QString& text);
     void EnableCommentAndLogging();
     void LogFileProblem();
+    // Row feed: the saved settings applied at start-up, and the state label.
+    void StartFeed();
+    void ShowFeedState();
 
     // IBenchSwitches
     bool IsEnabled(int k) override;
@@ -223,4 +237,6 @@ private:
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool shutDown_ = false;
+    FeedPublisher* feed_ = nullptr; // child of the window
+    QTimer* feedTimer_ = nullptr;
 };

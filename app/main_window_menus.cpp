@@ -127,6 +127,7 @@ void TApp::BuildMenus()
 
     QMenu* options = NewMenu(bar, "Options1", QStringLiteral("&Options"));
     connect(NewItem(options, "Comm1", QStringLiteral("Comms...")), &QAction::triggered, this, &TApp::Comm1Click);
+    connect(NewItem(options, "FeedSettings1", QStringLiteral("Feed Settings...")), &QAction::triggered, this, &TApp::FeedSettings1Click);
 
     AddCommandItems(NewMenu(bar, "CustomerCommands", QStringLiteral("Bench Commands")), false);
     AddCommandItems(NewMenu(bar, "CustomerServiceCommands", QStringLiteral("Engineering Bench  Commands"), true), true);

@@ -1,0 +1,218 @@
+// The main window with simulated benches and the feed on: every row the log
+// gets is published, bench by bench, with the same cell texts; a refused login
+// shows one box.
+#include "local_broker.h"
+#include "sim_app_fixture.h"
+
+#include "feed_publisher.h"
+#include "feed_settings.h"
+#include "main_window.h"
+#include "main_window_widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+std::vector<std::string> Tokens(const QByteArray& line)
+{
+    std::vector<std::string> out;
+    for (const QByteArray& t : line.simplified().split(' '))
+        if (!t.isEmpty())
+            out.push_back(t.toStdString());
+    return out;
+}
+
+struct FeedWindowTest : SimulatedAppTest {
+    LocalBroker Broker;
+    std::unique_ptr<TestSubscriber> Subscriber;
+
+    // Broker up, the feed switched on in the settings file, then the window.
+    void StartAll(const std::function<void(FeedSettings&)>& adjust = {})
+    {
+        START_BROKER_OR_SKIP(Broker);
+        Subscriber = std::make_unique<TestSubscriber>(Broker.Port, "lab/#");
+        // A broker that admits nobody anonymously admits no test subscriber either.
+        if (Broker.Anonymous)
+            ASSERT_TRUE(Subscriber->WaitSubscribed());
+        qputenv("XDG_CONFIG_HOME", Places.Root.filePath(QStringLiteral("config")).toLocal8Bit());
+        FeedSettings s;
+        s.Enabled = true;
+        s.Host = QStringLiteral("127.0.0.1");
+        s.Port = Broker.Port;
+        s.Prefix = QStringLiteral("lab");
+        s.Station = QStringLiteral("st1");
+        if (adjust)
+            adjust(s);
+        ASSERT_TRUE(SaveFeedSettings(s, FeedSettingsPath()));
+        StartBenchesAndApp(2);
+    }
+    void TearDown() override
+    {
+        SimulatedAppTest::TearDown();
+        Subscriber.reset();
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    std::vector<QJsonObject> Rows()
+    {
+        std::vector<QJsonObject> out;
+        for (const auto& m : Subscriber->Messages())
+            if (m.Topic.size() > 4 && m.Topic.compare(m.Topic.size() - 4, 4, "/row") == 0)
+                out.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(m.Payload)).object());
+        return out;
+    }
+};
+
+struct FeedModeTest : FeedWindowTest, ::testing::WithParamInterface<int> {};
+
+TEST_P(FeedModeTest, EveryLoggedRowIsPublishedPerBenchWithTheSameCells)
+{
+    const int mode = GetParam();
+    StartAll();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    ASSERT_NE(App->Feed(), nullptr);
+    App->AveragingRadioGroup->Items[mode]->click();
+    App->AverageEdit->setText(QStringLiteral("4"));
+    App->OKBtn->click();
+    for (int k = 0; k < 2; ++k)
+        App->ActiveBench[k]->click();
+    const QString path = Places.InDriveC(QStringLiteral("FEED.LOG"));
+    Dialogs.SavePaths.push_back(path);
+    App->findChild<QAction*>(QStringLiteral("NewFile"))->trigger();
+    ASSERT_TRUE(App->LogFileOpen());
+    App->Logging->Items[0]->click();
+    App->StartBtn->click();
+    const size_t perRow = mode == 2 ? 4 : 2; // two benches, and a deviation row each with STDEV
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows().size() >= 6 * perRow; }, kWaitMs));
+    App->StopBtn->click();
+    // Rows stop with the streams; then the feed drains.
+    size_t seen = 0;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const size_t now = Rows().size();
+        const bool still = now == seen;
+        seen = now;
+        const MqttFeed::Stats s = App->Feed()->Client().Statistics();
+        return still && s.Queued == 0 && s.InFlight == 0;
+    }, kWaitMs));
+    App->findChild<QAction*>(QStringLiteral("CloseFile1"))->trigger();
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    std::vector<std::vector<std::string>> logged; // per data line, then per bench
+    for (int i = 3; i < lines.size(); ++i) {
+        std::vector<std::string> t = Tokens(lines[i]);
+        if (t.empty())
+            continue;
+        logged.push_back(t);
+    }
+    const std::vector<QJsonObject> rows = Rows();
+    ASSERT_EQ(rows.size(), logged.size() * 2);
+    const char* kinds[3] = {"sample", "mean", "mean"};
+    for (size_t i = 0; i < logged.size(); ++i) {
+        std::vector<std::string> t = logged[i];
+        const bool stdev = t.back() == "STDEV";
+        if (stdev)
+            t.pop_back();
+        ASSERT_GE(t.size(), 8u);
+        for (int b = 0; b < 2; ++b) {
+            const QJsonObject m = rows[2 * i + size_t(b)];
+            SCOPED_TRACE("line " + std::to_string(i) + " bench " + std::to_string(b + 1));
+            EXPECT_EQ(m.value("bench").toInt(), b + 1);
+            EXPECT_EQ(m.value("station").toString(), QStringLiteral("st1"));
+            EXPECT_EQ(m.value("stdev").toBool(), stdev);
+            EXPECT_EQ(m.value("kind").toString().toStdString(), stdev ? "stdev" : kinds[mode]);
+            EXPECT_EQ(m.value("mode").toString().toStdString(), mode == 0 ? "none" : mode == 1 ? "mean" : "mean+stdev");
+            // The window's clock stands at 1700000000: 2023-11-14 22:13:20 UTC, in local time with its offset.
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^2023-11-1[45]T\\d\\d:\\d\\d:20[+-]\\d\\d:\\d\\d$"))
+                            .match(m.value("time").toString())
+                            .hasMatch())
+                << m.value("time").toString().toStdString();
+            const QJsonArray values = m.value("values").toArray();
+            ASSERT_EQ(values.size(), 4);
+            const char* names[4] = {"CO2", "Freon", "O2", "NO"};
+            const char* units[4] = {"%", "ppm", "%", "ppm"};
+            for (int v = 0; v < 4; ++v) {
+                const QJsonObject value = values[v].toObject();
+                EXPECT_EQ(value.value("name").toString().toStdString(), names[v]);
+                EXPECT_EQ(value.value("unit").toString().toStdString(), units[v]);
+                // Bench 1's four cells, then bench 2's, at the end of the line.
+                EXPECT_EQ(value.value("text").toString().toStdString(), t[t.size() - 8 + size_t(4 * b + v)]);
+                EXPECT_EQ(value.value("value").toDouble(), std::stod(t[t.size() - 8 + size_t(4 * b + v)]));
+            }
+        }
+    }
+    // Each bench's link status is there, retained, for late readers.
+    TestSubscriber late(Broker.Port, "lab/st1/+/status");
+    auto retained = [&](const std::string& topic) {
+        for (const auto& m : late.Messages())
+            if (m.Topic == topic && m.Retained)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return retained("lab/st1/bench1/status") && retained("lab/st1/bench2/status"); }, kWaitMs));
+    // The one place the window shows the feed's state.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return App->FeedLabel->text() == QStringLiteral("Feed: connected, 0 queued, 0 dropped"); }, kWaitMs))
+        << App->FeedLabel->text().toStdString();
+    EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Texts().join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FeedModeTest, ::testing::Values(0, 1, 2));
+
+TEST_F(FeedWindowTest, RefusedLoginGivesOneBox)
+{
+    Broker.Anonymous = false;
+    StartAll([](FeedSettings& s) {
+        s.User = QStringLiteral("nobody");
+        s.Password = QStringLiteral("wrong");
+    });
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    App->Feed()->Client().RetryFirstMs = 20; // only used from the next back-off on
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Messages.Messages.isEmpty(); }, kWaitMs));
+    QTest::qWait(3000);
+    ASSERT_EQ(Messages.Messages.size(), 1) << Messages.Texts().join('|').toStdString();
+    EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("Warning"));
+    EXPECT_TRUE(Messages.Messages[0].Text.contains(QStringLiteral("refused"))) << Messages.Messages[0].Text.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return App->FeedLabel->text().startsWith(QStringLiteral("Feed: connecting")); }, kWaitMs))
+        << App->FeedLabel->text().toStdString();
+}
+
+TEST_F(FeedWindowTest, BadSettingsFromTheDialogAreRefusedAndNotSaved)
+{
+    StartAll();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    FeedSettings bad = App->Feed()->Client().Settings();
+    bad.Port = 0;
+    EXPECT_FALSE(App->ApplyFeedSettings(bad, true));
+    ASSERT_EQ(Messages.Messages.size(), 1);
+    EXPECT_EQ(LoadFeedSettings(FeedSettingsPath()).Port, Broker.Port);
+    EXPECT_NE(App->Feed(), nullptr); // the running feed is left alone
+
+    FeedSettings off = LoadFeedSettings(FeedSettingsPath());
+    off.Enabled = false;
+    EXPECT_TRUE(App->ApplyFeedSettings(off, true));
+    EXPECT_EQ(App->Feed(), nullptr);
+    EXPECT_EQ(App->FeedLabel->text(), QStringLiteral("Feed: off"));
+    EXPECT_FALSE(LoadFeedSettings(FeedSettingsPath()).Enabled);
+}
+
+} // namespace
