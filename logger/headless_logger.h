@@ -1,0 +1,109 @@
+#pragma once
+#include "acquisition.h"
+#include "calendar_clock.h"
+#include "data_rows.h"
+#include "grid_model.h"
+#include "link.h"
+#include "log_file.h"
+#include "logger_options.h"
+#include "message_sink.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class ComPort;
+
+// Data collection of the main window without the window: the benches' ports, the link,
+// the data rows and the log file, driven through the steps a user of the window takes
+// (OK, New File or Append, File Log On, Start ... Stop), so the log gets the same lines.
+class HeadlessLogger : public QObject, private IAcquisitionView {
+    Q_OBJECT
+public:
+    // messages: where the window's boxes go ("Log File is full", "Problem with log file!").
+    HeadlessLogger(const LoggerOptions& options, IMessageSink& messages, CalendarClock clock = CalendarClock::System());
+    ~HeadlessLogger() override;
+
+    // Opens the ports of the chosen benches. False, with the reason, when one cannot be opened.
+    bool OpenPorts(QString* error);
+    // OK, New File (or Append), File Log On and Start. False when the log cannot be opened.
+    bool Start(QString* error);
+    // Stop: rate 0 to the benches and the Stop line, then the log is closed. Once only.
+    void Stop();
+    bool Stopped() const { return stopped_; }
+
+    // Logging ended by itself: the log is full (without --rotate) or a write failed. Raised
+    // after the reply handling that found it has returned; the run is already stopped.
+    std::function<void()> Failed;
+
+    // One poll tick of the window's timer (time-out pass, automatic zero).
+    void PollTick();
+
+    // Progress figures.
+    int RowsLogged() const { return rowsLogged_; }
+    int Timeouts() const { return timeouts_; }
+    // The text of bench k's status edit in the window ("" until the first reply).
+    const std::string& BenchStatus(int k) const { return status_[k]; }
+    bool BenchStatusError(int k) const { return statusError_[k]; }
+    bool BenchLost(int k) const { return lost_[k]; }
+    // The file rows go to now (a continuation file after a rotation).
+    const QString& CurrentLogFile() const { return currentFile_; }
+
+    Link& BenchLink() { return link_; }
+    LogFile& Log() { return log_; }
+    TDataRows& Rows() { return rows_; }
+
+private:
+    // IAcquisitionView: the window's defaults for the controls this program has no way to change.
+    bool PortOpen(int k) const override;
+    bool BoxEnabled(int k) const override { return PortOpen(k); }
+    bool BoxTicked(int k) const override { return options_.Benches[k]; }
+    bool DialogButtonOn(int) const override { return false; }
+    bool Freon2() const override { return false; }
+    bool ZeroAuto() const override { return true; }
+    bool UpgradeShown() const override { return false; }
+    bool Closing() const override { return stopped_; }
+
+    void ConnectLink();
+    int FirstOpen() const;
+    TRowSettings Settings() const;
+    void RowOutput();
+    // Goes on in the next continuation file when the next logged row would be refused.
+    bool RotateIfFull();
+    void FailLater();
+
+    // Sees the row output's messages before the user does: either one ends the run.
+    struct WatchingSink : IMessageSink {
+        HeadlessLogger* Owner = nullptr;
+        void Show(const QString& caption, const QString& text, Icon icon) override;
+    };
+
+    LoggerOptions options_;
+    IMessageSink& messages_;
+    WatchingSink watcher_;
+    CalendarClock clock_;
+    Link link_;
+    TGridModel grid_;
+    TDataRows rows_;
+    LogFile log_;
+    TAcquisition acquisition_;
+    std::array<std::unique_ptr<ComPort>, 4> ports_;
+    std::array<bool, 4> open_{};
+    std::array<bool, 4> lost_{};
+    std::array<std::string, 4> status_;
+    std::array<bool, 4> statusError_{};
+    bool collecting_ = false;
+    bool loggingOn_ = false;  // "File Log" shows On
+    bool inTick_ = false;
+    bool stopped_ = false;
+    bool failing_ = false;
+    int rowsLogged_ = 0;
+    int timeouts_ = 0;
+    int nextContinuation_ = 2;
+    QString basePath_;
+    QString currentFile_;
+};

@@ -1,0 +1,166 @@
+#include "logger_options.h"
+
+#include "paths.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
+
+bool ParseWhole(const QString& text, int& out)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch())
+        return false;
+    out = text.toInt();
+    return true;
+}
+
+QString ParseBenches(const QString& text, std::array<bool, 4>& benches)
+{
+    benches = {};
+    const QStringList items = text.split(QLatin1Char(','));
+    for (const QString& item : items) {
+        int n = 0;
+        if (!ParseWhole(item.trimmed(), n) || n < 1 || n > 4)
+            return QStringLiteral("--benches takes bench numbers 1 to 4 separated by commas, not \"%1\"").arg(text);
+        if (benches[n - 1])
+            return QStringLiteral("--benches names bench %1 twice").arg(n);
+        benches[n - 1] = true;
+    }
+    return {};
+}
+
+} // namespace
+
+LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
+{
+    LoggerOptionsResult r;
+    LoggerOptions& o = r.Options;
+    bool benchesGiven = false;
+    for (int i = 0; i < args.size(); ++i) {
+        QString name = args[i];
+        QString value;
+        bool hasValue = false;
+        const int eq = name.indexOf(QLatin1Char('='));
+        if (name.startsWith(QLatin1String("--")) && eq > 0) {
+            value = name.mid(eq + 1);
+            name = name.left(eq);
+            hasValue = true;
+        }
+        const bool flag = name == QLatin1String("--append") || name == QLatin1String("--rotate") || name == QLatin1String("--help")
+            || name == QLatin1String("-h");
+        const bool takesValue = name == QLatin1String("--benches") || name == QLatin1String("--averaging")
+            || name == QLatin1String("--samples") || name == QLatin1String("--log") || name == QLatin1String("--minutes")
+            || name == QLatin1String("--baud");
+        if (!flag && !takesValue) {
+            r.Error = QStringLiteral("unknown option \"%1\"").arg(args[i]);
+            return r;
+        }
+        if (flag && hasValue) {
+            r.Error = QStringLiteral("%1 takes no value").arg(name);
+            return r;
+        }
+        if (takesValue && !hasValue) {
+            if (i + 1 >= args.size()) {
+                r.Error = QStringLiteral("%1 needs a value").arg(name);
+                return r;
+            }
+            value = args[++i];
+        }
+
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            o.Help = true;
+        } else if (name == QLatin1String("--append")) {
+            o.Append = true;
+        } else if (name == QLatin1String("--rotate")) {
+            o.Rotate = true;
+        } else if (name == QLatin1String("--benches")) {
+            r.Error = ParseBenches(value, o.Benches);
+            benchesGiven = true;
+        } else if (name == QLatin1String("--averaging")) {
+            const QString v = value.toLower();
+            if (v == QLatin1String("none"))
+                o.AveragingMode = 0;
+            else if (v == QLatin1String("mean"))
+                o.AveragingMode = 1;
+            else if (v == QLatin1String("mean+stdev"))
+                o.AveragingMode = 2;
+            else
+                r.Error = QStringLiteral("--averaging takes none, mean or mean+stdev, not \"%1\"").arg(value);
+        } else if (name == QLatin1String("--samples")) {
+            // As the window's entry: a whole number of 0 or more.
+            if (!ParseWhole(value, o.SamplesPerBlock))
+                r.Error = QStringLiteral("Number of samples must be a whole number of 0 or more, not \"%1\"").arg(value);
+        } else if (name == QLatin1String("--log")) {
+            if (value.isEmpty())
+                r.Error = QStringLiteral("--log needs a file name");
+            o.LogPath = value;
+        } else if (name == QLatin1String("--minutes")) {
+            if (!ParseWhole(value, o.Minutes) || o.Minutes < 1)
+                r.Error = QStringLiteral("--minutes takes a whole number of 1 or more, not \"%1\"").arg(value);
+        } else if (name == QLatin1String("--baud")) {
+            const bool known = ParseWhole(value, o.Baud)
+                && std::find(std::begin(kBaudRates), std::end(kBaudRates), o.Baud) != std::end(kBaudRates);
+            if (!known)
+                r.Error = QStringLiteral("--baud takes 9600, 19200, 38400, 57600 or 115200, not \"%1\"").arg(value);
+        }
+        if (!r.Error.isEmpty())
+            return r;
+    }
+    if (o.Help)
+        return r;
+    if (!benchesGiven)
+        r.Error = QStringLiteral("--benches is missing (for example --benches 1,3)");
+    else if (o.LogPath.isEmpty())
+        r.Error = QStringLiteral("--log is missing (for example --log run.LOG)");
+    return r;
+}
+
+QString LoggerUsage()
+{
+    return QStringLiteral(
+        "usage: halyard-log --benches LIST --log FILE [options]\n"
+        "Streams the chosen benches into a log file without a window: the same creation line,\n"
+        "header, rows and Stop line as the main window writes with the same settings.\n"
+        "\n"
+        "  --benches LIST        benches to log, numbers 1 to 4 separated by commas (1,3);\n"
+        "                        bench n is on port COMn\n"
+        "  --log FILE            the log file; created new (an existing file is not replaced)\n"
+        "                        unless --append is given. \"C:\\name\" means the drive C folder\n"
+        "  --append              continue FILE: its lines are kept, an appending line is written\n"
+        "  --averaging MODE      none (every sample a row), mean, or mean+stdev; default none\n"
+        "  --samples N           samples per averaged block, 0 or more; default 4\n"
+        "  --minutes N           stop after N minutes; without it, run until SIGINT or SIGTERM\n"
+        "  --rotate              when FILE reaches the line limit, go on in FILE-002.LOG,\n"
+        "                        FILE-003.LOG, ... (the same header); without it logging stops\n"
+        "                        with \"Log File is full\"\n"
+        "  --baud RATE           9600, 19200, 38400, 57600 or 115200; default 19200\n"
+        "  --help                this text\n"
+        "\n"
+        "On a terminal a progress line is printed every few seconds. SIGINT or SIGTERM stops the\n"
+        "benches, writes the Stop line and closes the log.\n"
+        "Ports: COMn is <devices>/COMn when it exists, else /dev/ttyS(n-1); <devices> is\n"
+        "$HALYARD_DEVICES. Exit status: 0 done, 1 a port or the log failed, 2 a bad option.\n");
+}
+
+QString LoggerLogFile(const QString& given)
+{
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    return drive.match(given).hasMatch() ? Paths::DriveCPath(given) : given;
+}
+
+QString ContinuationFileName(const QString& path, int n)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString number = QStringLiteral("-%1").arg(n, 3, 10, QLatin1Char('0'));
+    if (dot > slash + 1)
+        return path.left(dot) + number + path.mid(dot);
+    return path + number;
+}

@@ -1,0 +1,90 @@
+// halyard-log: the benches' data rows into a log file, without a window.
+#include "headless_logger.h"
+#include "logger_options.h"
+#include "progress_line.h"
+#include "stop_signals.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPollMs = 1000;
+constexpr int kProgressMs = 5000;
+// Time for the stop requests to leave the ports before they close.
+constexpr int kDrainMs = 200;
+
+void PrintError(const QString& text) { std::fprintf(stderr, "halyard-log: %s\n", text.toLocal8Bit().constData()); }
+
+// The window's boxes as lines on standard error.
+struct StderrSink : IMessageSink {
+    void Show(const QString& caption, const QString& text, Icon) override
+    {
+        PrintError(caption + QStringLiteral(": ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const LoggerOptionsResult parsed = ParseLoggerOptions(app.arguments().mid(1));
+    if (!parsed.Error.isEmpty()) {
+        PrintError(parsed.Error);
+        std::fprintf(stderr, "Try 'halyard-log --help'.\n");
+        return 2;
+    }
+    const LoggerOptions& options = parsed.Options;
+    if (options.Help) {
+        std::fputs(LoggerUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    StopSignals stopSignals;
+    StderrSink messages;
+    HeadlessLogger logger(options, messages);
+    QString error;
+    if (!logger.OpenPorts(&error) || !logger.Start(&error)) {
+        PrintError(error);
+        logger.Stop();
+        return 1;
+    }
+
+    int exitCode = 0;
+    auto finish = [&](int code) {
+        exitCode = std::max(exitCode, code);
+        logger.Stop();
+        QTimer::singleShot(kDrainMs, &app, &QCoreApplication::quit);
+    };
+    logger.Failed = [&] { finish(1); };
+    QObject::connect(&stopSignals, &StopSignals::StopRequested, &app, [&](int) { finish(0); });
+
+    QTimer poll;
+    poll.setInterval(kPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (!logger.Stopped())
+            logger.PollTick();
+    });
+    poll.start();
+
+    QTimer progress;
+    if (::isatty(STDERR_FILENO)) {
+        progress.setInterval(kProgressMs);
+        QObject::connect(&progress, &QTimer::timeout, &app, [&] {
+            if (!logger.Stopped())
+                std::fprintf(stderr, "%s\n", ProgressLine(logger).toLocal8Bit().constData());
+        });
+        progress.start();
+    }
+    if (options.Minutes > 0)
+        QTimer::singleShot(options.Minutes * 60 * 1000, &app, [&] { finish(0); });
+
+    app.exec();
+    std::fprintf(stderr, "halyard-log: %d rows logged, %d time-outs\n", logger.RowsLogged(), logger.Timeouts());
+    return exitCode;
+}
