@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -29,6 +30,33 @@ QString RunLogDialog(QWidget* parent, const QString& initialDir, bool save)
 QString QtFileDialogs::SaveLogFileName(const QString& initialDir) { return RunLogDialog(parent_, initialDir, true); }
 
 QString QtFileDialogs::OpenLogFileName(const QString& initialDir) { return RunLogDialog(parent_, initialDir, false); }
+
+QString QtFileDialogs::OpenLogForExport(const QString& preselected)
+{
+    QFileDialog dialog(parent_, QStringLiteral("Export CSV: log file"), QString(),
+                       QString::fromLatin1(kLogFilter) + QStringLiteral(";;All Files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (QFileInfo(preselected).isDir())
+        dialog.setDirectory(preselected);
+    else
+        dialog.selectFile(preselected);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+QString QtFileDialogs::SaveCsvFileName(const QString& suggested)
+{
+    QFileDialog dialog(parent_, QStringLiteral("Export CSV: CSV file"), QString(), QStringLiteral("CSV Files (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
 
 bool QtFileDialogs::AskYesNo(const QString& caption, const QString& text)
 {

@@ -14,6 +14,10 @@ public:
     // Open dialog for an existing log file; empty when cancelled.
     virtual QString OpenLogFileName(const QString& initialDir) = 0;
     virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
+    // Export CSV: an existing log file to read, `preselected` chosen at first; empty when cancelled.
+    virtual QString OpenLogForExport(const QString& preselected) = 0;
+    // Export CSV: the CSV file to write, `suggested` chosen at first; asks before replacing a file.
+    virtual QString SaveCsvFileName(const QString& suggested) = 0;
     // Printer set-up dialog: chooses the printer and its settings on the printer object given,
     // the one Print Window prints on. Prints nothing.
     virtual void PrinterSetup(QPrinter& printer) = 0;
@@ -26,6 +30,8 @@ public:
     QString SaveLogFileName(const QString& initialDir) override;
     QString OpenLogFileName(const QString& initialDir) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
+    QString OpenLogForExport(const QString& preselected) override;
+    QString SaveCsvFileName(const QString& suggested) override;
     void PrinterSetup(QPrinter& printer) override;
 
 private:

@@ -256,12 +256,14 @@ void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvForm
     if (r == digitsFrom)
         return;
     if (padded) {
-        if (r == p + width)
-            ends.push_back(r);
+        // The digits may go on into the next cell when that one has no padding.
+        if (digitsFrom < p + width && r >= p + width)
+            ends.push_back(p + width);
         return;
     }
-    // Unpadded: as wide as the format first, then each longer reading.
-    for (size_t e = std::max(p + width, digitsFrom + 1); e <= r; ++e)
+    // Unpadded: as wide as the format first, then each longer reading up to
+    // the widest integer printf makes (20 characters).
+    for (size_t e = std::max(p + width, digitsFrom + 1); e <= r && e <= p + std::max<size_t>(width, 20); ++e)
         ends.push_back(e);
 }
 

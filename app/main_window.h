@@ -142,6 +142,8 @@ public:
     void NewFileClick();
     void Appendtofile1Click();
     void CloseFile1Click();
+    // "Export CSV...": a log file (the current one preselected) converted into a CSV file.
+    void ExportCsv1Click();
     void PrintForm1Click();
     void PrinterSetup1Click();
     // The window's image on the printer, proportioned as on the screen.

@@ -2,8 +2,14 @@
 
 #include "bench_window.h"
 #include "fcalload.h"
+#include "file_dialogs.h"
+#include "log_csv.h"
+#include "message_sink.h"
+#include "paths.h"
 #include "raw_ir_window.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -104,6 +110,7 @@ void TApp::BuildMenus()
     connect(NewItem(file, "Appendtofile1", QStringLiteral("&Append to file")), &QAction::triggered, this, &TApp::Appendtofile1Click);
     file->addSeparator();
     connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &TApp::CloseFile1Click);
+    connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &TApp::ExportCsv1Click);
     file->addSeparator();
     connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &TApp::PrintForm1Click);
     connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &TApp::PrinterSetup1Click);
@@ -167,4 +174,30 @@ void TApp::AddCommandItems(QMenu* menu, bool engineering)
     connect(findChild<QAction*>(QStringLiteral("N40RAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
     connect(findChild<QAction*>(QStringLiteral("N41EngineeringStatus1")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
     connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, true); });
+}
+
+void TApp::ExportCsv1Click()
+{
+    // The current log, or the one last used, is offered first; the log is flushed after
+    // every row, so an open log converts up to its last logged row.
+    const QString last = log_.FileName();
+    const QString logPath = dialogs_->OpenLogForExport(last.isEmpty() ? Paths::DriveC() : last);
+    if (logPath.isEmpty())
+        return;
+    const QFileInfo logInfo(logPath);
+    const QString csvPath =
+        dialogs_->SaveCsvFileName(logInfo.dir().filePath(logInfo.completeBaseName() + QStringLiteral(".csv")));
+    if (csvPath.isEmpty())
+        return;
+    const QString caption = QStringLiteral("Information");
+    if (QFileInfo(csvPath).absoluteFilePath() == logInfo.absoluteFilePath()) {
+        messages_->Show(caption, QStringLiteral("The CSV file must not be the log file itself."),
+                        IMessageSink::Icon::Warning);
+        return;
+    }
+    QString message;
+    if (exportLogToCsv(logPath, csvPath, &message))
+        messages_->Show(caption, message + QStringLiteral("\n") + csvPath, IMessageSink::Icon::Information);
+    else
+        messages_->Show(caption, QStringLiteral("CSV export failed: ") + message, IMessageSink::Icon::Warning);
 }

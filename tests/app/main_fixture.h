@@ -40,6 +40,19 @@ struct ScriptedDialogs : IFileDialogs {
 
     QString SaveLogFileName(const QString& dir) override { return Take(SavePaths, dir); }
     QString OpenLogFileName(const QString& dir) override { return Take(OpenPaths, dir); }
+    // Export CSV: the log and CSV answers; what each dialog offered first is recorded.
+    std::deque<QString> ExportLogPaths, CsvPaths;
+    QStringList ExportOffers;
+    QString OpenLogForExport(const QString& preselected) override
+    {
+        ExportOffers << preselected;
+        return Take(ExportLogPaths, preselected);
+    }
+    QString SaveCsvFileName(const QString& suggested) override
+    {
+        ExportOffers << suggested;
+        return Take(CsvPaths, suggested);
+    }
     bool AskYesNo(const QString&, const QString& text) override
     {
         Questions << text;

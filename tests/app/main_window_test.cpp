@@ -208,7 +208,8 @@ TEST_F(MainWindowTest, MenuItemsExistWithCaptionsAndVisibility)
 {
     const MenuItem items[] = {
         {"NewFile", "&New File...", true},     {"Appendtofile1", "&Append to file", true},
-        {"CloseFile1", "&Close File", true},   {"PrintForm1", "Print &Window", true},
+        {"CloseFile1", "&Close File", true},   {"ExportCsv1", "&Export CSV...", true},
+        {"PrintForm1", "Print &Window", true},
         {"PrinterSetup1", "Printer &Setup...", true}, {"Exit1", "Exit", true},
         {"Status", "Status", true},            {"Graphics1", "Graphics&1", true},
         {"Graphics2", "Graphics&2", true},     {"Comm1", "Comms...", true},
@@ -234,11 +235,11 @@ TEST_F(MainWindowTest, MenuItemsExistWithCaptionsAndVisibility)
     EXPECT_EQ(Find<QMenu>("CustomerServiceCommands")->actions().size(), 13);
     EXPECT_FALSE(Find<QMenu>("CustomerServiceCommands")->menuAction()->isVisible());
     EXPECT_FALSE(Find<QMenu>("PellamServiceScreens1")->menuAction()->isVisible());
-    // Separators after Append, Close File and Printer Setup.
+    // Separators after Append, Export CSV and Printer Setup.
     QStringList file;
     for (QAction* a : Find<QMenu>("File1")->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    EXPECT_EQ(file, (QStringList{"NewFile", "Appendtofile1", "-", "CloseFile1", "-", "PrintForm1", "PrinterSetup1", "-", "Exit1"}));
+    EXPECT_EQ(file, (QStringList{"NewFile", "Appendtofile1", "-", "CloseFile1", "ExportCsv1", "-", "PrintForm1", "PrinterSetup1", "-", "Exit1"}));
 }
 
 TEST_F(MainWindowTest, EngineeringMarkerKeepsTheEngineeringItems)
