@@ -36,7 +36,7 @@ struct FeedMessage {
 class MqttFeed : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMaxInFlight = 32;
+    static constexpr int kMaxInFlight = 128;
     static constexpr int kKeepAliveSeconds = 20;
 
     explicit MqttFeed(const FeedSettings& settings, QObject* parent = nullptr);

@@ -4,11 +4,12 @@
 
 #include "row_feed.h"
 
-// The JSON payloads of the feed (UTF-8, one object, no line breaks).
+// The JSON payloads of the feed (UTF-8, one object, no line breaks). Cell and
+// status texts are Latin-1 and are converted; names and units are UTF-8.
 
 // {"station","bench","time","mode","kind","stdev","seq","values":[{"group","name","unit","text","value"}]}
-// "text" is the cell text without its blanks; "value" is its number, or null
-// when the text is not a finite number.
+// "text" is the cell text without its blanks; "value" is that text written as
+// a JSON number (so exactly what the log shows), or null when it is not a finite number.
 std::string RowMessage(const FeedRow& row, const std::string& station, uint64_t seq);
 
 // {"station","bench","time","text","error","seq"}

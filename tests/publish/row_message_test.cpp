@@ -90,6 +90,10 @@ TEST(RowMessage, EachValueKeepsItsCellTextNameAndUnit)
         {"      -nan", "-nan", false, 0}, // a deviation of a broken block: no JSON number for it
         {"       inf", "inf", false, 0},
         {" 12:00:01 ", "12:00:01", false, 0},
+        {"   -0.00", "-0.00", true, 0},
+        {"  1e+05", "1e+05", true, 100000},
+        {"     1.", "1.", false, 0}, // not JSON as it stands
+        {"   007", "007", false, 0},
     };
     FeedRow row;
     for (const Case& c : cases)
@@ -114,19 +118,21 @@ TEST(RowMessage, TimeIsLocalWithItsOffset)
 {
     struct Case {
         const char* zone;
+        int64_t time;
         const char* iso;
     };
-    // 1700000000 is 2023-11-14 22:13:20 UTC.
+    // 1700000000 is 2023-11-14 22:13:20 UTC; each case its own second, as the text is kept for a second.
     const Case cases[] = {
-        {"UTC0", "2023-11-14T22:13:20+00:00"},
-        {"EST5", "2023-11-14T17:13:20-05:00"},
-        {"IST-5:30", "2023-11-15T03:43:20+05:30"},
+        {"UTC0", 1700000000, "2023-11-14T22:13:20+00:00"},
+        {"EST5", 1700000001, "2023-11-14T17:13:21-05:00"},
+        {"IST-5:30", 1700000002, "2023-11-15T03:43:22+05:30"},
+        {"EST5EDT,M3.2.0,M11.1.0", 1690000000, "2023-07-22T00:26:40-04:00"}, // summer time
     };
     for (const Case& c : cases) {
         ZoneGuard zone(c.zone);
-        EXPECT_EQ(IsoTime(1700000000), c.iso) << c.zone;
+        EXPECT_EQ(IsoTime(c.time), c.iso) << c.zone;
         FeedRow row;
-        row.TimeSeconds = 1700000000;
+        row.TimeSeconds = c.time;
         EXPECT_EQ(Parse(RowMessage(row, "s", 1)).value("time").toString().toStdString(), c.iso);
     }
 }
@@ -139,6 +145,16 @@ TEST(RowMessage, StatusLineAsShown)
     EXPECT_TRUE(m.value("error").toBool());
     EXPECT_EQ(m.value("station").toString(), QStringLiteral("bay-7"));
     EXPECT_EQ(m.value("seq").toInteger(), 9);
+}
+
+TEST(RowMessage, Latin1CellAndStatusTextsBecomeUtf8)
+{
+    FeedRow row;
+    row.Values.push_back({"Ambient temperature", "AmbTemp", "\xC2\xB0" "C", "  25\xB0"});
+    const QJsonObject m = Parse(RowMessage(row, "s", 1));
+    EXPECT_EQ(m.value("values").toArray()[0].toObject().value("text").toString(), QStringLiteral("25") + QChar(0xB0));
+    const QJsonObject st = Parse(StatusMessage(1, "x\xE9\ty", false, 0, "s", 1));
+    EXPECT_EQ(st.value("text").toString(), QStringLiteral("x") + QChar(0xE9) + QStringLiteral("\ty"));
 }
 
 TEST(RowMessage, StationNameWithQuotesStaysValidJson)

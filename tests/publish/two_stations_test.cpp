@@ -1,0 +1,145 @@
+// Two program instances, each with two simulated benches and its own station
+// name, publish to one broker; a subscriber sees both stations' rows, each
+// equal to the lines of that station's own log.
+#include "local_broker.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "feed_settings.h"
+
+namespace {
+
+struct Station {
+    QString Name;
+    QTemporaryDir Dir;
+    QProcess Sim, App;
+    QString Log() const { return Dir.filePath(QStringLiteral("drive_c/RUN.LOG")); }
+};
+
+std::vector<std::string> Tokens(const QByteArray& line)
+{
+    std::vector<std::string> out;
+    for (const QByteArray& t : line.simplified().split(' '))
+        if (!t.isEmpty())
+            out.push_back(t.toStdString());
+    return out;
+}
+
+void StopProcess(QProcess& p)
+{
+    if (p.state() == QProcess::NotRunning)
+        return;
+    p.terminate();
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(3000);
+    }
+}
+
+} // namespace
+
+TEST(TwoStations, BothStationsRowsArriveEqualToTheirLogs)
+{
+    LocalBroker broker;
+    START_BROKER_OR_SKIP(broker);
+    TestSubscriber sub(broker.Port, "lab/+/+/row");
+    ASSERT_TRUE(sub.WaitSubscribed());
+
+    Station stations[2];
+    stations[0].Name = QStringLiteral("stA");
+    stations[1].Name = QStringLiteral("stB");
+    for (Station& st : stations) {
+        const QString devices = st.Dir.filePath(QStringLiteral("devices"));
+        const QString driveC = st.Dir.filePath(QStringLiteral("drive_c"));
+        const QString config = st.Dir.filePath(QStringLiteral("config"));
+        QDir().mkpath(devices);
+        QDir().mkpath(driveC);
+        FeedSettings s;
+        s.Enabled = true;
+        s.Host = QStringLiteral("127.0.0.1");
+        s.Port = broker.Port;
+        s.Prefix = QStringLiteral("lab");
+        s.Station = st.Name;
+        ASSERT_TRUE(SaveFeedSettings(s, config + QStringLiteral("/halyard/feed.ini")));
+
+        st.Sim.setProcessChannelMode(QProcess::MergedChannels);
+        st.Sim.start(QStringLiteral(SIM_PROGRAM), {QStringLiteral("--benches"), QStringLiteral("2"), QStringLiteral("--devices"), devices});
+        ASSERT_TRUE(st.Sim.waitForStarted(5000));
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(devices + QStringLiteral("/COM2")); }, 10000));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HALYARD_DEVICES"), devices);
+        env.insert(QStringLiteral("HALYARD_DRIVE_C"), driveC);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HALYARD_AUTOSTART"), QStringLiteral("1,2;log=") + st.Log());
+        st.App.setProcessEnvironment(env);
+        st.App.setWorkingDirectory(st.Dir.path());
+        st.App.setProcessChannelMode(QProcess::MergedChannels);
+        st.App.start(QStringLiteral(APP_PROGRAM), {});
+        ASSERT_TRUE(st.App.waitForStarted(5000));
+    }
+
+    auto byStation = [&] {
+        std::map<QString, std::vector<QJsonObject>> out;
+        for (const auto& m : sub.Messages()) {
+            const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(m.Payload)).object();
+            out[o.value("station").toString()].push_back(o);
+        }
+        return out;
+    };
+    ASSERT_TRUE(WaitFor([&] {
+        auto got = byStation();
+        return got[QStringLiteral("stA")].size() >= 40 && got[QStringLiteral("stB")].size() >= 40;
+    }, 30000)) << "rows seen: " << sub.Count();
+
+    // The benches go; once no more rows come, the programs end.
+    for (Station& st : stations)
+        StopProcess(st.Sim);
+    size_t seen = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        QThread::msleep(500);
+        const size_t now = sub.Count();
+        const bool still = now == seen;
+        seen = now;
+        return still;
+    }, 20000));
+    for (Station& st : stations)
+        StopProcess(st.App);
+
+    const auto got = byStation();
+    for (Station& st : stations) {
+        SCOPED_TRACE(st.Name.toStdString());
+        QFile f(st.Log());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        std::vector<std::vector<std::string>> logged;
+        for (int i = 3; i < lines.size(); ++i) {
+            const std::vector<std::string> t = Tokens(lines[i]);
+            if (t.size() >= 8)
+                logged.push_back(t);
+        }
+        const std::vector<QJsonObject>& rows = got.at(st.Name);
+        ASSERT_GE(logged.size(), 20u);
+        ASSERT_EQ(rows.size(), 2 * logged.size());
+        for (size_t i = 0; i < logged.size(); ++i) {
+            const std::vector<std::string>& t = logged[i];
+            for (int b = 0; b < 2; ++b) {
+                const QJsonObject& m = rows[2 * i + size_t(b)];
+                ASSERT_EQ(m.value("bench").toInt(), b + 1) << "line " << i;
+                const QJsonArray values = m.value("values").toArray();
+                ASSERT_EQ(values.size(), 4) << "line " << i;
+                for (int v = 0; v < 4; ++v)
+                    EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(), t[t.size() - 8 + size_t(4 * b + v)])
+                        << "line " << i << " bench " << b + 1;
+            }
+        }
+    }
+}
