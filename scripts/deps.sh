@@ -7,6 +7,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev libbenchmark-dev
   procps srecord
+  desktop-file-utils dpkg-dev python3
   mosquitto libmosquitto-dev
   clang libclang-rt-14-dev
 )
