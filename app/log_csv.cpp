@@ -204,9 +204,21 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // a cell without padding may be wider than its format and run into the next.
 QTime ReadTime(const QString& text, const LogCsvFormats& f);
 
+// The possible ends of one cell: at most the 21 readings of an unpadded integer.
+struct CellEndList {
+    std::array<size_t, 24> At{};
+    size_t Count = 0;
+    void push_back(size_t e)
+    {
+        if (Count < At.size())
+            At[Count++] = e;
+    }
+    const size_t* begin() const { return At.data(); }
+    const size_t* end() const { return At.data() + Count; }
+};
+
 // `times`: the formats a time cell must match; none takes any text with a digit.
-void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvFormats* times,
-              std::vector<size_t>& ends)
+void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvFormats* times, CellEndList& ends)
 {
     const size_t n = s.size();
     if (p >= n)
@@ -291,7 +303,7 @@ private:
         if (Failed[state])
             return false;
         for (int f = 0; f < 2 && C[i].Forms[f].Kind; ++f) {
-            std::vector<size_t> ends;
+            CellEndList ends;
             CellEnds(S, p, C[i].Forms[f], Times, ends);
             for (size_t e : ends)
                 if (Step(i + 1, e)) {
@@ -359,13 +371,25 @@ bool ParseRowWith(const std::string& line, const std::vector<Cell>& cells, const
     return true;
 }
 
-bool ParseRow(const std::string& line, const Layout& l, bool stdev, const LogCsvFormats& formats, ParsedRow& out)
+// The cells of a layout's lines by the number of benches that wrote them.
+using CellSets = std::array<std::vector<Cell>, kMaxBenches + 1>;
+
+CellSets CellSetsOf(const Layout& l, bool stdev)
+{
+    CellSets sets;
+    for (int benches = 0; benches <= l.Benches; ++benches)
+        sets[size_t(benches)] = CellsOf(l, benches, stdev);
+    return sets;
+}
+
+bool ParseRow(const std::string& line, const Layout& l, const CellSets& sets, const LogCsvFormats& formats,
+              ParsedRow& out)
 {
     for (const LogCsvFormats* times : {&formats, static_cast<const LogCsvFormats*>(nullptr)}) {
         if (!times && !l.Time)
             break;
         for (int benches = l.Benches; benches >= (l.Benches > 0 ? 1 : 0); --benches)
-            if (ParseRowWith(line, CellsOf(l, benches, stdev), times, out))
+            if (ParseRowWith(line, sets[size_t(benches)], times, out))
                 return true;
     }
     return false;
@@ -395,16 +419,25 @@ QDate ReadDate(const QString& text, const LogCsvFormats& f)
 
 QTime ReadTime(const QString& text, const LogCsvFormats& f)
 {
+    // Rows come several a second and every line's time is read more than once:
+    // the last answer is kept (the locale's parser is the costly part of a line).
+    thread_local QStringList lastFormats;
+    thread_local QString lastText;
+    thread_local QTime lastTime;
+    if (text == lastText && f.TimeFormats == lastFormats)
+        return lastTime;
+    lastFormats = f.TimeFormats;
+    lastText = text;
+    lastTime = QTime();
     const QString t = text.trimmed();
     for (const QString& format : f.TimeFormats) {
-        const QTime d = QLocale::system().toTime(t, format);
-        if (d.isValid())
-            return d;
-        const QTime c = QLocale::c().toTime(t, format);
-        if (c.isValid())
-            return c;
+        lastTime = QLocale::system().toTime(t, format);
+        if (!lastTime.isValid())
+            lastTime = QLocale::c().toTime(t, format);
+        if (lastTime.isValid())
+            break;
     }
-    return {};
+    return lastTime;
 }
 
 // "date time" with the date's own blanks allowed: every split at a blank is tried.
@@ -445,7 +478,9 @@ struct RunInfo {
 // Both passes run the same classification, so they agree on runs and rows.
 class Scanner {
 public:
-    Scanner(QIODevice& in, const LogCsvFormats& f) : In(in), Formats(f) {}
+    // Reads up to `limit` bytes (the end of the file as the first pass found it, so
+    // lines another program appends meanwhile do not reach the second pass).
+    Scanner(QIODevice& in, const LogCsvFormats& f, qint64 limit = -1) : In(in), Formats(f), Limit(limit) {}
 
     enum class Kind { Blank, Created, Appended, Header, Data, Stdev, CommentStart, CommentLine, Bad };
 
@@ -460,7 +495,7 @@ public:
 
     bool Next(Line& line)
     {
-        if (In.atEnd())
+        if (In.atEnd() || (Limit >= 0 && In.pos() >= Limit))
             return false;
         line = Line();
         line.Number = ++Number;
@@ -516,7 +551,7 @@ private:
             }
         }
         if (LayoutKnown && EndsWith(s, kStdevSuffix)
-            && ParseRow(s.substr(0, s.size() - std::strlen(kStdevSuffix)), CurrentLayout, true, Formats,
+            && ParseRow(s.substr(0, s.size() - std::strlen(kStdevSuffix)), CurrentLayout, StdevCells, Formats,
                         line.Row)) {
             line.What = Kind::Stdev;
             InComment = false;
@@ -526,11 +561,13 @@ private:
         if (ParseHeader(s, header)) {
             line.What = Kind::Header;
             CurrentLayout = header;
+            DataCells = CellSetsOf(header, false);
+            StdevCells = CellSetsOf(header, true);
             LayoutKnown = true;
             InComment = false;
             return;
         }
-        if (LayoutKnown && ParseRow(s, CurrentLayout, false, Formats, line.Row)) {
+        if (LayoutKnown && ParseRow(s, CurrentLayout, DataCells, Formats, line.Row)) {
             line.What = Kind::Data;
             InComment = false;
             return;
@@ -551,9 +588,11 @@ private:
     }
 
     QIODevice& In;
+    qint64 Limit;
     const LogCsvFormats& Formats;
     int Number = 0;
     Layout CurrentLayout;
+    CellSets DataCells, StdevCells;
     bool LayoutKnown = false;
     bool InComment = false;
 };
@@ -672,10 +711,12 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
     std::set<int> keys;
     std::vector<RunInfo> runs;
     bool comments = false, logLines = false;
+    qint64 end = 0;
     {
         Scanner scan(log, formats);
         Scanner::Line line;
         while (scan.Next(line)) {
+            end = log.pos();
             switch (line.What) {
             case Scanner::Kind::Created:
             case Scanner::Kind::Appended: logLines = true; break;
@@ -754,7 +795,7 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
         if (!pendingData)
             return;
         pendingData = false;
-        const RunInfo info = run > 0 ? runs[size_t(run - 1)] : RunInfo();
+        const RunInfo info = run > 0 && size_t(run) <= runs.size() ? runs[size_t(run - 1)] : RunInfo();
         writeRow(pending, followedByStdev ? QStringLiteral("Mean") : KindName(pending, info));
     };
 
@@ -773,7 +814,7 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
         commentLines.clear();
     };
 
-    Scanner scan(log, formats);
+    Scanner scan(log, formats, end);
     Scanner::Line line;
     while (scan.Next(line) && out.Ok) {
         const bool stdev = line.What == Scanner::Kind::Stdev;

@@ -218,6 +218,35 @@ TEST(LogCsv, LongDigitRunsAreRejectedQuickly)
     EXPECT_EQ(r.SkippedLines, 1);
 }
 
+// A log another program goes on writing while it is converted: the lines added
+// after the first reading (here a new run) are left for the next export.
+struct GrowingLog : QBuffer {
+    QByteArray Later;
+    int Seeks = 0;
+    bool seek(qint64 pos) override
+    {
+        if (++Seeks == 2)
+            buffer().append(Later);
+        return QBuffer::seek(pos);
+    }
+};
+
+TEST(LogCsv, LinesAppendedDuringTheExportAreLeftOut)
+{
+    GrowingLog log;
+    log.setData(QByteArray::fromStdString(
+        CrLf({"MainLogfile C:\\a.LOG created 17/01/2013", kGasHeader1, "     110:00:00     1.23      250  20.90    55"})));
+    log.Later = QByteArray::fromStdString(CrLf({"", kGasHeader2, "08:00:05     1.00        1   2.00     3   4.00        5   6.00     7"}));
+    log.open(QIODevice::ReadOnly);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const LogCsvResult r = ConvertLogToCsv(log, out, TestFormats());
+    ASSERT_TRUE(r.Ok) << r.Message.toStdString();
+    EXPECT_EQ(out.data().toStdString(),
+              "Time,Kind,Run,Accept,Bench 1 CO2 [%],Bench 1 Freon [ppm],Bench 1 O2 [%],Bench 1 NO [ppm]\r\n"
+              "2013-01-17 10:00:00,Raw,1,1,1.23,250,20.90,55\r\n");
+}
+
 TEST_F(CsvTest, FailedExportKeepsAnExistingCsv)
 {
     const QString csvPath = dir.filePath(QStringLiteral("old.csv"));
