@@ -699,8 +699,10 @@ LogCsvFormats LogCsvFormats::System()
     return f;
 }
 
-LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats)
+LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats,
+                             const LogCsvProgress& progress)
 {
+    constexpr int kProgressLines = 4096;
     LogCsvResult result;
     if (!log.isOpen() || log.isSequential() || !log.seek(0)) {
         result.Message = QStringLiteral("The log file cannot be read.");
@@ -717,6 +719,8 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
         Scanner::Line line;
         while (scan.Next(line)) {
             end = log.pos();
+            if (progress && line.Number % kProgressLines == 0)
+                progress();
             switch (line.What) {
             case Scanner::Kind::Created:
             case Scanner::Kind::Appended: logLines = true; break;
@@ -817,6 +821,8 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
     Scanner scan(log, formats, end);
     Scanner::Line line;
     while (scan.Next(line) && out.Ok) {
+        if (progress && line.Number % kProgressLines == 0)
+            progress();
         const bool stdev = line.What == Scanner::Kind::Stdev;
         flushData(stdev);
         if (line.What != Scanner::Kind::CommentLine && line.What != Scanner::Kind::Blank)
@@ -865,7 +871,8 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
     return result;
 }
 
-bool exportLogToCsv(const QString& logPath, const QString& csvPath, QString* message, const LogCsvFormats& formats)
+bool exportLogToCsv(const QString& logPath, const QString& csvPath, QString* message, const LogCsvFormats& formats,
+                    const LogCsvProgress& progress)
 {
     auto say = [message](const QString& text) {
         if (message)
@@ -882,7 +889,7 @@ bool exportLogToCsv(const QString& logPath, const QString& csvPath, QString* mes
         say(QStringLiteral("Cannot create %1: %2").arg(csvPath, csv.errorString()));
         return false;
     }
-    const LogCsvResult result = ConvertLogToCsv(log, csv, formats);
+    const LogCsvResult result = ConvertLogToCsv(log, csv, formats, progress);
     if (!result.Ok) {
         csv.cancelWriting();
         say(result.Message);

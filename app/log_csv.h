@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <QStringList>
 
 class QIODevice;
@@ -49,9 +50,13 @@ struct LogCsvResult {
 
 // Reads the whole log from `log` (seekable: it is read twice, first to find
 // the columns, then to write them) and writes the CSV to `csv`.
-LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats);
+// `progress` (may be empty) is called every few thousand lines: a window lets its
+// event loop serve the ports there, so a long export does not stall the benches.
+using LogCsvProgress = std::function<void()>;
+LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats,
+                             const LogCsvProgress& progress = {});
 
 // File level: the CSV is written in full or not at all (an existing file is
 // replaced only on success). `message` gets the error or the summary.
 bool exportLogToCsv(const QString& logPath, const QString& csvPath, QString* message,
-                    const LogCsvFormats& formats = LogCsvFormats::System());
+                    const LogCsvFormats& formats = LogCsvFormats::System(), const LogCsvProgress& progress = {});

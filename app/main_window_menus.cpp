@@ -8,6 +8,7 @@
 #include "paths.h"
 #include "raw_ir_window.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -195,8 +196,11 @@ void TApp::ExportCsv1Click()
                         IMessageSink::Icon::Warning);
         return;
     }
+    // A long log takes seconds: timers and port input go on being served meanwhile
+    // (not clicks and keys, so no second export starts inside this one).
     QString message;
-    if (exportLogToCsv(logPath, csvPath, &message))
+    if (exportLogToCsv(logPath, csvPath, &message, LogCsvFormats::System(),
+                       [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }))
         messages_->Show(caption, message + QStringLiteral("\n") + csvPath, IMessageSink::Icon::Information);
     else
         messages_->Show(caption, QStringLiteral("CSV export failed: ") + message, IMessageSink::Icon::Warning);

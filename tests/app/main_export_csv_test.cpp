@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,27 @@ TEST_F(ExportCsvTest, CancelWrongTargetAndNoLog)
         EXPECT_FALSE(QFile::exists(csv)) << c.Name;
         EXPECT_EQ(ReadAll(log), logBytes) << c.Name;
     }
+}
+
+// A long export lets timers and port input through (not user input): a timer
+// due at the start fires before the export has returned.
+TEST_F(ExportCsvTest, LongExportKeepsServingTheEventLoop)
+{
+    const QString log = Places.InDriveC(QStringLiteral("long.LOG"));
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("MainLogfile long.LOG created 14/11/2023\r\n    Time       CO2 [%]  Freon[ppm]  O2 [%]  NO [ppm]\r\n");
+    for (int i = 0; i < 10000; ++i)
+        f.write("12:00:00     1.23      250  20.90    55\r\n");
+    f.close();
+
+    bool returned = false, firedDuringExport = false;
+    QTimer::singleShot(0, [&] { firedDuringExport = !returned; });
+    Export(log, Places.InDriveC(QStringLiteral("long.csv")));
+    returned = true;
+    EXPECT_TRUE(firedDuringExport);
+    EXPECT_EQ(Messages.Texts(),
+              QStringList{QStringLiteral("10000 rows of 1 runs exported.\n") + Places.InDriveC(QStringLiteral("long.csv"))});
 }
 
 } // namespace
