@@ -183,6 +183,7 @@ void TApp::BuildControls()
     Grid->verticalHeader()->setDefaultSectionSize(16);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setItemDelegate(new TGridDelegate(Grid));
 
     // Settings group.
     Settings = new QGroupBox(QStringLiteral("Settings"), central);

@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -59,4 +60,22 @@ QVariant TGridAdapter::data(const QModelIndex& index, int role) const
     if (role == Qt::BackgroundRole && index.row() < grid_.FixedRows())
         return QBrush(QColor(212, 208, 200));
     return {};
+}
+
+void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QVariant ground = index.data(Qt::BackgroundRole);
+    if (ground.canConvert<QBrush>())
+        painter->fillRect(option.rect, ground.value<QBrush>());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty())
+        return;
+    // The same margin and colour the style gives a cell's text.
+    const int margin = 3;
+    painter->save();
+    painter->setClipRect(option.rect);
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(QPalette::Text));
+    painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter->restore();
 }

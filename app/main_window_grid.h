@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 class TGridModel;
@@ -29,4 +30,14 @@ private:
     int changedFirst_ = -1;
     int changedLast_ = -1;
     QTimer repaint_;
+};
+
+// Paints a grid cell as one line of text on its ground, clipped to the cell: the grid's cells are
+// fixed-width texts that never wrap or need eliding, and the general item painting (word wrap, elide
+// and style layout for every cell) was most of the window's processor time at line rate.
+class TGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

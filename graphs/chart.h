@@ -49,7 +49,7 @@ public:
     // most once per RedrawInterval, and not at all while it is hidden (it is
     // drawn when shown again).
     void Redraw();
-    static constexpr int RedrawInterval = 25; // ms, about the screen's pace
+    static constexpr int RedrawInterval = 50; // ms: twenty redraws a second, as the grid
     // A redraw is queued and not yet done.
     bool RedrawPending() const { return Pending; }
 
