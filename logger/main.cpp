@@ -1,5 +1,7 @@
 // halyard-log: the benches' data rows into a log file, without a window.
+#include "feed_publisher.h"
 #include "headless_logger.h"
+#include "logger_feed.h"
 #include "logger_options.h"
 #include "progress_line.h"
 #include "stop_signals.h"
@@ -33,7 +35,14 @@ struct StderrSink : IMessageSink {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const LoggerOptionsResult parsed = ParseLoggerOptions(app.arguments().mid(1));
+    QStringList args = app.arguments().mid(1);
+    const FeedOptionsResult feedOptions = TakeFeedOptions(args);
+    if (!feedOptions.Error.isEmpty()) {
+        PrintError(feedOptions.Error);
+        std::fprintf(stderr, "Try 'halyard-log --help'.\n");
+        return 2;
+    }
+    const LoggerOptionsResult parsed = ParseLoggerOptions(args);
     if (!parsed.Error.isEmpty()) {
         PrintError(parsed.Error);
         std::fprintf(stderr, "Try 'halyard-log --help'.\n");
@@ -42,12 +51,15 @@ int main(int argc, char** argv)
     const LoggerOptions& options = parsed.Options;
     if (options.Help) {
         std::fputs(LoggerUsage().toLocal8Bit().constData(), stdout);
+        std::fputs(FeedOptionsUsage().toLocal8Bit().constData(), stdout);
         return 0;
     }
 
     StopSignals stopSignals;
     StderrSink messages;
     HeadlessLogger logger(options, messages);
+    // Declared after the logger, so it ends first.
+    const std::unique_ptr<FeedPublisher> feed = AttachFeed(logger, feedOptions.Settings);
     QString error;
     if (!logger.OpenPorts(&error) || !logger.Start(&error)) {
         PrintError(error);

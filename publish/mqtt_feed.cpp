@@ -203,6 +203,7 @@ void MqttFeed::Run()
     using Clock = std::chrono::steady_clock;
     auto nextAttempt = Clock::now();
     int delayMs = RetryFirstMs;
+    auto lastHandover = Clock::now();
     auto backOff = [&] {
         nextAttempt = Clock::now() + std::chrono::milliseconds(delayMs);
         delayMs = std::min(delayMs * 2, RetryMaxMs);
@@ -228,7 +229,7 @@ void MqttFeed::Run()
             }
         }
         const bool wasConnected = connected_;
-        const int rc = mosquitto_loop(m, 10, 1);
+        const int rc = mosquitto_loop(m, kHandoverMs, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
             connected_ = false;
             socketOpen_ = false;
@@ -242,7 +243,19 @@ void MqttFeed::Run()
         }
         if (connected_ && !wasConnected)
             delayMs = RetryFirstMs;
-        Handover(m);
+        // Messages go over in batches, every kHandoverMs, or at once while a backlog waits: the
+        // acknowledgements then come back in bursts and the thread wakes a few dozen times a
+        // second rather than once per row.
+        const auto now = Clock::now();
+        size_t waiting;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            waiting = queue_.Size();
+        }
+        if (waiting >= kBacklog || now - lastHandover >= std::chrono::milliseconds(kHandoverMs)) {
+            lastHandover = now;
+            Handover(m);
+        }
     }
 
     if (connected_) {

@@ -38,6 +38,10 @@ class MqttFeed : public QObject {
 public:
     static constexpr int kMaxInFlight = 128;
     static constexpr int kKeepAliveSeconds = 20;
+    // Batching: queued messages are handed over every kHandoverMs, or at once
+    // when at least kBacklog wait.
+    static constexpr int kHandoverMs = 20;
+    static constexpr size_t kBacklog = 64;
 
     explicit MqttFeed(const FeedSettings& settings, QObject* parent = nullptr);
     ~MqttFeed() override; // Stop()

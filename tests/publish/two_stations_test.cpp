@@ -111,8 +111,19 @@ TEST(TwoStations, BothStationsRowsArriveEqualToTheirLogs)
         seen = now;
         return still;
     }, 20000));
-    for (Station& st : stations)
-        StopProcess(st.App);
+    // One program is asked to end, the other dies: the broker's last will speaks for that one.
+    StopProcess(stations[0].App);
+    stations[1].App.kill();
+    stations[1].App.waitForFinished(5000);
+    // Each station's state is left "offline", retained, however its program ended.
+    TestSubscriber states(broker.Port, "lab/+/state");
+    std::map<std::string, std::string> state;
+    EXPECT_TRUE(WaitFor([&] {
+        for (const auto& m : states.Messages())
+            if (m.Retained)
+                state[m.Topic] = m.Payload;
+        return state.size() >= 2 && state["lab/stA/state"] == "offline" && state["lab/stB/state"] == "offline";
+    }, 10000)) << state["lab/stA/state"] << " " << state["lab/stB/state"];
 
     const auto got = byStation();
     for (Station& st : stations) {
