@@ -4,11 +4,15 @@
 #include "sim_server.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +85,28 @@ int main(int argc, char** argv)
         });
     }
     std::fflush(stdout);
+
+    // Readings as the wire carried them: code, whether the frame was spoiled on purpose, then CO2
+    // (hundredths of a percent), Freon (ppm), O2 (hundredths of a percent) and NO (ppm).
+    std::vector<std::unique_ptr<QFile>> records;
+    if (!config.recordDir.isEmpty()) {
+        QDir().mkpath(config.recordDir);
+        for (int i = 0; i < server.Count(); ++i) {
+            auto file = std::make_unique<QFile>(QDir(config.recordDir).filePath(QStringLiteral("COM%1.readings").arg(server.PortOf(i))));
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                std::fprintf(stderr, "kestrel-sim: cannot write %s\n", qPrintable(file->fileName()));
+                return 1;
+            }
+            QFile* out = file.get();
+            server.Link(i)->Bench().OnReading = [out](const sim::SimReading& r) {
+                char line[96];
+                const int n = std::snprintf(line, sizeof line, "%02x %d %d %d %d %d\n", r.code, r.corrupted ? 1 : 0,
+                                            r.values.co2, int(r.values.freon), r.values.o2, r.values.no);
+                out->write(line, n);
+            };
+            records.push_back(std::move(file));
+        }
+    }
 
     const int rc = app.exec();
     // What each bench sent, for soak runs that compare it with what the host logged.

@@ -805,6 +805,8 @@ void SimBench::Emit(uint8_t start, uint8_t code, const std::vector<uint8_t>& dat
         SimReading r = *reading;
         r.corrupted = corrupted;
         readings_.push_back(r);
+        if (OnReading)
+            OnReading(r);
     }
     Trim();
 }

@@ -122,6 +122,8 @@ public:
     const std::deque<SimRequestRecord>& Requests() const { return requests_; }
     const std::deque<SimReplyRecord>& Replies() const { return replies_; }
     const std::deque<SimReading>& Readings() const { return readings_; }
+    // Called with every data reading as it goes out (the kept log above is bounded).
+    std::function<void(const SimReading&)> OnReading;
     int RepliesSent(uint8_t code) const { return replyCount_[code]; }
     // Flash parameter requests (0x48, 0x49, 0x54, 0x55) heard so far.
     int ParameterRequests() const { return paramRequests_; }

@@ -110,6 +110,11 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     parser.addOption(silentParam);
     for (const auto& o : {comeBack, delay, nakStream, garbage})
         parser.addOption(o);
+    const QCommandLineOption record("record",
+                                    "Write every data reply's values to DIR/COMk.readings, one line a reply, "
+                                    "for soak runs that check what the host logged.",
+                                    "DIR");
+    parser.addOption(record);
 
     auto fail = [&](const QString& why) {
         if (message)
@@ -159,6 +164,7 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     if (!ParseInt(parser.value(process), 0, 3600000, &v))
         return fail("--process-ms out of range");
     c.bench.processMs = int(v);
+    c.recordDir = parser.value(record);
 
     for (const QString& item : parser.values(nak)) {
         const QStringList parts = item.split(':');

@@ -18,6 +18,7 @@ struct SimServerConfig {
     SimFaults faults;            // knobs every bench starts with
     int vanishAfterMs = -1;      // every bench vanishes this long after start; -1 never
     int pieceGapMs = 2;          // gap between the pieces of split writes
+    QString recordDir;           // when set, each bench writes its data readings to COMk.readings there
 };
 
 // The devices folder the host looks in: $HALYARD_DEVICES, else the XDG data
