@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Halyard and runs every test headless, then the
-# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then replays the fuzz
+# Installs what is missing, builds Halyard and runs every test headless, then the install and
+# package test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then replays the fuzz
 # corpus and runs each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +11,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+# Install into a temporary prefix, build the Debian package, and (as root) install, try and remove it.
+bash scripts/package_test.sh build
 
 # The sanitizer build skips the benchmarks: they measure the optimised build.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALYARD_SANITIZE=ON -DHALYARD_BENCHMARKS=OFF
