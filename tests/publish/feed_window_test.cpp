@@ -4,6 +4,7 @@
 #include "local_broker.h"
 #include "sim_app_fixture.h"
 
+#include "feed_dialog.h"
 #include "feed_publisher.h"
 #include "feed_settings.h"
 #include "main_window.h"
@@ -16,6 +17,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -213,6 +215,59 @@ TEST_F(FeedWindowTest, BadSettingsFromTheDialogAreRefusedAndNotSaved)
     EXPECT_EQ(App->Feed(), nullptr);
     EXPECT_EQ(App->FeedLabel->text(), QStringLiteral("Feed: off"));
     EXPECT_FALSE(LoadFeedSettings(FeedSettingsPath()).Enabled);
+}
+
+} // namespace
+
+namespace {
+
+// The dialog gives back what it was given, field by field.
+TEST(FeedDialog, ShowsAndReturnsEverySetting)
+{
+    FeedSettings s;
+    s.Enabled = true;
+    s.Host = QStringLiteral("broker.lab");
+    s.Port = 8883;
+    s.Prefix = QStringLiteral("lab/gas");
+    s.Station = QStringLiteral("bay7");
+    s.User = QStringLiteral("u");
+    s.Password = QStringLiteral("p w");
+    s.CaFile = QStringLiteral("/ca.pem");
+    s.CertFile = QStringLiteral("/c.pem");
+    s.KeyFile = QStringLiteral("/k.pem");
+    s.QueueSize = 777;
+    TFeedDialog dialog;
+    dialog.SetValues(s);
+    const FeedSettings r = dialog.Values();
+    EXPECT_EQ(r.Enabled, s.Enabled);
+    EXPECT_EQ(r.Host, s.Host);
+    EXPECT_EQ(r.Port, s.Port);
+    EXPECT_EQ(r.Prefix, s.Prefix);
+    EXPECT_EQ(r.Station, s.Station);
+    EXPECT_EQ(r.User, s.User);
+    EXPECT_EQ(r.Password, s.Password);
+    EXPECT_EQ(r.CaFile, s.CaFile);
+    EXPECT_EQ(r.CertFile, s.CertFile);
+    EXPECT_EQ(r.KeyFile, s.KeyFile);
+    EXPECT_EQ(r.QueueSize, s.QueueSize);
+    // The password is not shown as typed.
+    EXPECT_EQ(dialog.PasswordEdit->echoMode(), QLineEdit::Password);
+    // Typed blanks around names do not reach the topics.
+    dialog.StationEdit->setText(QStringLiteral("  bay8 "));
+    EXPECT_EQ(dialog.Values().Station, QStringLiteral("bay8"));
+}
+
+TEST_F(FeedWindowTest, FeedSettingsItemSitsInTheOptionsMenu)
+{
+    StartAll();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    auto* item = App->findChild<QAction*>(QStringLiteral("FeedSettings1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Feed Settings..."));
+    auto* options = App->findChild<QMenu*>(QStringLiteral("Options1"));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->actions().contains(item));
 }
 
 } // namespace
