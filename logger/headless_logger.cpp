@@ -65,7 +65,9 @@ void HeadlessLogger::ConnectLink()
     LinkHooks& h = link_.Hooks;
     h.Closing = [this] { return stopped_; };
     h.DialogCommand = [] { return uint8_t(0); };
-    h.BenchSwitchedOn = [this](int k) { return PortOpen(k) && options_.Benches[k]; };
+    // A lost bench stays switched on, as its box would until the window's user unticks it: the
+    // time-out pass then marks it silent and the benches still answering go on making rows.
+    h.BenchSwitchedOn = [this](int k) { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); };
     h.PortOpen = [this](int k) { return PortOpen(k); };
     h.Collecting = [this] { return collecting_; };
     h.ShowStatusEdit = [this](int k, const std::string& text, bool error) {
@@ -116,7 +118,8 @@ bool HeadlessLogger::Start(QString* error)
     rows_.RebuildHeader();
 
     // New File or Append.
-    basePath_ = LoggerLogFile(options_.LogPath);
+    // The window's file dialogs give full paths, and the creation line names the file so.
+    basePath_ = QFileInfo(LoggerLogFile(options_.LogPath)).absoluteFilePath();
     if (!options_.Append && QFileInfo::exists(basePath_)) {
         if (error)
             *error = basePath_ + QStringLiteral(" already exists; give --append to continue it, or another name");

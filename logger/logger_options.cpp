@@ -57,7 +57,7 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
             || name == QLatin1String("-h");
         const bool takesValue = name == QLatin1String("--benches") || name == QLatin1String("--averaging")
             || name == QLatin1String("--samples") || name == QLatin1String("--log") || name == QLatin1String("--minutes")
-            || name == QLatin1String("--baud");
+            || name == QLatin1String("--baud") || name == QLatin1String("--csv");
         if (!flag && !takesValue) {
             r.Error = QStringLiteral("unknown option \"%1\"").arg(args[i]);
             return r;
@@ -101,6 +101,10 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
             if (value.isEmpty())
                 r.Error = QStringLiteral("--log needs a file name");
             o.LogPath = value;
+        } else if (name == QLatin1String("--csv")) {
+            if (value.isEmpty())
+                r.Error = QStringLiteral("--csv needs a file name");
+            o.CsvPath = value;
         } else if (name == QLatin1String("--minutes")) {
             if (!ParseWhole(value, o.Minutes) || o.Minutes < 1)
                 r.Error = QStringLiteral("--minutes takes a whole number of 1 or more, not \"%1\"").arg(value);
@@ -115,6 +119,13 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
     }
     if (o.Help)
         return r;
+    if (!o.CsvPath.isEmpty()) {
+        if (benchesGiven)
+            r.Error = QStringLiteral("--csv converts an existing log: give it with --log and without --benches");
+        else if (o.LogPath.isEmpty())
+            r.Error = QStringLiteral("--csv needs the log to convert (--log FILE)");
+        return r;
+    }
     if (!benchesGiven)
         r.Error = QStringLiteral("--benches is missing (for example --benches 1,3)");
     else if (o.LogPath.isEmpty())
@@ -126,6 +137,7 @@ QString LoggerUsage()
 {
     return QStringLiteral(
         "usage: halyard-log --benches LIST --log FILE [options]\n"
+        "       halyard-log --log FILE --csv CSVFILE\n"
         "Streams the chosen benches into a log file without a window: the same creation line,\n"
         "header, rows and Stop line as the main window writes with the same settings.\n"
         "\n"
@@ -141,6 +153,8 @@ QString LoggerUsage()
         "                        FILE-003.LOG, ... (the same header); without it logging stops\n"
         "                        with \"Log File is full\"\n"
         "  --baud RATE           9600, 19200, 38400, 57600 or 115200; default 19200\n"
+        "  --csv CSVFILE         no logging: convert the --log file to CSV (replaced only when\n"
+        "                        the conversion succeeds) and end\n"
         "  --help                this text\n"
         "\n"
         "On a terminal a progress line is printed every few seconds. SIGINT or SIGTERM stops the\n"

@@ -14,6 +14,7 @@ struct LoggerOptions {
     int Minutes = 0;                 // --minutes N: stop after N minutes; 0 runs until a signal
     bool Rotate = false;             // --rotate: at the line limit go on in FILE-002.LOG, ...
     int Baud = 19200;                // --baud RATE, one of the communications dialog's rates
+    QString CsvPath;                 // --csv FILE: convert the --log file to CSV, no benches
     bool Help = false;               // --help
 };
 

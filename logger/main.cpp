@@ -2,6 +2,7 @@
 #include "feed_publisher.h"
 #include "headless_logger.h"
 #include "logger_feed.h"
+#include "log_csv.h"
 #include "logger_options.h"
 #include "progress_line.h"
 #include "stop_signals.h"
@@ -52,7 +53,15 @@ int main(int argc, char** argv)
     if (options.Help) {
         std::fputs(LoggerUsage().toLocal8Bit().constData(), stdout);
         std::fputs(FeedOptionsUsage().toLocal8Bit().constData(), stdout);
+        std::fputs("\nCSV conversion:\n", stdout);
+        std::fputs(kLogCsvNotes, stdout);
         return 0;
+    }
+    if (!options.CsvPath.isEmpty()) {
+        QString message;
+        const bool ok = exportLogToCsv(LoggerLogFile(options.LogPath), options.CsvPath, &message);
+        PrintError(message);
+        return ok ? 0 : 1;
     }
 
     StopSignals stopSignals;
@@ -93,8 +102,17 @@ int main(int argc, char** argv)
         });
         progress.start();
     }
-    if (options.Minutes > 0)
-        QTimer::singleShot(options.Minutes * 60 * 1000, &app, [&] { finish(0); });
+    // Counted a minute at a time: a long run would overflow one timer's milliseconds.
+    QTimer minutes;
+    int minutesLeft = options.Minutes;
+    if (minutesLeft > 0) {
+        minutes.setInterval(60 * 1000);
+        QObject::connect(&minutes, &QTimer::timeout, &app, [&] {
+            if (--minutesLeft == 0)
+                finish(0);
+        });
+        minutes.start();
+    }
 
     app.exec();
     std::fprintf(stderr, "halyard-log: %d rows logged, %d time-outs\n", logger.RowsLogged(), logger.Timeouts());

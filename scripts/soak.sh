@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Soak run: four simulated benches streaming at line rate (19200 baud by default) into the headless main window
-# with logging on, for N minutes (default 10). Prints the data replies the highest bench sent against
+# Soak run: four simulated benches streaming at line rate (19200 baud by default) into the headless logger
+# halyard-log, for N minutes (default 10). Prints the data replies the highest bench sent against
 # the rows logged, and the host's CPU and memory (ps samples every 10 s).
 #
 # usage: scripts/soak.sh [minutes] [build folder, default build] [baud, default 19200]
-# The build folder needs the targets halyard and kestrel-sim.
+# The build folder needs the targets halyard-log and kestrel-sim.
 set -euo pipefail
 
 minutes=${1:-10}
@@ -12,14 +12,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build}
 baud=${3:-19200}
 [[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
-app=$build/halyard
+app=$build/logger/halyard-log
 sim=$build/sim/kestrel-sim
 for exe in "$app" "$sim"; do
-    [[ -x $exe ]] || { echo "missing $exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
+    [[ -x $exe ]] || { echo "missing $exe (build the halyard-log and kestrel-sim targets)" >&2; exit 2; }
 done
 
 work=$(mktemp -d)
-export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c QT_QPA_PLATFORM=offscreen
+export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
 mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
 log=$work/soak.LOG
 sim_pid= app_pid=
@@ -37,15 +37,15 @@ for _ in $(seq 100); do
 done
 [[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
 
-# The main window's headless driver: tick benches 1-4, new log file, File Log On, Start.
-HALYARD_AUTOSTART="1,2,3,4;log=$log" "$app" >"$work/app.out" 2>&1 &
+# The headless logger: benches 1-4, new log file, File Log On, Start, as the window's user does.
+"$app" --benches 1,2,3,4 --log "$log" >"$work/app.out" 2>&1 &
 app_pid=$!
 
 echo "soak: $minutes min, work folder $work"
 samples=$work/ps.txt
 end=$(( $(date +%s) + minutes * 60 ))
 while (( $(date +%s) < end )); do
-    kill -0 "$app_pid" 2>/dev/null || { echo "halyard ended early:" >&2; cat "$work/app.out" >&2; exit 1; }
+    kill -0 "$app_pid" 2>/dev/null || { echo "halyard-log ended early:" >&2; cat "$work/app.out" >&2; exit 1; }
     ps -o cputime=,rss= -p "$app_pid" >>"$samples"
     sleep 10
 done
@@ -56,9 +56,12 @@ ps -o etimes= -p "$app_pid" >"$work/elapsed.txt"
 kill -TERM "$sim_pid"
 wait "$sim_pid" || true
 sim_pid=
+# halyard-log writes the Stop line and closes the log on SIGTERM.
 kill -TERM "$app_pid"
-wait "$app_pid" 2>/dev/null || true
+status=0
+wait "$app_pid" 2>/dev/null || status=$?
 app_pid=
+[[ $status -eq 0 ]] || { echo "halyard-log ended with status $status:" >&2; cat "$work/app.out" >&2; }
 
 sent=$(sed -n 's/^bench 4: sent \([0-9]*\) data replies$/\1/p' "$work/sim.out")
 # Data lines: everything but the creation line, the header line and the empty lines of Stop.

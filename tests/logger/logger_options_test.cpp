@@ -64,11 +64,21 @@ TEST(LoggerOptions, BadLinesSayWhatIsWrong)
         {"--benches 1 --log a.LOG --minutes 0", "--minutes takes a whole number of 1 or more, not \"0\""},
         {"--benches 1 --log a.LOG --baud 12345", "--baud takes 9600, 19200, 38400, 57600 or 115200, not \"12345\""},
         {"--benches 1 --log a.LOG --rotate=yes", "--rotate takes no value"},
+        {"--benches 1 --log a.LOG --csv a.csv", "--csv converts an existing log: give it with --log and without --benches"},
+        {"--csv a.csv", "--csv needs the log to convert (--log FILE)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Line);
         EXPECT_EQ(ParseLoggerOptions(Args(c.Line)).Error.toStdString(), c.Message);
     }
+}
+
+TEST(LoggerOptions, CsvConversionNeedsOnlyTheLog)
+{
+    const LoggerOptionsResult r = ParseLoggerOptions(Args("--log run.LOG --csv run.csv"));
+    EXPECT_TRUE(r.Error.isEmpty()) << r.Error.toStdString();
+    EXPECT_EQ(r.Options.CsvPath, QStringLiteral("run.csv"));
+    EXPECT_EQ(r.Options.LogPath, QStringLiteral("run.LOG"));
 }
 
 TEST(LoggerOptions, HelpNeedsNothingElseAndNamesEveryOption)
@@ -77,7 +87,7 @@ TEST(LoggerOptions, HelpNeedsNothingElseAndNamesEveryOption)
     EXPECT_TRUE(r.Error.isEmpty());
     EXPECT_TRUE(r.Options.Help);
     const QString usage = LoggerUsage();
-    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud", "--help"})
+    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud", "--csv", "--help"})
         EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
 }
 

@@ -78,6 +78,12 @@ TEST_F(LoggerProcessTest, SigtermStopsTheBenchesAndLeavesACompleteLogWithItsStop
         EXPECT_EQ(lines[i].size(), lines[3].size()) << "line " << i << ": " << lines[i].toStdString();
     }
     EXPECT_GE(DataLines(log), 26);
+
+    // The log converts to CSV: a header row and one row per data line.
+    const QString csv = Places.InDriveC(QStringLiteral("RUN.csv"));
+    QByteArray err;
+    EXPECT_EQ(RunToEnd({QStringLiteral("--log"), path, QStringLiteral("--csv"), csv}, nullptr, &err), 0) << err.toStdString();
+    EXPECT_EQ(int(ReadAll(csv).count("\n")), DataLines(log) + 1) << err.toStdString();
     // The benches were told to stop streaming.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Server->Link(0)->Bench().Streaming(0x01) && !Server->Link(1)->Bench().Streaming(0x01); }, 5000));
 }
@@ -112,7 +118,7 @@ TEST_F(LoggerProcessTest, HelpListsTheOptions)
 {
     QByteArray out;
     EXPECT_EQ(RunToEnd({QStringLiteral("--help")}, &out), 0);
-    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud"})
+    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud", "--csv"})
         EXPECT_TRUE(out.contains(option)) << option;
 }
 
