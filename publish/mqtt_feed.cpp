@@ -259,13 +259,27 @@ void MqttFeed::Run()
     }
 
     if (connected_) {
+        // What is still queued goes out first, within a short grace time, so the rows
+        // of the last moments before a stop are not lost.
+        const auto until = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
+        for (;;) {
+            Handover(m);
+            bool empty;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                empty = queue_.Empty() && !retry_;
+            }
+            if ((empty && inFlight_.empty()) || !connected_ || Clock::now() >= until)
+                break;
+            if (mosquitto_loop(m, 10, 1) != MOSQ_ERR_SUCCESS)
+                break;
+        }
+    }
+    if (connected_) {
         // A clean stop says so itself; the will is for deaths.
         mosquitto_publish(m, nullptr, stateTopic_.c_str(), 7, "offline", 1, true);
         const auto until = Clock::now() + std::chrono::seconds(1);
         while (Clock::now() < until && mosquitto_want_write(m))
-            if (mosquitto_loop(m, 20, 1) != MOSQ_ERR_SUCCESS)
-                break;
-        for (int i = 0; i < 5 && !inFlight_.empty(); ++i)
             if (mosquitto_loop(m, 20, 1) != MOSQ_ERR_SUCCESS)
                 break;
         mosquitto_disconnect(m);

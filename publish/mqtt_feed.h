@@ -42,14 +42,16 @@ public:
     // when at least kBacklog wait.
     static constexpr int kHandoverMs = 20;
     static constexpr size_t kBacklog = 64;
+    // Stop() sends what is queued for at most this long before it says "offline".
+    static constexpr int kStopGraceMs = 2000;
 
     explicit MqttFeed(const FeedSettings& settings, QObject* parent = nullptr);
     ~MqttFeed() override; // Stop()
 
     // Starts the client thread; returns at once.
     void Start();
-    // Publishes "offline", disconnects and ends the thread (waits at most
-    // about a second for the broker's acknowledgements).
+    // While connected, sends what is queued (for at most kStopGraceMs), then
+    // publishes "offline", disconnects and ends the thread.
     void Stop();
 
     // Appends a message (QoS 1). Never waits on the network.

@@ -75,6 +75,30 @@ TEST(MqttFeed, DeliversInOrderAndSaysOnlineThenOffline)
     EXPECT_TRUE(late.Messages()[0].Retained);
 }
 
+// Rows queued in the last moments before a stop still go out, before "offline".
+TEST(MqttFeed, StopSendsWhatIsQueuedFirst)
+{
+    LocalBroker broker;
+    START_BROKER_OR_SKIP(broker);
+    TestSubscriber sub(broker.Port, "t/#");
+    ASSERT_TRUE(sub.WaitSubscribed());
+    MqttFeed feed(SettingsFor(broker.Port));
+    feed.Start();
+    ASSERT_TRUE(WaitFor([&] { return feed.Statistics().Connected; }, 5000));
+    constexpr int kCount = 300;
+    for (int i = 0; i < kCount; ++i)
+        feed.Publish(Numbered(i));
+    feed.Stop();
+    ASSERT_TRUE(WaitFor([&] {
+        const auto all = sub.Messages();
+        return !all.empty() && all.back().Payload == "offline";
+    }, 10000));
+    std::vector<int> expected(kCount);
+    for (int i = 0; i < kCount; ++i)
+        expected[size_t(i)] = i;
+    EXPECT_EQ(RowNumbers(sub.Messages()), expected);
+}
+
 TEST(MqttFeed, RefusedLoginIsReportedOnceThoughRetried)
 {
     LocalBroker broker;
