@@ -154,3 +154,82 @@ TEST(TwoStations, BothStationsRowsArriveEqualToTheirLogs)
         }
     }
 }
+
+#ifdef LOGGER_PROGRAM
+// halyard-log with the feed options: every row it logs arrives, bench by bench,
+// with the log's cell texts; SIGTERM ends it cleanly and leaves the state offline.
+TEST(TwoStations, HeadlessLoggerRowsArriveEqualToItsLog)
+{
+    LocalBroker broker;
+    START_BROKER_OR_SKIP(broker);
+    TestSubscriber sub(broker.Port, "lab/#");
+    ASSERT_TRUE(sub.WaitSubscribed());
+
+    QTemporaryDir dir;
+    const QString devices = dir.filePath(QStringLiteral("devices"));
+    const QString driveC = dir.filePath(QStringLiteral("drive_c"));
+    QDir().mkpath(devices);
+    QDir().mkpath(driveC);
+    QProcess sim, logger;
+    sim.start(QStringLiteral(SIM_PROGRAM), {QStringLiteral("--benches"), QStringLiteral("2"), QStringLiteral("--devices"), devices});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(devices + QStringLiteral("/COM2")); }, 10000));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HALYARD_DEVICES"), devices);
+    env.insert(QStringLiteral("HALYARD_DRIVE_C"), driveC);
+    logger.setProcessEnvironment(env);
+    logger.setProcessChannelMode(QProcess::MergedChannels);
+    const QString log = driveC + QStringLiteral("/HEADLESS.LOG");
+    logger.start(QStringLiteral(LOGGER_PROGRAM),
+                 {QStringLiteral("--benches"), QStringLiteral("1,2"), QStringLiteral("--log"), log, QStringLiteral("--mqtt-host"),
+                  QStringLiteral("127.0.0.1"), QStringLiteral("--mqtt-port"), QString::number(broker.Port),
+                  QStringLiteral("--mqtt-prefix"), QStringLiteral("lab"), QStringLiteral("--station"), QStringLiteral("logbox")});
+    ASSERT_TRUE(logger.waitForStarted(5000));
+    auto rows = [&] {
+        std::vector<QJsonObject> out;
+        for (const auto& m : sub.Messages())
+            if (m.Topic.find("/row") != std::string::npos)
+                out.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(m.Payload)).object());
+        return out;
+    };
+    ASSERT_TRUE(WaitFor([&] { return rows().size() >= 40; }, 30000)) << QString::fromLocal8Bit(logger.readAll()).toStdString();
+    // Ended while rows still stream: what it logged up to the end must all arrive.
+    logger.terminate();
+    ASSERT_TRUE(logger.waitForFinished(10000));
+    EXPECT_EQ(logger.exitCode(), 0) << QString::fromLocal8Bit(logger.readAll()).toStdString();
+    StopProcess(sim);
+
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    std::vector<std::vector<std::string>> logged;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (int i = 3; i < lines.size(); ++i) {
+        const std::vector<std::string> t = Tokens(lines[i]);
+        if (t.size() >= 8)
+            logged.push_back(t);
+    }
+    std::vector<QJsonObject> got;
+    ASSERT_TRUE(WaitFor([&] {
+        got = rows();
+        return got.size() >= 2 * logged.size();
+    }, 10000));
+    ASSERT_EQ(got.size(), 2 * logged.size());
+    for (size_t i = 0; i < logged.size(); ++i)
+        for (int b = 0; b < 2; ++b) {
+            const QJsonObject& m = got[2 * i + size_t(b)];
+            ASSERT_EQ(m.value("bench").toInt(), b + 1) << "line " << i;
+            EXPECT_EQ(m.value("station").toString(), QStringLiteral("logbox"));
+            const QJsonArray values = m.value("values").toArray();
+            ASSERT_EQ(values.size(), 4);
+            for (int v = 0; v < 4; ++v)
+                EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(),
+                          logged[i][logged[i].size() - 8 + size_t(4 * b + v)])
+                    << "line " << i << " bench " << b + 1;
+        }
+    std::string state;
+    for (const auto& m : sub.Messages())
+        if (m.Topic == "lab/logbox/state")
+            state = m.Payload;
+    EXPECT_EQ(state, "offline");
+}
+#endif
