@@ -16,6 +16,8 @@
 #include <mosquitto.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -109,6 +111,8 @@ public:
         Process.setProgram(program);
         Process.setArguments({QStringLiteral("-c"), conf});
         Process.setProcessChannelMode(QProcess::MergedChannels);
+        // A test program that dies takes its broker with it.
+        Process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         Process.start();
         if (!Process.waitForStarted(5000)) {
             *error = QStringLiteral("mosquitto did not start: ") + Process.errorString();
