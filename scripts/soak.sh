@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Soak run: four simulated benches streaming at line rate (19200 baud by default) into the headless logger
 # halyard-log, for N minutes (default 10). Prints the data replies the highest bench sent against
-# the rows logged, and the host's CPU and memory (ps samples every 10 s).
+# the rows logged, and the host's CPU and memory (ps samples every 10 s); then checks every bench's
+# logged values against the values the simulator recorded for its good replies (scripts/soak_check.py)
+# and exits non-zero when a value was not sent, came out of order or a row of the highest bench is missing.
 #
 # usage: scripts/soak.sh [minutes] [build folder, default build] [baud, default 19200]
 # The build folder needs the targets halyard-log and kestrel-sim.
@@ -29,7 +31,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
+"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" --record "$work/readings" \
+    >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do
     [[ -e $HALYARD_DEVICES/COM4 ]] && break
@@ -83,3 +86,6 @@ awk -v c="$cpu_s" -v e="$elapsed" 'BEGIN { printf "host CPU:                   %
 echo "host RSS (KiB):             after 1 min $rss_first, last $rss_last, max $rss_max, growth $((rss_last - rss_first))"
 echo "log file:                   $log ($(stat -c %s "$log") bytes)"
 trap - EXIT
+echo "values:"
+python3 "$root/scripts/soak_check.py" "$log" "$work/readings" 4 | sed 's/^/    /'
+exit "${PIPESTATUS[0]}"
