@@ -150,6 +150,11 @@ void Link::HandleNak(int k, const RxFrame& frame)
     b.StatusText = slot.CommandName + " NAK " + NakReasonText(reason);
     b.StatusError = 1;
     slot.FirstReplyPending = false;
+    // A refused data request or stream frame is a sample this bench did not give, as a time-out is: the
+    // rows must not wait for it. A NAK also ends the wait for the reply, so without this mark a bench
+    // that NAKs every stream frame would never time out and would hold the rows of every bench.
+    if (ReplyKindOf(frame.Code) == ReplyKind::DataStatus)
+        b.DataTimedOut = true;
     ShowLinkStatus();
     CompleteIfDialog(frame.Code);
 }

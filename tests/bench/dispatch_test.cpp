@@ -1,3 +1,4 @@
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "link_fixture.h"
@@ -117,6 +118,38 @@ TEST(Dispatch, DataTimeOutMarksTheBenchUntilItsNextDataReply)
         EXPECT_FALSE(other.DataTimedOut) << "a command's time-out is not a silent data stream";
         fx.Ack(3, code, std::vector<uint8_t>(86)); // and resumes
         EXPECT_FALSE(b.DataTimedOut) << int(code);
+    }
+}
+
+// A bench that refuses its data samples holds no rows either: a NAK ends the wait for the reply, so it
+// never times out, and without the mark the rows of every bench would wait for it.
+TEST(Dispatch, RefusedDataSampleMarksTheBenchAsATimeOutDoes)
+{
+    struct Case {
+        uint8_t code;
+        std::function<void(TBench&)> request;
+        bool marks;
+    };
+    const Case cases[] = {
+        {0x01, [](TBench& b) { b.RequestDataStatus(2, false); }, true},
+        {0x06, [](TBench& b) { b.RequestDataStatus6(2, false); }, true},
+        {0x44, [](TBench& b) { b.RequestEngineeringData(2, false); }, true},
+        {0x41, [](TBench& b) { b.RequestEngineeringStatus(2); }, false},
+        {0x04, [](TBench& b) { b.RequestSystemId(); }, false},
+    };
+    for (const Case& c : cases) {
+        LinkFixture fx;
+        fx.collecting = true;
+        TBench& b = fx.link.Benches[1];
+        c.request(b);
+        if (c.marks)
+            fx.Ack(1, c.code, std::vector<uint8_t>(86)); // the stream runs, then its samples are refused
+        fx.Nak(1, c.code, 0x03);
+        EXPECT_EQ(b.DataTimedOut, c.marks) << int(c.code);
+        if (c.marks) {
+            fx.Ack(1, c.code, std::vector<uint8_t>(86)); // and its next sample clears the mark
+            EXPECT_FALSE(b.DataTimedOut) << int(c.code);
+        }
     }
 }
 
