@@ -95,6 +95,8 @@ struct TempPlaces {
         QDir().mkpath(Devices);
         qputenv("HALYARD_DRIVE_C", DriveC.toLocal8Bit());
         qputenv("HALYARD_DEVICES", Devices.toLocal8Bit());
+        // Settings the user saved (a feed to a broker, say) must not reach a test's window.
+        qputenv("XDG_CONFIG_HOME", Root.filePath(QStringLiteral("config")).toLocal8Bit());
         if (danglingPorts)
             for (int n = 1; n <= 4; ++n)
                 QFile::link(Root.filePath(QStringLiteral("missing")), Devices + QStringLiteral("/COM%1").arg(n));
