@@ -18,9 +18,8 @@ warmup=10
 window=$build/halyard
 logger=$build/logger/halyard-log
 sim=$build/sim/kestrel-sim
-for exe in "$window" "$logger" "$sim"; do
-    [[ -x $exe ]] || { echo "missing $exe (build the halyard, halyard-log and kestrel-sim targets)" >&2; exit 2; }
-done
+source "$root/scripts/bench_load_lib.sh"
+need_programs "$window" "$logger" "$sim"
 
 work=$(mktemp -d)
 export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
@@ -35,19 +34,12 @@ cleanup() {
 trap cleanup EXIT
 
 ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-rss() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
 
 # One round: fresh simulator and log; prints "share lines_per_s rss_start rss_end".
 round() {
     local which=$1 log=$work/load.LOG
     rm -f "$log" "$HALYARD_DEVICES"/COM*
-    "$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
-    sim_pid=$!
-    for _ in $(seq 100); do
-        [[ -e $HALYARD_DEVICES/COM4 ]] && break
-        sleep 0.1
-    done
+    start_benches "$sim" "$work/sim.out" "$baud"
     if [[ $which == window ]]; then
         HALYARD_AUTOSTART="1,2,3,4;log=$log" "$window" >"$work/app.out" 2>&1 &
     else

@@ -16,9 +16,8 @@ baud=${3:-19200}
 [[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
 app=$build/logger/halyard-log
 sim=$build/sim/kestrel-sim
-for exe in "$app" "$sim"; do
-    [[ -x $exe ]] || { echo "missing $exe (build the halyard-log and kestrel-sim targets)" >&2; exit 2; }
-done
+source "$root/scripts/bench_load_lib.sh"
+need_programs "$app" "$sim"
 
 work=$(mktemp -d)
 export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
@@ -31,14 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" --record "$work/readings" \
-    >"$work/sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-    [[ -e $HALYARD_DEVICES/COM4 ]] && break
-    sleep 0.1
-done
-[[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
+start_benches "$sim" "$work/sim.out" "$baud" --record "$work/readings"
 
 # The headless logger: benches 1-4, new log file, File Log On, Start, as the window's user does.
 "$app" --benches 1,2,3,4 --log "$log" >"$work/app.out" 2>&1 &

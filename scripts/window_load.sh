@@ -16,9 +16,8 @@ warmup=10
 [[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 ]] || { echo "seconds must be a positive whole number" >&2; exit 2; }
 app=$build/halyard
 sim=$build/sim/kestrel-sim
-for exe in "$app" "$sim"; do
-    [[ -x $exe ]] || { echo "missing $exe (build the halyard and kestrel-sim targets)" >&2; exit 2; }
-done
+source "$root/scripts/bench_load_lib.sh"
+need_programs "$app" "$sim"
 
 work=$(mktemp -d)
 export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
@@ -32,13 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" >"$work/sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-    [[ -e $HALYARD_DEVICES/COM4 ]] && break
-    sleep 0.1
-done
-[[ -e $HALYARD_DEVICES/COM4 ]] || { echo "the simulator did not come up:" >&2; cat "$work/sim.out" >&2; exit 1; }
+start_benches "$sim" "$work/sim.out" "$baud"
 
 setting="1,2,3,4;log=$work/load.LOG"
 [[ $graphs == graphs ]] && setting+=";graphs"
@@ -46,7 +39,6 @@ HALYARD_AUTOSTART=$setting "$app" >"$work/app.out" 2>&1 &
 app_pid=$!
 
 ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 lines() { grep -a -c $'\r$' "$work/load.LOG" 2>/dev/null || echo 0; }
 sim_ticks() { cpu_ticks "$sim_pid"; }
 
@@ -55,7 +47,7 @@ kill -0 "$app_pid" 2>/dev/null || { echo "halyard ended early:" >&2; cat "$work/
 t0=$(date +%s.%N); c0=$(cpu_ticks "$app_pid"); s0=$(sim_ticks); l0=$(lines)
 sleep "$seconds"
 t1=$(date +%s.%N); c1=$(cpu_ticks "$app_pid"); s1=$(sim_ticks); l1=$(lines)
-rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app_pid/status")
+rss=$(rss "$app_pid")
 
 awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v hz="$ticks" -v t0="$t0" -v t1="$t1" -v l=$((l1 - l0)) \
     -v g="$graphs" -v b="$baud" -v r="$rss" 'BEGIN {

@@ -1,7 +1,7 @@
 // Every caption the user can see, in every window of the program at the size it opens with, fits
 // its control: labels, buttons, check boxes, radio items and group box titles. Text is measured
 // with the fonts the program runs with (the project installs one for the headless platform).
-#include "main_fixture.h"
+#include "window_fixture.h"
 
 #include "bench_window.h"
 #include "cmds.h"
@@ -164,22 +164,7 @@ QStringList CutCaptions(QWidget* window, const QString& where)
     return cuts;
 }
 
-struct CaptionsFit : ::testing::Test {
-    TempPlaces Places;
-    RecordingMessages Messages;
-    ScriptedDialogs Dialogs;
-    FixedClock Clock;
-    std::unique_ptr<TApp> App;
-
-    void SetUp() override
-    {
-        TAppOptions o;
-        o.Messages = &Messages;
-        o.Dialogs = &Dialogs;
-        o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
-    }
-
+struct CaptionsFit : ScriptedWindowTest {
     QStringList CheckShownWindows(const QString& where)
     {
         QApplication::processEvents();

@@ -1,4 +1,4 @@
-#include "main_fixture.h"
+#include "window_fixture.h"
 
 #include "log_file.h"
 #include "main_window.h"
@@ -13,22 +13,7 @@
 namespace {
 
 // "Export CSV..." in the File menu, its dialogs answered by script.
-struct ExportCsvTest : ::testing::Test {
-    TempPlaces Places;
-    RecordingMessages Messages;
-    ScriptedDialogs Dialogs;
-    FixedClock Clock;
-    std::unique_ptr<TApp> App;
-
-    void SetUp() override
-    {
-        TAppOptions o;
-        o.Messages = &Messages;
-        o.Dialogs = &Dialogs;
-        o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
-    }
-    void Export(const QString& log, const QString& csv)
+struct ExportCsvTest : ScriptedWindowTest {    void Export(const QString& log, const QString& csv)
     {
         Dialogs.ExportLogPaths.push_back(log);
         Dialogs.CsvPaths.push_back(csv);

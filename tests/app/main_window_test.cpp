@@ -1,4 +1,4 @@
-#include "main_fixture.h"
+#include "window_fixture.h"
 
 #include "about.h"
 #include "bench_window.h"
@@ -37,23 +37,7 @@ namespace {
 const QString kBase = QStringLiteral("Halyard Application Program for Type Kestrel-2, Rev 1.07, 17/1/2013");
 const QString kShort = QStringLiteral("Halyard Application Program for Type Kestrel-2, Rev 1.07");
 
-struct MainWindowTest : ::testing::Test {
-    TempPlaces Places;
-    RecordingMessages Messages;
-    ScriptedDialogs Dialogs;
-    FixedClock Clock;
-    std::unique_ptr<TApp> App;
-
-    void Create()
-    {
-        TAppOptions o;
-        o.Messages = &Messages;
-        o.Dialogs = &Dialogs;
-        o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
-    }
-    void SetUp() override { Create(); }
-
+struct MainWindowTest : ScriptedWindowTest {
     template <class W>
     W* Find(const char* name)
     {

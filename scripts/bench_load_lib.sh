@@ -1,0 +1,29 @@
+# Sourced by the soak and load scripts: what they share to start simulated benches and watch a program.
+
+# need_programs PROGRAM...: ends the script when one of them is not built.
+need_programs() {
+    local exe
+    for exe in "$@"; do
+        [[ -x $exe ]] || { echo "missing $exe (build the halyard, halyard-log and kestrel-sim targets)" >&2; exit 2; }
+    done
+}
+
+# start_benches SIM OUT BAUD [more kestrel-sim options]: four benches streaming at line rate on
+# $HALYARD_DEVICES/COM1..COM4; sets sim_pid and returns once the ports are there.
+start_benches() {
+    local sim=$1 out=$2 baud=$3
+    shift 3
+    "$sim" --benches 4 --line-rate --baud "$baud" --devices "$HALYARD_DEVICES" "$@" >"$out" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 100); do
+        [[ -e $HALYARD_DEVICES/COM4 ]] && return 0
+        sleep 0.1
+    done
+    echo "the simulator did not come up:" >&2
+    cat "$out" >&2
+    exit 1
+}
+
+# Processor time (user + system, in clock ticks) and resident memory (KiB) of a process.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+rss() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
