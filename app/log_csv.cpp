@@ -34,7 +34,7 @@ constexpr Form kStdevForm = F(10, 4);
 // A value of a group for one bench. A raw cell and a mean cell are written with
 // one of two forms; `Tells` marks the value whose form tells them apart
 // (first form raw, second mean).
-struct ValueSpec {
+struct ValueColumn {
     const char* Name;
     Form First;
     Form Second;
@@ -42,16 +42,16 @@ struct ValueSpec {
     bool Tells;
 };
 
-struct GroupSpec {
+struct GroupColumns {
     std::vector<const char*> Headers; // the non-empty header texts, in position order
-    std::vector<ValueSpec> Values;    // in the order their cells stand in a line
+    std::vector<ValueColumn> Values;    // in the order their cells stand in a line
 };
 
 // By group index (RowGroup). Raw and mean cells of a group hold the same values
 // in the same order once the empty cells are left out (they add nothing to a line).
-const std::array<GroupSpec, kGroupCount>& Groups()
+const std::array<GroupColumns, kGroupCount>& Groups()
 {
-    static const std::array<GroupSpec, kGroupCount> groups = {{
+    static const std::array<GroupColumns, kGroupCount> groups = {{
         // kGroupGas
         {{"  CO2 [%]", "  Freon[ppm]", "  O2 [%]", "  NO [ppm]"},
          {{"CO2 [%]", F(7, 2), {}, kStdevForm, false},
@@ -184,10 +184,10 @@ std::vector<Cell> CellsOf(const Layout& l, int benches, bool stdev)
         const int g = kGroupLayoutOrder[li];
         if (!l.Shown[g])
             continue;
-        const GroupSpec& spec = Groups()[g];
+        const GroupColumns& columns = Groups()[g];
         for (int b = 0; b < benches; ++b)
-            for (size_t v = 0; v < spec.Values.size(); ++v) {
-                const ValueSpec& vs = spec.Values[v];
+            for (size_t v = 0; v < columns.Values.size(); ++v) {
+                const ValueColumn& vs = columns.Values[v];
                 if (stdev)
                     cells.push_back({{vs.Stdev, {}}, GroupKey(li, b, int(v)), false});
                 else
