@@ -19,34 +19,10 @@
 #include <chrono>
 
 #include "feed_publisher.h"
+#include "loopback_port.h"
 
 namespace {
 constexpr double kArrivalPerSecond = 4 * 576.0;
-
-int FreePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
 
 FeedSettings Settings(int port, int queue)
 {
@@ -75,7 +51,7 @@ FeedRow GasRow(int bench)
 // One grid row of four benches handed to the feed (message building and queueing), broker absent.
 static void BM_FeedRowOfFourBenches(benchmark::State& state)
 {
-    FeedPublisher feed(Settings(FreePort(), 1000));
+    FeedPublisher feed(Settings(FreeLoopbackPort(), 1000));
     const FeedRow rows[4] = {GasRow(1), GasRow(2), GasRow(3), GasRow(4)};
     for (auto _ : state)
         for (const FeedRow& r : rows)
@@ -97,7 +73,7 @@ static void BM_FeedDrainAfterReconnect(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
-        const int port = FreePort();
+        const int port = FreeLoopbackPort();
         QFile conf(dir.filePath(QStringLiteral("b.conf")));
         conf.open(QIODevice::WriteOnly);
         std::string text = "listener " + std::to_string(port) + " 127.0.0.1\nallow_anonymous true\nlog_dest none\n";
