@@ -27,3 +27,20 @@ start_benches() {
 # Processor time (user + system, in clock ticks) and resident memory (KiB) of a process.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
+
+# make_places [keep]: a work folder ($work) holding the devices and drive C folders the programs use; on
+# exit the programs started ($sim_pid, $app_pid) are stopped and the folder removed, unless "keep" is given.
+make_places() {
+    work=$(mktemp -d)
+    export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
+    export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+    mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
+    sim_pid= app_pid=
+    keep_work=${1:-}
+    trap places_cleanup EXIT
+}
+places_cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
+    [[ $keep_work == keep ]] || rm -rf "$work"
+}

@@ -21,17 +21,7 @@ sim=$build/sim/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$window" "$logger" "$sim"
 
-work=$(mktemp -d)
-export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
-sim_pid= app_pid=
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+make_places
 
 ticks=$(getconf CLK_TCK)
 

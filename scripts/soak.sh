@@ -19,16 +19,9 @@ sim=$build/sim/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$app" "$sim"
 
-work=$(mktemp -d)
-export HALYARD_DEVICES=$work/devices HALYARD_DRIVE_C=$work/drive_c
-mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
+# The work folder stays: it holds the log and the simulator's readings.
+make_places keep
 log=$work/soak.LOG
-sim_pid= app_pid=
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
 
 start_benches "$sim" "$work/sim.out" "$baud" --record "$work/readings"
 
