@@ -110,6 +110,7 @@ bool ComPort::OpenDevice()
     serial_->setRequestToSend(true);
     serial_->clearError();
     lastError_.clear();
+    openedEntry_ = Paths::ResolveDevice(ComName());
     input_.clear();
     failed_ = false;
     readErrors_ = 0;
@@ -133,6 +134,18 @@ bool ComPort::Open()
 {
     if (IsOpen())
         return true;
+    return OpenDevice();
+}
+
+bool ComPort::Reopen()
+{
+    if (IsOpen())
+        return true;
+    const QString entry = Paths::ResolveDevice(ComName());
+    if (openedEntry_.isEmpty() || entry != openedEntry_) {
+        lastError_ = QStringLiteral("%1: %2 is not there").arg(ComName(), openedEntry_.isEmpty() ? ComName() : openedEntry_);
+        return false;
+    }
     return OpenDevice();
 }
 

@@ -38,6 +38,10 @@ public:
 
     // Claims the device with the current settings; false when it is missing or in use.
     bool Open();
+    // Opens again a port whose device went away, but only when its name leads to the same entry
+    // as at the last open: an adapter plugged in again, not whatever took the name meanwhile
+    // (a missing COMn link falls back to a /dev/ttyS device).
+    bool Reopen();
     // Writes the trace file first when tracing. Closing a closed port does nothing.
     void Close();
     bool IsOpen() const;
@@ -106,6 +110,8 @@ private:
     int readErrors_ = 0;
     // Counts successful opens, so a late failure notice from an earlier opening is ignored.
     quint64 openCount_ = 0;
+    // The device entry (before links are followed) of the last successful open.
+    QString openedEntry_;
     QString lastError_;
     // Driver line-error counters (frame, parity, overrun, break) at the last query.
     uint64_t lineErrorCount_ = 0;

@@ -44,9 +44,26 @@ int HeadlessLogger::FirstOpen() const
 
 void HeadlessLogger::PollTick()
 {
+    ReopenLostPorts();
     inTick_ = true;
     acquisition_.PollTick();
     inTick_ = false;
+}
+
+void HeadlessLogger::ReopenLostPorts()
+{
+    // Nobody is there to tick the box again: an unattended rig gets its bench back by itself.
+    if (!collecting_ || stopped_)
+        return;
+    for (int k = 0; k < 4; ++k) {
+        if (!lost_[k] || !ports_[k]->Reopen())
+            continue;
+        lost_[k] = false;
+        open_[k] = true;
+        messages_.Show(QStringLiteral("Information"), ports_[k]->ComName() + QStringLiteral(": device back, logging again"),
+                       IMessageSink::Icon::Information);
+        acquisition_.SendDataRequest(k, TAcquisition::kContinuousRate);
+    }
 }
 
 void HeadlessLogger::ConnectLink()

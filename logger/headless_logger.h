@@ -40,7 +40,8 @@ public:
     // after the reply handling that found it has returned; the run is already stopped.
     std::function<void()> Failed;
 
-    // One poll tick of the window's timer (time-out pass, automatic zero).
+    // One poll tick of the window's timer (time-out pass, automatic zero). First a bench whose
+    // device went away is opened again when the device is back, and asked for its stream.
     void PollTick();
 
     // Progress figures.
@@ -69,6 +70,7 @@ private:
     bool Closing() const override { return stopped_; }
 
     void ConnectLink();
+    void ReopenLostPorts();
     int FirstOpen() const;
     TRowSettings Settings() const;
     void RowOutput();

@@ -158,7 +158,9 @@ QString LoggerUsage()
         "  --help                this text\n"
         "\n"
         "On a terminal a progress line is printed every few seconds. SIGINT or SIGTERM stops the\n"
-        "benches, writes the Stop line and closes the log.\n"
+        "benches, writes the Stop line and closes the log. A bench whose device goes away is\n"
+        "left out of the rows until the device is back under the same name; it is then opened\n"
+        "again and asked for its data.\n"
         "Ports: COMn is <devices>/COMn when it exists, else /dev/ttyS(n-1); <devices> is\n"
         "$HALYARD_DEVICES. Exit status: 0 done, 1 a port or the log failed, 2 a bad option.\n");
 }

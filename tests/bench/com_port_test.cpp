@@ -243,6 +243,28 @@ TEST_F(ComPortTest, ReopensAfterTheDeviceCameBack)
     EXPECT_EQ(failed.count(), 1);
 }
 
+// A headless run opens a lost port again by itself: only when the name leads to the entry it had,
+// never to the /dev/ttyS device a missing COMn link falls back to.
+TEST_F(ComPortTest, ReopenWaitsForTheSameDeviceEntry)
+{
+    EXPECT_FALSE(port.Reopen()) << "a port never opened has nothing to go back to";
+    ASSERT_TRUE(port.Open());
+    QSignalSpy failed(&port, &ComPort::Failed);
+    line.CloseAll();
+    ASSERT_TRUE(WaitFor([&] { return failed.count() == 1; }));
+
+    QFile::remove(devices.Path() + QStringLiteral("/COM1"));
+    EXPECT_FALSE(port.Reopen());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.LastError().isEmpty());
+
+    Pty& replugged = devices.AddPty(QStringLiteral("COM1"));
+    ASSERT_TRUE(port.Reopen()) << qPrintable(port.LastError());
+    port.PutChar(0x42);
+    EXPECT_EQ(replugged.ReadAtLeast(1), QByteArray("\x42"));
+    EXPECT_TRUE(port.Reopen()) << "an open port stays as it is";
+}
+
 TEST_F(ComPortTest, BaudChangeReachesAnOpenPort)
 {
     port.SetBaud(57600);
