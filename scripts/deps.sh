@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   procps srecord
   desktop-file-utils dpkg-dev python3
-  mosquitto libmosquitto-dev
+  mosquitto libmosquitto-dev openssl
   clang libclang-rt-14-dev
 )
 missing=()
