@@ -93,12 +93,17 @@ TEST_P(MqttTlsTest, DeliversOnlyOverAHandshakeBothSidesAccept)
 
     // The TLS listener is the broker's first; the test's subscriber listens in plain text on a second.
     LocalBroker broker;
-    const int plainPort = FreeLoopbackPort();
+    broker.Port = FreeLoopbackPort();
+    int plainPort;
+    do
+        plainPort = FreeLoopbackPort();
+    while (plainPort == broker.Port);
     broker.Extra = "cafile " + certs.Path("ca.crt").toStdString() + "\ncertfile " + certs.Path("server.crt").toStdString()
         + "\nkeyfile " + certs.Path("server.key").toStdString() + "\n"
         + (c.BrokerAsksForClientCertificate ? "require_certificate true\n" : "") + "listener "
         + std::to_string(plainPort) + " 127.0.0.1\n";
     START_BROKER_OR_SKIP(broker);
+    ASSERT_TRUE(WaitFor([&] { return Accepts(plainPort); }, 5000)) << "the plain listener did not come up";
     TestSubscriber sub(plainPort, "t/#");
     ASSERT_TRUE(sub.WaitSubscribed());
 
