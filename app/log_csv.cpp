@@ -282,11 +282,16 @@ void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvForm
 // Splits a line into the given cells, the whole line used. Cells without
 // padding may have several readings; the first that lets the rest of the line
 // parse wins (failed positions are remembered, so garbage costs little).
+// A written line parses in about one step a cell; a long line of digits could
+// take hundreds of thousands, so past a generous budget the line counts as
+// no log line. `work` adds up the steps taken, for the caller's pacing.
 class LineParser {
 public:
-    LineParser(const std::string& line, const std::vector<Cell>& cells, const LogCsvFormats* times)
-        : S(line), C(cells), Times(times), Failed((cells.size() + 1) * (line.size() + 1), false), Ends(cells.size(), 0),
-          FormUsed(cells.size(), 0)
+    static constexpr size_t kStepsPerCell = 64;
+
+    LineParser(const std::string& line, const std::vector<Cell>& cells, const LogCsvFormats* times, uint64_t& work)
+        : S(line), C(cells), Times(times), Work(work), Budget(kStepsPerCell * (cells.size() + 1)),
+          Failed((cells.size() + 1) * (line.size() + 1), false), Ends(cells.size(), 0), FormUsed(cells.size(), 0)
     {
     }
 
@@ -297,6 +302,10 @@ public:
 private:
     bool Step(size_t i, size_t p)
     {
+        if (Budget == 0)
+            return false;
+        --Budget;
+        ++Work;
         if (i == C.size())
             return p == S.size();
         const size_t state = i * (S.size() + 1) + p;
@@ -319,6 +328,8 @@ private:
     const std::string& S;
     const std::vector<Cell>& C;
     const LogCsvFormats* Times;
+    uint64_t& Work;
+    size_t Budget;
     std::vector<bool> Failed;
     std::vector<size_t> Ends;
     std::vector<int> FormUsed;
@@ -349,9 +360,9 @@ std::string Trimmed(const std::string& s, size_t from, size_t to)
 // time cell is a time of day wins over one whose time is not understood (an
 // accept count wider than its cell runs into the time).
 bool ParseRowWith(const std::string& line, const std::vector<Cell>& cells, const LogCsvFormats* times,
-                  ParsedRow& out)
+                  uint64_t& work, ParsedRow& out)
 {
-    LineParser parser(line, cells, times);
+    LineParser parser(line, cells, times, work);
     if (cells.empty() || !parser.Parse())
         return false;
     out = ParsedRow();
@@ -383,13 +394,13 @@ CellSets CellSetsOf(const Layout& l, bool stdev)
 }
 
 bool ParseRow(const std::string& line, const Layout& l, const CellSets& sets, const LogCsvFormats& formats,
-              ParsedRow& out)
+              uint64_t& work, ParsedRow& out)
 {
     for (const LogCsvFormats* times : {&formats, static_cast<const LogCsvFormats*>(nullptr)}) {
         if (!times && !l.Time)
             break;
         for (int benches = l.Benches; benches >= (l.Benches > 0 ? 1 : 0); --benches)
-            if (ParseRowWith(line, sets[size_t(benches)], times, out))
+            if (ParseRowWith(line, sets[size_t(benches)], times, work, out))
                 return true;
     }
     return false;
@@ -480,7 +491,7 @@ class Scanner {
 public:
     // Reads up to `limit` bytes (the end of the file as the first pass found it, so
     // lines another program appends meanwhile do not reach the second pass).
-    Scanner(QIODevice& in, const LogCsvFormats& f, qint64 limit = -1) : In(in), Formats(f), Limit(limit) {}
+    Scanner(QIODevice& in, const LogCsvFormats& f, qint64 limit = -1) : In(in), Limit(limit), Formats(f) {}
 
     enum class Kind { Blank, Created, Appended, Header, Data, Stdev, CommentStart, CommentLine, Bad };
 
@@ -520,6 +531,16 @@ public:
         return true;
     }
 
+    // Every few thousand lines, and sooner after lines that cost the row parser
+    // many steps: the caller's event loop then serves the ports however the log reads.
+    bool ProgressDue(const Line& line)
+    {
+        if (line.Number % kProgressLines != 0 && Work < kProgressWork)
+            return false;
+        Work = 0;
+        return true;
+    }
+
     bool HaveLayout() const { return LayoutKnown; }
     const Layout& Current() const { return CurrentLayout; }
 
@@ -552,7 +573,7 @@ private:
         }
         if (LayoutKnown && EndsWith(s, kStdevSuffix)
             && ParseRow(s.substr(0, s.size() - std::strlen(kStdevSuffix)), CurrentLayout, StdevCells, Formats,
-                        line.Row)) {
+                        Work, line.Row)) {
             line.What = Kind::Stdev;
             InComment = false;
             return;
@@ -567,7 +588,7 @@ private:
             InComment = false;
             return;
         }
-        if (LayoutKnown && ParseRow(s, CurrentLayout, DataCells, Formats, line.Row)) {
+        if (LayoutKnown && ParseRow(s, CurrentLayout, DataCells, Formats, Work, line.Row)) {
             line.What = Kind::Data;
             InComment = false;
             return;
@@ -587,10 +608,15 @@ private:
         InComment = false;
     }
 
+    static constexpr int kProgressLines = 4096;
+    // Row parser steps between two progress calls, some milliseconds of work.
+    static constexpr uint64_t kProgressWork = 100000;
+
     QIODevice& In;
     qint64 Limit;
     const LogCsvFormats& Formats;
     int Number = 0;
+    uint64_t Work = 0;
     Layout CurrentLayout;
     CellSets DataCells, StdevCells;
     bool LayoutKnown = false;
@@ -702,7 +728,6 @@ LogCsvFormats LogCsvFormats::System()
 LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats,
                              const LogCsvProgress& progress)
 {
-    constexpr int kProgressLines = 4096;
     LogCsvResult result;
     if (!log.isOpen() || log.isSequential() || !log.seek(0)) {
         result.Message = QStringLiteral("The log file cannot be read.");
@@ -719,7 +744,7 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
         Scanner::Line line;
         while (scan.Next(line)) {
             end = log.pos();
-            if (progress && line.Number % kProgressLines == 0)
+            if (progress && scan.ProgressDue(line))
                 progress();
             switch (line.What) {
             case Scanner::Kind::Created:
@@ -821,7 +846,7 @@ LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats
     Scanner scan(log, formats, end);
     Scanner::Line line;
     while (scan.Next(line) && out.Ok) {
-        if (progress && line.Number % kProgressLines == 0)
+        if (progress && scan.ProgressDue(line))
             progress();
         const bool stdev = line.What == Scanner::Kind::Stdev;
         flushData(stdev);

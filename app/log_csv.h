@@ -50,8 +50,9 @@ struct LogCsvResult {
 
 // Reads the whole log from `log` (seekable: it is read twice, first to find
 // the columns, then to write them) and writes the CSV to `csv`.
-// `progress` (may be empty) is called every few thousand lines: a window lets its
-// event loop serve the ports there, so a long export does not stall the benches.
+// `progress` (may be empty) is called every few thousand lines, and sooner where
+// lines are costly to read: a window lets its event loop serve the ports there,
+// so a long export does not stall the benches.
 using LogCsvProgress = std::function<void()>;
 LogCsvResult ConvertLogToCsv(QIODevice& log, QIODevice& csv, const LogCsvFormats& formats,
                              const LogCsvProgress& progress = {});
