@@ -54,12 +54,7 @@ struct FeedWindowTest : SimulatedAppTest {
         if (Broker.Anonymous)
             ASSERT_TRUE(Subscriber->WaitSubscribed());
         qputenv("XDG_CONFIG_HOME", Places.Root.filePath(QStringLiteral("config")).toLocal8Bit());
-        FeedSettings s;
-        s.Enabled = true;
-        s.Host = QStringLiteral("127.0.0.1");
-        s.Port = Broker.Port;
-        s.Prefix = QStringLiteral("lab");
-        s.Station = QStringLiteral("st1");
+        FeedSettings s = LoopbackFeed(Broker.Port, "lab", "st1");
         if (adjust)
             adjust(s);
         ASSERT_TRUE(SaveFeedSettings(s, FeedSettingsPath()));

@@ -21,6 +21,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "feed_settings.h"
 #include "loopback_port.h"
 
 #include <chrono>
@@ -34,6 +35,18 @@ inline QString BrokerProgram()
     if (p.isEmpty())
         p = QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
     return p;
+}
+
+// A switched-on feed to a broker on the loopback port.
+inline FeedSettings LoopbackFeed(int port, const char* prefix = "t", const char* station = "s1")
+{
+    FeedSettings s;
+    s.Enabled = true;
+    s.Host = QStringLiteral("127.0.0.1");
+    s.Port = port;
+    s.Prefix = QString::fromLatin1(prefix);
+    s.Station = QString::fromLatin1(station);
+    return s;
 }
 
 // Waits, handling Qt events, until done() or the time is up.

@@ -10,16 +10,7 @@
 #include "mqtt_feed.h"
 
 namespace {
-FeedSettings SettingsFor(int port)
-{
-    FeedSettings s;
-    s.Enabled = true;
-    s.Host = QStringLiteral("127.0.0.1");
-    s.Port = port;
-    s.Prefix = QStringLiteral("t");
-    s.Station = QStringLiteral("s1");
-    return s;
-}
+FeedSettings SettingsFor(int port) { return LoopbackFeed(port); }
 
 FeedMessage Numbered(int n) { return {"t/s1/bench1/row", std::to_string(n), false}; }
 

@@ -107,12 +107,7 @@ TEST_P(MqttTlsTest, DeliversOnlyOverAHandshakeBothSidesAccept)
     TestSubscriber sub(plainPort, "t/#");
     ASSERT_TRUE(sub.WaitSubscribed());
 
-    FeedSettings s;
-    s.Enabled = true;
-    s.Host = QStringLiteral("127.0.0.1");
-    s.Port = broker.Port;
-    s.Prefix = QStringLiteral("t");
-    s.Station = QStringLiteral("s1");
+    FeedSettings s = LoopbackFeed(broker.Port);
     s.CaFile = certs.Path(c.CaFile);
     if (c.GiveClientCertificate) {
         s.CertFile = certs.Path("client.crt");
