@@ -9,20 +9,6 @@
 #include "message_sink.h"
 
 namespace {
-// Header texts of row 0 by group index and position in the bench's block.
-const std::array<std::array<const char*, 8>, kGroupCount> kHeaders = {{
-    {"  CO2 [%]", "  Freon[ppm]", "  O2 [%]", "  NO [ppm]", "", "", "", ""},
-    {"Dem CO2 ", "  Freon ", "    Ref ", "", "", "", "", ""},
-    {"Offset1", "Offset2", "Offset3", "Offset4", "", "", "", ""},
-    {"DetCel", "DetSrc", "Det Freon", "", "", "", "", ""},
-    {"AmbTemp", "", "", "", "", "", "", ""},
-    {" Abs p", " Dif p", "", "", "", "", "", ""},
-    {" Amb p", "", "", "", "", "", "", ""},
-    {" Min CO2", " Max CO2", " Min Freon ", " Max Freon ", " Min Ref", " Max Ref", "", ""},
-    {"Raw NO", "Raw O2 ", "", "", "", "", "", ""},
-    {"  PEF ", "", "", "", "", "", "", ""},
-}};
-
 bool GroupShown(const TRowSettings& s, int group)
 {
     switch (group) {
@@ -167,7 +153,7 @@ void TDataRows::RebuildHeader()
             }
             GroupCol[g][b] = c;
             for (int p = 0; p < width; ++p)
-                Grid.SetCell(c + p, 0, kHeaders[g][p]);
+                Grid.SetCell(c + p, 0, ColumnTable()[size_t(g)].Positions[size_t(p)].Caption);
             Grid.SetCell(c, 1, "  Bn " + std::to_string(b + 1));
         }
         ++n;
@@ -395,10 +381,9 @@ void TDataRows::DropBlock(int b)
 void TDataRows::AddDataRow()
 {
     const int maker = RowMaker();
-    if (maker < 0 || maker > 3 || !Benches[maker].NewRowData)
+    if (maker < 0 || maker > 3 || !NewData[size_t(maker)])
         return;
-    for (TBench& b : Benches)
-        b.NewRowData = false;
+    NewData.fill(false);
 
     int row;
     bool complete;

@@ -5,6 +5,7 @@
 
 #include "block_stats.h"
 #include "calendar_clock.h"
+#include "column_table.h"
 #include "row_feed.h"
 #include "row_settings.h"
 
@@ -12,29 +13,6 @@ struct TBench;
 class TGridModel;
 class LogFile;
 struct IMessageSink;
-
-// Column groups; the number is the group index of GroupColumn.
-enum RowGroup {
-    kGroupGas = 0,
-    kGroupDemodIR = 1,
-    kGroupOffset = 2,
-    kGroupDetTemp = 3,
-    kGroupAmbTemp = 4,
-    kGroupPressures = 5,
-    kGroupAmbPressure = 6,
-    kGroupMinMaxADC = 7,
-    kGroupRawNoO2 = 8,
-    kGroupPef = 9,
-    kGroupCount = 10
-};
-
-// Groups in the order their columns are laid out.
-inline constexpr std::array<int, kGroupCount> kGroupLayoutOrder = {
-    kGroupDemodIR, kGroupOffset, kGroupGas, kGroupMinMaxADC, kGroupDetTemp,
-    kGroupAmbTemp, kGroupPressures, kGroupAmbPressure, kGroupRawNoO2, kGroupPef};
-
-// Columns per bench of each group (by group index).
-inline constexpr std::array<int, kGroupCount> kGroupWidth = {5, 4, 4, 3, 1, 2, 1, 8, 2, 1};
 
 // Offset reference state of the main window (Offset button and capture).
 struct TOffsetState {
@@ -79,6 +57,13 @@ public:
     void AddDataRow();
     // The bench whose new data makes a row now; -1 when every open bench is timed out.
     int RowMaker() const;
+    // Bench k's data reply was decoded: it has a sample the next row may take.
+    void MarkNewData(int k)
+    {
+        if (k >= 0 && k < 4)
+            NewData[size_t(k)] = true;
+    }
+    bool HasNewData(int k) const { return k >= 0 && k < 4 && NewData[size_t(k)]; }
     // Start: LastActive and ActiveCount from the ports open now.
     void RecountActive();
 
@@ -136,6 +121,8 @@ private:
     std::array<std::array<int, 4>, kGroupCount> GroupCol{};
     int First = -1, Last = 0, Active = 0;
     std::array<bool, 4> Open{};
+    // A bench with a decoded sample since the last row.
+    std::array<bool, 4> NewData{};
     // A bench that was silent for a sample of the current block.
     std::array<bool, 4> SilentInBlock{};
     int Mode = kAverageNone;

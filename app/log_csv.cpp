@@ -14,87 +14,34 @@
 #include <string>
 #include <vector>
 
+#include "column_table.h"
 #include "data_rows.h"
 
 namespace {
 
-// One printf format a cell may have been written with: an integer ("%<w>d"),
-// a fixed-point number ("%<w>.<d>f", "%f" is width 0 with 6 decimals), or the
-// time of day followed by two blanks.
-struct Form {
-    char Kind = 0; // 'i', 'f', 't'; 0: no second form
-    int Width = 0;
-    int Decimals = 0;
-};
-
-constexpr Form I(int w) { return {'i', w, 0}; }
-constexpr Form F(int w, int d) { return {'f', w, d}; }
-constexpr Form kStdevForm = F(10, 4);
-
-// A value of a group for one bench. A raw cell and a mean cell are written with
-// one of two forms; `Tells` marks the value whose form tells them apart
-// (first form raw, second mean).
-struct ValueColumn {
-    const char* Name;
-    Form First;
-    Form Second;
-    Form Stdev;
-    bool Tells;
-};
+using Form = CellForm;
+constexpr Form I(int w) { return IntegerForm(w); }
 
 struct GroupColumns {
-    std::vector<const char*> Headers; // the non-empty header texts, in position order
-    std::vector<ValueColumn> Values;    // in the order their cells stand in a line
+    std::vector<const char*> Headers;        // the non-empty captions, in position order
+    std::vector<ValueColumn> Values;         // in the order their cells stand in a line
 };
 
-// By group index (RowGroup). Raw and mean cells of a group hold the same values
-// in the same order once the empty cells are left out (they add nothing to a line).
+// By group index (RowGroup), from the column table. Raw and mean cells of a group hold the same
+// values in the same order once the empty cells are left out (they add nothing to a line).
 const std::array<GroupColumns, kGroupCount>& Groups()
 {
-    static const std::array<GroupColumns, kGroupCount> groups = {{
-        // kGroupGas
-        {{"  CO2 [%]", "  Freon[ppm]", "  O2 [%]", "  NO [ppm]"},
-         {{"CO2 [%]", F(7, 2), {}, kStdevForm, false},
-          {"Freon [ppm]", I(9), F(9, 2), kStdevForm, false},
-          {"O2 [%]", F(7, 2), {}, kStdevForm, false},
-          {"NO [ppm]", I(6), F(7, 2), kStdevForm, true}}},
-        // kGroupDemodIR
-        {{"Dem CO2 ", "  Freon ", "    Ref "},
-         {{"Dem CO2", I(8), {}, F(0, 6), false},
-          {"Dem Freon", I(8), {}, kStdevForm, false},
-          {"Dem Ref", I(8), {}, kStdevForm, false}}},
-        // kGroupOffset: the offsets of Dem CO2, Freon and Ref (in 1/10000 of the reference)
-        {{"Offset1", "Offset2", "Offset3", "Offset4"},
-         {{"Offset CO2 [0.01 %]", I(7), {}, kStdevForm, false},
-          {"Offset Freon [0.01 %]", I(7), {}, kStdevForm, false},
-          {"Offset Ref [0.01 %]", I(7), {}, kStdevForm, false}}},
-        // kGroupDetTemp
-        {{"DetCel", "DetSrc", "Det Freon"},
-         {{"DetCel", I(6), {}, kStdevForm, false},
-          {"DetSrc", I(6), {}, kStdevForm, false},
-          {"Det Freon", I(6), {}, kStdevForm, false}}},
-        // kGroupAmbTemp
-        {{"AmbTemp"}, {{"AmbTemp [degC]", F(6, 1), {}, kStdevForm, false}}},
-        // kGroupPressures
-        {{" Abs p", " Dif p"},
-         {{"Abs p [0.1 torr]", I(6), {}, kStdevForm, false},
-          {"Dif p [0.001 psi]", I(6), {}, kStdevForm, false}}},
-        // kGroupAmbPressure
-        {{" Amb p"}, {{"Amb p [0.1 torr]", I(6), {}, kStdevForm, false}}},
-        // kGroupMinMaxADC
-        {{" Min CO2", " Max CO2", " Min Freon ", " Max Freon ", " Min Ref", " Max Ref"},
-         {{"Min CO2", I(8), {}, kStdevForm, false},
-          {"Max CO2", I(8), {}, kStdevForm, false},
-          {"Min Freon", I(8), {}, kStdevForm, false},
-          {"Max Freon", I(8), {}, kStdevForm, false},
-          {"Min Ref", I(8), {}, kStdevForm, false},
-          {"Max Ref", I(8), {}, kStdevForm, false}}},
-        // kGroupRawNoO2
-        {{"Raw NO", "Raw O2 "},
-         {{"Raw NO", I(6), {}, kStdevForm, false}, {"Raw O2", I(6), {}, kStdevForm, false}}},
-        // kGroupPef
-        {{"  PEF "}, {{"PEF", F(6, 3), {}, kStdevForm, false}}},
-    }};
+    static const std::array<GroupColumns, kGroupCount> groups = [] {
+        std::array<GroupColumns, kGroupCount> g;
+        for (size_t k = 0; k < g.size(); ++k) {
+            const ColumnGroup& table = ColumnTable()[k];
+            for (int p = 0; p < kGroupWidth[k]; ++p)
+                if (*table.Positions[size_t(p)].Caption)
+                    g[k].Headers.push_back(table.Positions[size_t(p)].Caption);
+            g[k].Values = table.Values;
+        }
+        return g;
+    }();
     return groups;
 }
 
@@ -684,7 +631,7 @@ QString ColumnName(int key)
     const int g = kGroupLayoutOrder[rest / 100];
     const int bench = rest / 10 % 10;
     const int value = rest % 10;
-    return QStringLiteral("Bench %1 %2").arg(bench + 1).arg(QString::fromLatin1(Groups()[g].Values[value].Name));
+    return QStringLiteral("Bench %1 %2").arg(bench + 1).arg(QString::fromLatin1(Groups()[g].Values[value].CsvName));
 }
 
 QString KindName(const ParsedRow& row, const RunInfo& run)

@@ -64,11 +64,8 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
 
 TApp::TApp(const TAppOptions& options)
     : QMainWindow(nullptr)
-    , clock_(options.Clock.NowSeconds ? options.Clock : CalendarClock::System())
-    , rows_(link_.Benches, gridModel_, clock_)
-    , log_(clock_)
-    , ports_(*this)
-    , acquisition_(link_, *this)
+    , station_(*this, options.Clock)
+    , ports_(*this, station_.Ports())
 {
     if (options.Messages) {
         messages_ = options.Messages;
@@ -88,7 +85,7 @@ TApp::TApp(const TAppOptions& options)
     setObjectName(QStringLiteral("TApp"));
     BuildControls();
     BuildMenus();
-    gridAdapter_ = new TGridAdapter(gridModel_, this);
+    gridAdapter_ = new TGridAdapter(station_.Grid(), this);
     Grid->setModel(gridAdapter_);
 
     DecimalPointIsDot_ = Cedat::ReadDecimalPointIsDot();
@@ -117,11 +114,11 @@ TApp::TApp(const TAppOptions& options)
     const bool loggingOn = Logging->ItemIndex() == 0;
     DataRadio->setEnabled(loggingOn);
     AcceptBtn->setEnabled(loggingOn && DataRadio->ItemIndex() == 1);
-    rows_.Log = &log_;
-    rows_.Messages = messages_;
-    rows_.StartTime = clock_.NowSeconds();
-    rows_.Offsets = TOffsetState{};
-    rows_.AcceptCounter = 1;
+    station_.Rows().Log = &station_.Log();
+    station_.Rows().Messages = messages_;
+    station_.Rows().StartTime = station_.Clock().NowSeconds();
+    station_.Rows().Offsets = TOffsetState{};
+    station_.Rows().AcceptCounter = 1;
     AcceptCountChk->setChecked(false);
     AcceptCountChk->setEnabled(true);
     AverageEdit->setEnabled(true);
@@ -132,7 +129,7 @@ TApp::TApp(const TAppOptions& options)
     TitleText.clear();
 
     windows_ = CreateWindowSet(this, *this, ports_.Ports(), *messages_);
-    RouteHooksToWindows();
+    ConnectWindows();
     StartFeed();
 
     Timer6 = new QTimer(this);
@@ -145,8 +142,8 @@ TApp::TApp(const TAppOptions& options)
 TApp::~TApp()
 {
     Timer6->stop();
-    link_.Hooks = LinkHooks{};
     windows_.DeleteAll();
+    station_.BenchLink().Unsubscribe(*this);
     ports_.Shutdown();
 }
 
@@ -345,9 +342,6 @@ void TApp::BuildControls()
 void TApp::ConnectLink()
 {
     for (int k = 0; k < 4; ++k) {
-        ComPort& port = ports_.Port(k);
-        link_.Benches[k].Setup(&port);
-        connect(&port, &ComPort::DataAvailable, this, [this, k] { link_.PortDataAvailable(k); });
         TStatusLight* tx = ApdStatusLight[2 * k];
         TStatusLight* rx = ApdStatusLight[2 * k + 1];
         connect(&ports_.Lights(k), &TrafficLights::Changed, this, [tx, rx](bool txLit, bool rxLit) {
@@ -356,53 +350,32 @@ void TApp::ConnectLink()
         });
     }
 
-    LinkHooks& h = link_.Hooks;
-    h.Closing = [this] { return closing_; };
-    h.DialogCommand = [this] { return acquisition_.DialogCommand; };
-    h.BenchSwitchedOn = [this](int k) { return BenchSwitchedOn(k); };
-    h.PortOpen = [this](int k) { return PortOpen(k); };
-    h.Collecting = [this] { return StopBtn->isEnabled(); };
-    h.ShowStatusEdit = [this](int k, const std::string& text, bool error) {
-        if (k < 0 || k > 3)
-            return;
-        QLineEdit* edit = AckNakEdit[k];
-        edit->setText(QString::fromLatin1(text.c_str()));
-        // Long NAK texts do not fit: show their start, the whole line as a tip.
-        edit->setCursorPosition(0);
-        edit->setToolTip(edit->text());
-        QPalette p = edit->palette();
-        p.setColor(QPalette::Text, error ? QColor(255, 0, 0) : QColor(0, 0, 0));
-        edit->setPalette(p);
-    };
-    h.RowOutput = [this](int) { AddDataRow(); };
-    h.SoftResetDisconnect = [this] { SoftResetDisconnect(); };
+    // After the station, before any window: the station has made a data reply's row when the edits
+    // and the windows hear of it.
+    station_.BenchLink().Subscribe(*this);
 }
 
-void TApp::RouteHooksToWindows()
+bool TApp::MakingRows() const { return StopBtn->isEnabled(); }
+
+void TApp::StatusShown(int k, const std::string& text, bool error)
 {
-    LinkHooks& h = link_.Hooks;
-    h.ShowCommandReply = [this](uint8_t code) {
-        if (windows_.FCmds)
-            windows_.FCmds->ShowCommandReply(code);
-    };
-    h.CompleteCommand = [this] {
-        if (windows_.FCmds)
-            windows_.FCmds->CompleteCommand();
-    };
-    auto route = [this](TBenchWindow* TWindowSet::*window) {
-        return [this, window](int k) {
-            if (TBenchWindow* w = windows_.*window)
-                w->BenchData(k);
-        };
-    };
-    h.RefreshGraph2 = route(&TWindowSet::FGraph2);
-    h.RefreshGraph1 = route(&TWindowSet::FGraph1);
-    h.RefreshStatusScreen = route(&TWindowSet::FCStatus);
-    h.RefreshEngStatusScreen = route(&TWindowSet::EStatus);
-    h.RawIRBlock = [this](int k, const RxFrame& frame) {
-        if (auto* raw = qobject_cast<TRawIR*>(windows_.RawIR))
-            raw->HandleRawIRBlock(k, frame);
-    };
+    if (k < 0 || k > 3)
+        return;
+    QLineEdit* edit = AckNakEdit[k];
+    edit->setText(QString::fromLatin1(text.c_str()));
+    // Long NAK texts do not fit: show their start, the whole line as a tip.
+    edit->setCursorPosition(0);
+    edit->setToolTip(edit->text());
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Text, error ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    edit->setPalette(p);
+}
+
+void TApp::SoftResetAcknowledged(int) { SoftResetDisconnect(); }
+
+void TApp::ConnectWindows()
+{
+    // The windows subscribe to the link themselves; these are the main window's own links to them.
     connect(windows_.CommDlg, &TCommDlg::PortLabelChanged, ComLabel[0], &QLabel::setText);
     connect(windows_.FTitle, &TFTitle::TitleAccepted, this, &TApp::TitleAccepted);
 }
@@ -457,8 +430,8 @@ void TApp::SettingsClick()
 void TApp::OKBtnClick()
 {
     // Stops a running stream with the request it was started with.
-    acquisition_.StopStreams();
-    acquisition_.DataCommandSelection = std::max(0, CompDataRG->ItemIndex());
+    station_.Acquisition().StopStreams();
+    station_.Acquisition().DataCommandSelection = std::max(0, CompDataRG->ItemIndex());
     AveragingMode = std::max(0, AveragingRadioGroup->ItemIndex());
     if (AverageEdit->text().startsWith(QLatin1Char(' ')))
         AverageEdit->setText(QStringLiteral("0"));
@@ -485,27 +458,27 @@ void TApp::StartBtnClick()
     }
     Collecting = true;
     StartBtn->setEnabled(false);
-    rows_.AcceptRequested = false;
+    station_.Rows().AcceptRequested = false;
     StopBtn->setEnabled(true);
     StartLogging();
-    const TAcquisition::StartResult r = acquisition_.RequestStreams();
+    const TAcquisition::StartResult r = station_.Acquisition().RequestStreams();
     StartedStreams(r.LastActive, r.ActiveCount);
 }
 
 void TApp::StopBtnClick()
 {
     SetStartStop(false);
-    acquisition_.StopStreams();
+    station_.Acquisition().StopStreams();
     WriteStopLine();
 }
 
-void TApp::ZeroBtnClick() { acquisition_.ZeroAll(); }
+void TApp::ZeroBtnClick() { station_.Acquisition().ZeroAll(); }
 
 void TApp::ClearBtnClick() { RebuildHeader(); }
 
-void TApp::AcceptBtnClick() { rows_.AcceptRequested = true; }
+void TApp::AcceptBtnClick() { station_.Rows().AcceptRequested = true; }
 
-void TApp::OffsetBtnClick() { rows_.OffsetButton(Offset->isChecked()); }
+void TApp::OffsetBtnClick() { station_.Rows().OffsetButton(Offset->isChecked()); }
 
 void TApp::DataRadioClick()
 {
@@ -535,7 +508,7 @@ void TApp::LoggingClick()
     RebuildHeader();
 }
 
-void TApp::Timer6Timer() { acquisition_.PollTick(); }
+void TApp::Timer6Timer() { station_.Acquisition().PollTick(); }
 
 void TApp::Comm1Click() { windows_.CommDlg->exec(); }
 
@@ -549,7 +522,7 @@ void TApp::GeneralHelp2Click()
 
 void TApp::CommandItemClick(uint8_t code)
 {
-    acquisition_.DialogCommand = code;
+    station_.Acquisition().DialogCommand = code;
     if (windows_.FCmds)
         windows_.FCmds->OpenForCommand();
 }
@@ -584,7 +557,7 @@ void TApp::FormClose()
     }
     closing_ = true;
     CloseFile1Click();
-    acquisition_.StopSwitchedOnBenches([this] { WaitSeconds(1, clock_.NowSeconds); });
+    station_.Acquisition().StopSwitchedOnBenches([this] { WaitSeconds(1, station_.Clock().NowSeconds); });
     for (TBenchWindow* w : windows_.ShutdownOrder())
         if (w && w->isVisible())
             w->CloseWindow();

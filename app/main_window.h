@@ -1,11 +1,7 @@
 #pragma once
-#include "acquisition.h"
-#include "calendar_clock.h"
-#include "data_rows.h"
-#include "grid_model.h"
-#include "log_file.h"
 #include "bench_host.h"
-#include "link.h"
+#include "calendar_clock.h"
+#include "station.h"
 #include "message_sink.h"
 #include "port_activation.h"
 #include "window_set.h"
@@ -41,9 +37,10 @@ struct TAppOptions {
     CalendarClock Clock;
 };
 
-// The main window: data grid, settings, start/stop, the four bench rows and the main menu. It owns the
-// bench link and the ports, creates the secondary windows, runs the acquisition cycle and the shutdown.
-class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private IAcquisitionView {
+// The main window: data grid, settings, start/stop, the four bench rows and the main menu. It holds the
+// station (ports, link, acquisition, rows, log, feed) and drives it from its controls, creates the
+// secondary windows and runs the shutdown.
+class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private StationDriver, public LinkListener {
     Q_OBJECT
 public:
     explicit TApp(const TAppOptions& options = {});
@@ -108,16 +105,17 @@ public:
     int SamplesPerBlock = 4;
     bool Collecting = false;
 
-    TAcquisition& Acquisition() { return acquisition_; }
+    Station& TheStation() { return station_; }
+    TAcquisition& Acquisition() { return station_.Acquisition(); }
     PortActivation& Ports() { return ports_; }
     TWindowSet& Windows() { return windows_; }
     IMessageSink& Messages() override { return *messages_; }
     IFileDialogs& Dialogs() { return *dialogs_; }
     // The grid's rows and the log file they go to.
-    TDataRows& Rows() { return rows_; }
-    TGridModel& GridModel() { return gridModel_; }
-    LogFile& Log() { return log_; }
-    bool LogFileOpen() const { return log_.IsOpen(); }
+    TDataRows& Rows() { return station_.Rows(); }
+    TGridModel& GridModel() { return station_.Grid(); }
+    LogFile& Log() { return station_.Log(); }
+    bool LogFileOpen() const { return station_.Log().IsOpen(); }
     // The settings group and controls as the row logic reads them.
     TRowSettings CurrentRowSettings() const;
 
@@ -156,7 +154,7 @@ public:
     // and restarts the feed with them (or ends it when they switch it off).
     bool ApplyFeedSettings(const FeedSettings& settings, bool save);
     // The feed rows and status lines go to; none while it is off.
-    FeedPublisher* Feed() const { return feed_; }
+    FeedPublisher* Feed() const { return station_.Feed(); }
     void About2Click();
     void GeneralHelp2Click();
     void Timer6Timer();
@@ -170,17 +168,21 @@ public:
     void SoftResetDisconnect();
 
     // BenchHost
-    Link& BenchLink() override { return link_; }
+    Link& BenchLink() override { return station_.BenchLink(); }
     bool BenchSwitchedOn(int k) const override;
     bool PortOpen(int k) const override;
     void SetBenchTicked(int k, bool ticked) override;
-    uint8_t DialogCommand() const override { return acquisition_.DialogCommand; }
-    void SetDialogCommand(uint8_t code) override { acquisition_.DialogCommand = code; }
-    bool DialogCommandPending() const override { return acquisition_.DialogCommandPending; }
-    void SetDialogCommandPending(bool pending) override { acquisition_.DialogCommandPending = pending; }
+    uint8_t DialogCommand() const override { return station_.Acquisition().DialogCommand; }
+    void SetDialogCommand(uint8_t code) override { station_.Acquisition().DialogCommand = code; }
+    bool DialogCommandPending() const override { return station_.Acquisition().DialogCommandPending; }
+    void SetDialogCommandPending(bool pending) override { station_.Acquisition().DialogCommandPending = pending; }
     bool Closing() const override { return closing_; }
     bool DecimalPointIsDot() const override { return DecimalPointIsDot_; }
     bool HCDivisor100() const override;
+
+    // LinkListener: the four status edits, the soft reset.
+    void StatusShown(int k, const std::string& text, bool error) override;
+    void SoftResetAcknowledged(int k) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -191,12 +193,15 @@ private:
     void BuildControls();
     void BuildMenus();
     void ConnectLink();
-    void RouteHooksToWindows();
+    void ConnectWindows();
+    // StationDriver: rows while Stop is enabled, with the settings of the controls.
+    bool SwitchedOn(int k) const override { return BenchSwitchedOn(k); }
+    bool MakingRows() const override;
+    TRowSettings RowSettings() const override { return CurrentRowSettings(); }
     void AddCommandItems(QMenu* menu, bool engineering);
     void SetStartStop(bool collecting);
     // Row output and log file (the data rows and the log file do the work).
     void RebuildHeader();
-    void AddDataRow();
     void StartLogging();
     void StartedStreams(int lastActive, int activeCount);
     void WriteStopLine();
@@ -212,7 +217,7 @@ private:
     bool IsTicked(int k) override;
     void SetEnabled(int k, bool enabled) override;
     void SetTicked(int k, bool ticked) override;
-    // IAcquisitionView
+    // IAcquisitionView (of StationDriver)
     bool BoxEnabled(int k) const override;
     bool BoxTicked(int k) const override;
     bool DialogButtonOn(int k) const override;
@@ -226,19 +231,12 @@ private:
     std::unique_ptr<IFileDialogs> ownDialogs_;
     IMessageSink* messages_ = nullptr;
     IFileDialogs* dialogs_ = nullptr;
-    CalendarClock clock_;
-
-    Link link_;
-    TGridModel gridModel_;
-    TDataRows rows_;
-    LogFile log_;
+    Station station_;
     class TGridAdapter* gridAdapter_ = nullptr;
     PortActivation ports_;
-    TAcquisition acquisition_;
     TWindowSet windows_;
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool shutDown_ = false;
-    FeedPublisher* feed_ = nullptr; // child of the window
     QTimer* feedTimer_ = nullptr;
 };

@@ -41,7 +41,7 @@ bool TApp::StartAutomation()
     OKBtnClick();
     if (!logPath.isEmpty()) {
         LogFileName = logPath;
-        if (log_.Create(logPath)) {
+        if (station_.Log().Create(logPath)) {
             EnableCommentAndLogging();
             Logging->Items[0]->click();
         } else {

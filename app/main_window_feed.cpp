@@ -15,13 +15,6 @@ void TApp::StartFeed()
     const FeedSettings s = LoadFeedSettings(FeedSettingsPath(), &problems);
     if (!problems.isEmpty())
         messages_->Show(QStringLiteral("Information"), problems.join(QLatin1Char('\n')), IMessageSink::Icon::Information);
-    // Every status line the link shows goes to the feed too, when there is one.
-    LinkHooks& h = link_.Hooks;
-    h.ShowStatusEdit = [this, shown = h.ShowStatusEdit](int k, const std::string& text, bool error) {
-        CallHook(shown, k, text, error);
-        if (feed_)
-            feed_->LinkStatus(k + 1, text, error);
-    };
     if (problems.isEmpty())
         ApplyFeedSettings(s, false);
 }
@@ -38,20 +31,18 @@ bool TApp::ApplyFeedSettings(const FeedSettings& s, bool save)
         if (!SaveFeedSettings(s, FeedSettingsPath(), &error))
             messages_->Show(QStringLiteral("Information"), error, IMessageSink::Icon::Information);
     }
-    rows_.Feed = nullptr;
-    delete feed_;
-    feed_ = nullptr;
+    station_.SetFeed(nullptr);
     if (!s.Enabled) {
         if (FeedLabel)
             FeedLabel->setText(QStringLiteral("Feed: off"));
         return true;
     }
-    feed_ = new FeedPublisher(s, this);
-    feed_->NowSeconds = clock_.NowSeconds;
-    connect(feed_, &FeedPublisher::Refused, this, [this](const QString& text) {
+    auto feed = std::make_unique<FeedPublisher>(s);
+    feed->NowSeconds = station_.Clock().NowSeconds;
+    connect(feed.get(), &FeedPublisher::Refused, this, [this](const QString& text) {
         messages_->Show(QStringLiteral("Warning"), text, IMessageSink::Icon::Warning);
     });
-    rows_.Feed = feed_;
+    station_.SetFeed(std::move(feed));
     if (!FeedLabel) {
         // Made with the first feed, so a program without one keeps its window as it was.
         FeedLabel = new QLabel(this);
@@ -69,7 +60,7 @@ bool TApp::ApplyFeedSettings(const FeedSettings& s, bool save)
 void TApp::ShowFeedState()
 {
     if (FeedLabel)
-        FeedLabel->setText(feed_ ? feed_->StateText() : QStringLiteral("Feed: off"));
+        FeedLabel->setText(Feed() ? Feed()->StateText() : QStringLiteral("Feed: off"));
 }
 
 void TApp::FeedSettings1Click()

@@ -50,33 +50,27 @@ TRowSettings TApp::CurrentRowSettings() const
 
 void TApp::RebuildHeader()
 {
-    rows_.Settings = CurrentRowSettings();
-    rows_.RebuildHeader();
-}
-
-void TApp::AddDataRow()
-{
-    rows_.Settings = CurrentRowSettings();
-    rows_.AddDataRow();
+    station_.Rows().Settings = CurrentRowSettings();
+    station_.Rows().RebuildHeader();
 }
 
 void TApp::StartLogging()
 {
     if (LogFileOpen() && Logging->ItemIndex() == 0) {
-        if (!log_.WriteHeaderLine(rows_.HeaderLine()))
+        if (!station_.Log().WriteHeaderLine(station_.Rows().HeaderLine()))
             LogFileProblem();
     }
 }
 
 void TApp::StartedStreams(int, int)
 {
-    rows_.Settings = CurrentRowSettings();
-    rows_.RecountActive();
+    station_.Rows().Settings = CurrentRowSettings();
+    station_.Rows().RecountActive();
 }
 
 void TApp::WriteStopLine()
 {
-    if (LogFileOpen() && !log_.WriteEmptyLine())
+    if (LogFileOpen() && !station_.Log().WriteEmptyLine())
         LogFileProblem();
 }
 
@@ -97,7 +91,7 @@ void TApp::NewFileClick()
         if (replace) {
             CloseFile1Click();
             LogFileName = path;
-            if (!log_.Create(path))
+            if (!station_.Log().Create(path))
                 LogFileProblem();
         }
     }
@@ -110,7 +104,7 @@ void TApp::Appendtofile1Click()
     if (!path.isEmpty()) {
         CloseFile1Click();
         LogFileName = path;
-        if (log_.Append(path))
+        if (station_.Log().Append(path))
             setWindowTitle(Cedat::ShortCaption() + QStringLiteral(" - ") + LogFileName);
         else
             LogFileProblem();
@@ -122,7 +116,7 @@ void TApp::CloseFile1Click()
 {
     if (!LogFileOpen())
         return;
-    log_.Close();
+    station_.Log().Close();
     setWindowTitle(Cedat::ShortCaption());
     CommentBtn->setEnabled(false);
     Logging->setEnabled(false);
@@ -136,7 +130,7 @@ void TApp::CommentBtnClick()
     std::vector<std::string> lines;
     for (const QString& line : dialog->Lines())
         lines.push_back(line.toLatin1().toStdString());
-    if (LogFileOpen() && !log_.WriteComment(lines))
+    if (LogFileOpen() && !station_.Log().WriteComment(lines))
         LogFileProblem();
 }
 
@@ -162,7 +156,7 @@ void TApp::TitleAccepted(const QString& title)
 void TApp::HistoryBtnClick()
 {
     const QString historyPath = HistoryFilePath();
-    const HistoryCopyResult copy = CopyLogToHistory(log_, historyPath);
+    const HistoryCopyResult copy = CopyLogToHistory(station_.Log(), historyPath);
     for (const QString& message : copy.Messages)
         ShowInfo(message);
     if (copy.LogClosed)

@@ -181,7 +181,7 @@ void TApp::ExportCsv1Click()
 {
     // The current log, or the one last used, is offered first; the log is flushed after
     // every row, so an open log converts up to its last logged row.
-    const QString last = log_.FileName();
+    const QString last = station_.Log().FileName();
     const QString logPath = dialogs_->OpenLogForExport(last.isEmpty() ? Paths::DriveC() : last);
     if (logPath.isEmpty())
         return;

@@ -5,7 +5,6 @@
 void TBench::Setup(IComPort* port)
 {
     Port = port;
-    NewStatusData = NewRowData = NewGraph1Data = NewGraph2Data = false;
     for (auto& c : Commands)
         c.CommandName.clear();
     for (const CommandInfo& c : CommandTable())

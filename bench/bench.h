@@ -78,11 +78,6 @@ struct TBench {
     uint8_t FilterState = 0;
     uint8_t DemodAlgorithm = 0;
     std::array<uint8_t, 16> Status{};
-    bool NewStatusData = false;
-    bool NewRowData = false;
-    bool NewRawIR = false;
-    bool NewGraph1Data = false;
-    bool NewGraph2Data = false;
     // A data request ($01, $06, $44) or stream of this bench timed out and no data
     // reply has come since: the rows then do not wait for this bench.
     bool DataTimedOut = false;

@@ -7,9 +7,6 @@
 #include "message_sink.h"
 #include "port.h"
 
-namespace {
-bool IsFlashParamCode(uint8_t code) { return code == 0x48 || code == 0x49 || code == 0x54 || code == 0x55; }
-} // namespace
 
 std::string HexByte(uint8_t b)
 {
@@ -41,6 +38,57 @@ Link::Link()
         b.Setup(nullptr);
 }
 
+void Link::Subscribe(LinkListener& listener)
+{
+    listeners_.push_back(&listener);
+}
+
+void Link::Unsubscribe(LinkListener& listener)
+{
+    for (auto& l : listeners_)
+        if (l == &listener)
+            l = nullptr;
+    if (announcing_ == 0)
+        std::erase(listeners_, nullptr);
+}
+
+void Link::AddClaim(ReplyClaim& claim)
+{
+    claims_.push_back(&claim);
+}
+
+void Link::RemoveClaim(ReplyClaim& claim)
+{
+    std::erase(claims_, &claim);
+}
+
+template <class F>
+void Link::Announce(F&& tell)
+{
+    // By index: a listener may subscribe while it is told (it hears the next notice).
+    ++announcing_;
+    for (size_t i = 0; i < listeners_.size(); ++i)
+        if (LinkListener* l = listeners_[i])
+            tell(*l);
+    if (--announcing_ == 0)
+        std::erase(listeners_, nullptr);
+}
+
+void Link::Decoded(int k, ReplyKind kind, const RxFrame& frame)
+{
+    Announce([&](LinkListener& l) { l.ReplyDecoded(k, kind, frame); });
+}
+
+void Link::RequestEnded(int k, uint8_t code)
+{
+    Announce([&](LinkListener& l) { l.RequestEnded(k, code); });
+}
+
+void Link::ReportPortLost(int k)
+{
+    Announce([&](LinkListener& l) { l.PortLost(k); });
+}
+
 void Link::PortDataAvailable(int k)
 {
     // Boxes raised while replies are handled wait until the drain has returned
@@ -54,7 +102,7 @@ void Link::PortDataAvailable(int k)
     const ReplyHandling::Scope handlingReplies;
     receiving_[k] = true;
     int waiting = 0;
-    while (!AskHook(Hooks.Closing, false) && (waiting = port->InBuffUsed()) > 0)
+    while (!Closing() && (waiting = port->InBuffUsed()) > 0)
         Receive(k, waiting);
     receiving_[k] = false;
 }
@@ -70,7 +118,7 @@ void Link::Receive(int k, int count)
 
 void Link::DispatchReply(int k, const RxFrame& frame)
 {
-    if (AskHook(Hooks.Closing, false))
+    if (Closing())
         return;
     TBench& b = Benches[k];
     TCommand& slot = b.Commands[frame.Code];
@@ -78,27 +126,26 @@ void Link::DispatchReply(int k, const RxFrame& frame)
         b.StatusText = HexByte(frame.Code) + " ?";
         b.StatusError = 1;
         ShowLinkStatus();
-        CompleteIfDialog(frame.Code);
+        RequestEnded(k, frame.Code);
         return;
     }
     slot.AwaitingReply = false;
-    if (AskHook(Hooks.UpgradeBusy, false)) {
-        CallHook(Hooks.UpgradeReply, k, frame);
-        return;
+    // A firmware download takes every expected reply to itself; nothing else sees them.
+    for (ReplyClaim* claim : claims_) {
+        if (claim->Exclusive() && claim->Claiming()) {
+            claim->Claimed(k, frame);
+            return;
+        }
     }
-    if (frame.Start == kNak) {
+    if (frame.Start == kNak)
         HandleNak(k, frame);
-        if (AskHook(Hooks.CalibrationRunning, false) && IsFlashParamCode(frame.Code))
-            CallHook(Hooks.CalibrationReply, k, frame, true);
-        else if (AskHook(Hooks.TransferRunningShown, false) && IsFlashParamCode(frame.Code))
-            CallHook(Hooks.TransferRefusal, frame.Code, frame.Length > 0 ? frame.Data[0] : uint8_t(0));
-    } else {
+    else
         HandleAck(k, frame);
-        const bool stepCode = frame.Code == 0x48 || frame.Code == 0x49 || frame.Code == 0x54;
-        if (AskHook(Hooks.CalibrationRunning, false) && stepCode)
-            CallHook(Hooks.CalibrationReply, k, frame, false);
-        else if (AskHook(Hooks.TransferRunningShown, false) && stepCode)
-            CallHook(Hooks.TransferReply, k, frame);
+    // A procedure stepping through flash parameters gets its reply once the status line shows it.
+    for (size_t i = 0; i < claims_.size(); ++i) {
+        ReplyClaim* claim = claims_[i];
+        if (!claim->Exclusive() && claim->Claiming() && claim->Claimed(k, frame))
+            break;
     }
 }
 
@@ -119,15 +166,14 @@ void Link::HandleAck(int k, const RxFrame& frame)
         break;
     case ReplyKind::RawIR:
         DecodeRawIR(k, frame);
-        CallHook(Hooks.RawIRBlock, k, frame);
         break;
     case ReplyKind::EngStatus: DecodeEngineeringStatus(k, frame); break;
     case ReplyKind::Value:
     case ReplyKind::AckOnly: DecodeValueReply(k, frame); break;
-    case ReplyKind::FlashParam: CallHook(Hooks.ParamEditorReply, k, frame); break;
+    case ReplyKind::FlashParam: Decoded(k, ReplyKind::FlashParam, frame); break;
     case ReplyKind::SoftReset:
         DecodeValueReply(k, frame);
-        CallHook(Hooks.SoftResetDisconnect);
+        Announce([&](LinkListener& l) { l.SoftResetAcknowledged(k); });
         break;
     case ReplyKind::Boot:
     case ReplyKind::None: break;
@@ -137,7 +183,7 @@ void Link::HandleAck(int k, const RxFrame& frame)
         slot.FirstReplyPending = false;
         b.StatusError = 0;
         ShowLinkStatus();
-        CompleteIfDialog(frame.Code);
+        RequestEnded(k, frame.Code);
     }
 }
 
@@ -156,21 +202,21 @@ void Link::HandleNak(int k, const RxFrame& frame)
     if (ReplyKindOf(frame.Code) == ReplyKind::DataStatus)
         b.DataTimedOut = true;
     ShowLinkStatus();
-    CompleteIfDialog(frame.Code);
+    RequestEnded(k, frame.Code);
 }
 
 bool Link::CheckReplyTimeouts()
 {
     for (int k = 0; k < 4; ++k) {
-        if (!AskHook(Hooks.BenchSwitchedOn, false, k))
+        if (!switches_ || !switches_->SwitchedOn(k))
             continue;
         TBench& b = Benches[k];
         for (int code = 0; code < 255; ++code) {
             TCommand& slot = b.Commands[code];
             if (!slot.AwaitingReply || !TimerExpired(slot.ReplyTimer))
                 continue;
-            if (AskHook(Hooks.TransferState, 0) > 0 && IsFlashParamCode(uint8_t(code)))
-                CallHook(Hooks.TransferTimeout, uint8_t(code));
+            for (size_t i = 0; i < claims_.size(); ++i)
+                claims_[i]->ClaimedTimeout(k, uint8_t(code));
             if (code == 0xF0) {
                 const int v = SoftResetGrace;
                 if (SoftResetGrace > -1)
@@ -182,8 +228,9 @@ bool Link::CheckReplyTimeouts()
                 b.DataTimedOut = true;
             b.StatusText = slot.CommandName + " Timeout";
             b.StatusError = 1;
+            Announce([&](LinkListener& l) { l.RequestTimedOut(k, uint8_t(code)); });
             ShowLinkStatus();
-            CompleteIfDialog(uint8_t(code));
+            RequestEnded(k, uint8_t(code));
             slot.AwaitingReply = false;
         }
     }
@@ -192,27 +239,12 @@ bool Link::CheckReplyTimeouts()
 
 void Link::ShowLinkStatus()
 {
-    for (int k = 0; k < 4; ++k)
-        if (AskHook(Hooks.PortOpen, false, k))
-            CallHook(Hooks.ShowStatusEdit, k, Benches[k].StatusText, Benches[k].StatusError == 1);
-}
-
-void Link::CompleteIfDialog(uint8_t code)
-{
-    if (Hooks.DialogCommand && Hooks.DialogCommand() == code)
-        CallHook(Hooks.CompleteCommand);
-}
-
-void Link::DataReplyNotices(int k)
-{
-    TBench& b = Benches[k];
-    b.NewRowData = b.NewGraph1Data = b.NewGraph2Data = b.NewStatusData = true;
-    b.DataTimedOut = false;
-    if (AskHook(Hooks.Collecting, false))
-        CallHook(Hooks.RowOutput, k);
-    CallHook(Hooks.RefreshGraph2, k);
-    CallHook(Hooks.RefreshGraph1, k);
-    CallHook(Hooks.RefreshStatusScreen, k);
+    for (int k = 0; k < 4; ++k) {
+        if (!switches_ || !switches_->PortOpen(k))
+            continue;
+        const TBench& b = Benches[k];
+        Announce([&](LinkListener& l) { l.StatusShown(k, b.StatusText, b.StatusError == 1); });
+    }
 }
 
 void Link::DecodeDataStatus(int k, const RxFrame& f)
@@ -220,8 +252,8 @@ void Link::DecodeDataStatus(int k, const RxFrame& f)
     ApplyContinuousRule(Benches[k].Commands[f.Code]);
     if (!StoreDataStatus(Benches[k], f))
         return;
-    DataReplyNotices(k);
-    CallHook(Hooks.ShowCommandReply, uint8_t(0));
+    Benches[k].DataTimedOut = false;
+    Decoded(k, ReplyKind::DataStatus, f);
 }
 
 void Link::DecodeDataStatus6(int k, const RxFrame& f)
@@ -229,48 +261,31 @@ void Link::DecodeDataStatus6(int k, const RxFrame& f)
     ApplyContinuousRule(Benches[k].Commands[f.Code]);
     if (!StoreDataStatus6(Benches[k], f))
         return;
-    DataReplyNotices(k);
-    CallHook(Hooks.ShowCommandReply, uint8_t(0));
+    Benches[k].DataTimedOut = false;
+    Decoded(k, ReplyKind::DataStatus, f);
 }
 
 void Link::DecodeEngineeringData(int k, const RxFrame& f)
 {
-    TCommand& slot = Benches[k].Commands[f.Code];
-    ApplyContinuousRule(slot);
+    ApplyContinuousRule(Benches[k].Commands[f.Code]);
     if (!StoreEngineeringData(Benches[k], f))
         return;
-    DataReplyNotices(k);
-    CallHook(Hooks.RefreshEngStatusScreen, k);
-    if (AskHook(Hooks.DialogCommand, uint8_t(0)) == 0x44) {
-        slot.ReplyReady = true;
-        CallHook(Hooks.ShowCommandReply, uint8_t(0x44));
-    }
-    CallHook(Hooks.ShowCommandReply, uint8_t(0));
+    Benches[k].DataTimedOut = false;
+    Decoded(k, ReplyKind::DataStatus, f);
 }
 
 void Link::DecodeRawIR(int k, const RxFrame& f)
 {
-    TCommand& slot = Benches[k].Commands[f.Code];
-    if (f.Length >= ReplyLayoutLength(f.Code))
-        Benches[k].NewRawIR = true;
-    ApplyContinuousRule(slot);
-    if (f.Length >= ReplyLayoutLength(f.Code) && AskHook(Hooks.DialogCommand, uint8_t(0)) == f.Code) {
-        slot.ReplyReady = true;
-        CallHook(Hooks.ShowCommandReply, f.Code);
-    }
+    ApplyContinuousRule(Benches[k].Commands[f.Code]);
+    Decoded(k, ReplyKind::RawIR, f);
 }
 
 void Link::DecodeEngineeringStatus(int k, const RxFrame& f)
 {
-    TCommand& slot = Benches[k].Commands[f.Code];
-    ApplyContinuousRule(slot);
+    ApplyContinuousRule(Benches[k].Commands[f.Code]);
     if (!StoreEngineeringStatus(Benches[k], f))
         return;
-    CallHook(Hooks.RefreshEngStatusScreen, k);
-    if (AskHook(Hooks.DialogCommand, uint8_t(0)) == 0x41) {
-        slot.ReplyReady = true;
-        CallHook(Hooks.ShowCommandReply, uint8_t(0x41));
-    }
+    Decoded(k, ReplyKind::EngStatus, f);
 }
 
 void Link::DecodeValueReply(int k, const RxFrame& f)
@@ -279,8 +294,5 @@ void Link::DecodeValueReply(int k, const RxFrame& f)
     // its layout is not, and the dialog is then not told a reply is ready.
     if (ReplyLayoutLength(f.Code) > 0 && !StoreValueReply(Benches[k], f))
         return;
-    if (AskHook(Hooks.DialogCommand, uint8_t(0)) == f.Code) {
-        Benches[k].Commands[f.Code].ReplyReady = true;
-        CallHook(Hooks.ShowCommandReply, f.Code);
-    }
+    Decoded(k, ReplyKindOf(f.Code), f);
 }

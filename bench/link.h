@@ -4,18 +4,31 @@
 #include <string>
 
 #include "bench.h"
-#include "link_hooks.h"
+#include "link_listener.h"
+#include <vector>
 
 // The bench link: the four bench records, reply dispatch with ACK/NAK
-// handling, the decoders' notices, and the time-out pass of the poll tick.
+// handling and the time-out pass of the poll tick. It announces what happened
+// to its listeners and hands claimed replies to the service procedure that
+// holds them; it knows no window.
 class Link {
 public:
     std::array<TBench, 4> Benches;
-    LinkHooks Hooks;
     // Extra poll ticks granted to a dialog Soft Reset's reply.
     int SoftResetGrace = 0;
 
     Link();
+
+    // Listeners are told in the order they subscribed; a listener unsubscribes before it goes.
+    void Subscribe(LinkListener& listener);
+    void Unsubscribe(LinkListener& listener);
+    // Claims are asked in the order they were added.
+    void AddClaim(ReplyClaim& claim);
+    void RemoveClaim(ReplyClaim& claim);
+    // Where closing, open ports and switched-on benches are read; none: all false.
+    void SetSwitches(const LinkSwitches* switches) { switches_ = switches; }
+    // Bench k's port went away: the listeners are told.
+    void ReportPortLost(int k);
 
     // Data-available handler of bench k's port: drains its input buffer
     // (nothing is read while the program is closing).
@@ -30,7 +43,7 @@ public:
     bool CheckReplyTimeouts();
     void ShowLinkStatus();
 
-    // Decoders with their notices to the consumers.
+    // Decoders with their announcements.
     void DecodeDataStatus(int k, const RxFrame& f);
     void DecodeDataStatus6(int k, const RxFrame& f);
     void DecodeEngineeringData(int k, const RxFrame& f);
@@ -41,9 +54,17 @@ public:
 private:
     // A bench whose input is being drained; a nested event loop must not re-enter it.
     std::array<bool, 4> receiving_{};
+    const LinkSwitches* switches_ = nullptr;
+    std::vector<LinkListener*> listeners_;
+    std::vector<ReplyClaim*> claims_;
+    // Announcements in progress: a listener leaving meanwhile is blanked, and dropped once they end.
+    int announcing_ = 0;
 
-    void CompleteIfDialog(uint8_t code);
-    void DataReplyNotices(int k);
+    bool Closing() const { return switches_ && switches_->Closing(); }
+    template <class F>
+    void Announce(F&& tell);
+    void Decoded(int k, ReplyKind kind, const RxFrame& frame);
+    void RequestEnded(int k, uint8_t code);
 };
 
 // Status line texts.

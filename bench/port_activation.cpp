@@ -3,12 +3,21 @@
 #include "paths.h"
 
 PortActivation::PortActivation(IBenchSwitches& switches)
+    : PortActivation(switches, {})
+{
+}
+
+PortActivation::PortActivation(IBenchSwitches& switches, const std::array<ComPort*, kPorts>& ports)
     : switches_(switches)
 {
     for (int k = 0; k < kPorts; ++k) {
-        ports_[k] = std::make_unique<ComPort>(k + 1);
-        lights_[k] = std::make_unique<TrafficLights>(ports_[k].get());
-        QObject::connect(ports_[k].get(), &ComPort::Failed, &recheck_, [this, k] { PortLost(k); });
+        ports_[k] = ports[k];
+        if (!ports_[k]) {
+            ownPorts_[k] = std::make_unique<ComPort>(k + 1);
+            ports_[k] = ownPorts_[k].get();
+        }
+        lights_[k] = std::make_unique<TrafficLights>(ports_[k]);
+        QObject::connect(ports_[k], &ComPort::Failed, &recheck_, [this, k] { PortLost(k); });
     }
     recheck_.setInterval(kRecheckMs);
     recheck_.callOnTimeout([this] { RecheckLostPorts(); });
@@ -25,7 +34,7 @@ std::array<ComPort*, PortActivation::kPorts> PortActivation::Ports()
 {
     std::array<ComPort*, kPorts> ports{};
     for (int k = 0; k < kPorts; ++k)
-        ports[k] = ports_[k].get();
+        ports[k] = ports_[k];
     return ports;
 }
 

@@ -26,6 +26,8 @@ public:
 
     // Port k (0..3) starts on device COM(k+1).
     explicit PortActivation(IBenchSwitches& switches);
+    // Over ports someone else owns (the station's); they outlive this.
+    PortActivation(IBenchSwitches& switches, const std::array<ComPort*, kPorts>& ports);
     ~PortActivation();
     PortActivation(const PortActivation&) = delete;
     PortActivation& operator=(const PortActivation&) = delete;
@@ -58,7 +60,8 @@ private:
     void ActivateOnce();
 
     IBenchSwitches& switches_;
-    std::array<std::unique_ptr<ComPort>, kPorts> ports_;
+    std::array<std::unique_ptr<ComPort>, kPorts> ownPorts_;
+    std::array<ComPort*, kPorts> ports_{};
     std::array<std::unique_ptr<TrafficLights>, kPorts> lights_;
     bool activating_ = false;
     bool activateAgain_ = false;

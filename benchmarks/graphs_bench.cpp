@@ -41,7 +41,7 @@ struct Windows {
         b.GasData.O2 = 2000 - i % 900;
         b.GasData.Freon = i % 25;
         b.GasData.NO = i % 20;
-        b.NewGraph1Data = b.NewGraph2Data = true;
+        g1.NewData[0] = g2.NewData[0] = true;
     }
 };
 

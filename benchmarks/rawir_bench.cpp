@@ -72,7 +72,6 @@ struct Windows {
     Windows()
     {
         host.TheLink.Benches[0].Setup(&port);
-        host.TheLink.Hooks.RawIRBlock = [this](int k, const RxFrame& f) { raw.HandleRawIRBlock(k, f); };
         log.History = &history;
         raw.SetCompanions(&log, &history);
         raw.CO2Chk->click(); // all four channels drawn

@@ -62,7 +62,7 @@ void BM_AddDataRowFourBenchesMeanStdev(benchmark::State& state)
             bd.ServiceData.RawNO = 800 + v;
             bd.ServiceData.RawO2 = int16_t(300 - v);
         }
-        (*benches)[3].NewRowData = true;
+        rows.MarkNewData(3);
         rows.AddDataRow();
         if (++i % 1000 == 0)
             ++now;

@@ -180,8 +180,18 @@ void BM_DownloadAgainstTheLine(benchmark::State& state)
         [&](int) { bench.RequestSoftReset(); wireBytes += 4 + 4; },
         [&](const std::string& w) { state.SkipWithError(w.c_str()); },
     });
-    link.Hooks.UpgradeBusy = [&] { return machine.Busy(); };
-    link.Hooks.UpgradeReply = [&](int, const RxFrame& f) { machine.Reply(f); };
+    struct Download : ReplyClaim {
+        UpgradeMachine& Machine;
+        explicit Download(UpgradeMachine& m) : Machine(m) {}
+        bool Claiming() const override { return Machine.Busy(); }
+        bool Exclusive() const override { return true; }
+        bool Claimed(int, const RxFrame& f) override
+        {
+            Machine.Reply(f);
+            return true;
+        }
+    } download(machine);
+    link.AddClaim(download);
     double hostMs = 0;
     for (auto _ : state) {
         wireBytes = 0;

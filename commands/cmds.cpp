@@ -11,6 +11,7 @@
 
 #include "bench_host.h"
 #include "bench_selector.h"
+#include "decoders.h"
 #include "link.h"
 #include "message_sink.h"
 #include "panel_radio_group.h"
@@ -37,6 +38,47 @@ TFCmds::TFCmds(BenchHost& host, QWidget* parent) : TCommandDialogBase(parent), H
     // The fallback timer runs from creation: its first expiry finds the dialog idle.
     Timer1->start(kWaitFallbackMs);
     UpdateBenchSelection();
+    Host.BenchLink().Subscribe(*this);
+}
+
+TFCmds::~TFCmds() { Host.BenchLink().Unsubscribe(*this); }
+
+void TFCmds::ReplyReadyIfShown(int k, uint8_t code)
+{
+    if (Host.DialogCommand() != code)
+        return;
+    Host.BenchLink().Benches[size_t(k)].Commands[code].ReplyReady = true;
+    ShowCommandReply(code);
+}
+
+void TFCmds::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+{
+    switch (kind) {
+    case ReplyKind::DataStatus:
+        if (frame.Code == 0x44)
+            ReplyReadyIfShown(k, 0x44);
+        // Every data reply refreshes "In Progress".
+        ShowCommandReply(0);
+        break;
+    case ReplyKind::RawIR:
+        // A block shorter than its layout is not a reply to show.
+        if (frame.Length >= ReplyLayoutLength(frame.Code))
+            ReplyReadyIfShown(k, frame.Code);
+        break;
+    case ReplyKind::EngStatus:
+    case ReplyKind::Value:
+    case ReplyKind::AckOnly:
+    case ReplyKind::SoftReset: ReplyReadyIfShown(k, frame.Code); break;
+    case ReplyKind::FlashParam:
+    case ReplyKind::Boot:
+    case ReplyKind::None: break;
+    }
+}
+
+void TFCmds::RequestEnded(int, uint8_t code)
+{
+    if (Host.DialogCommand() == code)
+        CompleteCommand();
 }
 
 void TFCmds::BuildForm()

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "panel_view.h"
 
 class BenchHost;
@@ -21,13 +22,14 @@ class TPanelRadioGroup;
 // chosen in the main window's menus. Send checks the entries, writes the
 // selected bench's CommandArgs and asks the main window's poll tick to send;
 // the reply and the link status line are shown when they arrive.
-class TFCmds : public TCommandDialogBase {
+class TFCmds : public TCommandDialogBase, private LinkListener {
     Q_OBJECT
 public:
     static constexpr int kHelpTopic = 6001;
     static constexpr int kWaitFallbackMs = 10000;
 
     explicit TFCmds(BenchHost& host, QWidget* parent = nullptr);
+    ~TFCmds() override;
 
     // Control pool and fixed part; object names are the control names.
     std::array<QLabel*, 15> Label{};
@@ -76,6 +78,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+    // LinkListener: a decoded reply to the command on show is shown, its end completes the dialog.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
+    void RequestEnded(int k, uint8_t code) override;
+    // The reply of bench k to code is in its record: marked ready and shown when the dialog shows code.
+    void ReplyReadyIfShown(int k, uint8_t code);
 
 private:
     void BuildForm();

@@ -101,6 +101,18 @@ TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), H
     connect(UpdateBtn, &QPushButton::clicked, this, &TFCStatus::UpdateBtnClick);
 
     setFixedSize(std::max(8 + kGroupWidth + 8, updateX + 68 + 8), y + benchSize.height() + 8);
+    Host.BenchLink().Subscribe(*this);
+}
+
+TFCStatus::~TFCStatus() { Host.BenchLink().Unsubscribe(*this); }
+
+void TFCStatus::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
+{
+    if (kind != ReplyKind::DataStatus)
+        return;
+    if (k >= 0 && k < 4)
+        StatusSeen[size_t(k)] = true;
+    BenchData(k);
 }
 
 int TFCStatus::SelectedBench() const { return GrpBench->SelectedBench(); }
@@ -133,7 +145,7 @@ void TFCStatus::ShowStatus()
     if (!isVisible() || k < 0 || k > 3)
         return;
     const TBench& bench = Host.BenchLink().Benches[k];
-    if (!bench.NewStatusData)
+    if (!StatusSeen[size_t(k)])
         return;
     StatusFields::ApplyAll(Fields, StatusDecode::DecodeStatusScreen(bench.Status));
 }

@@ -1,8 +1,10 @@
 #pragma once
+#include <array>
 #include <QHash>
 #include <QString>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "status_decode.h"
 
 class BenchHost;
@@ -28,16 +30,19 @@ void ClearAll(const QHash<QString, QLineEdit*>& fields);
 
 // The "Status" window: the four status bytes of the chosen bench, decoded into
 // mode, channel validity and problem flags. It sends nothing.
-class TFCStatus : public TBenchWindow {
+class TFCStatus : public TBenchWindow, public LinkListener {
     Q_OBJECT
 public:
     explicit TFCStatus(BenchHost& host, QWidget* parent = nullptr);
+    ~TFCStatus() override;
 
     int SelectedBench() const;
     // Re-syncs the bench buttons with the main window's Active boxes.
     void UpdateBenchSelection() override;
     // A data/status reply of any bench was decoded: redraw the chosen bench.
     void BenchData(int k) override;
+    // LinkListener: every data reply ($01, $06, $44) carries the status bytes.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
 
     void BB1Click();
     void UpdateBtnClick();
@@ -55,4 +60,6 @@ public:
 private:
     BenchHost& Host;
     QHash<QString, QLineEdit*> Fields;
+    // Bench k has delivered status bytes.
+    std::array<bool, 4> StatusSeen{};
 };

@@ -77,6 +77,15 @@ TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Hos
     connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
 
     setFixedSize(8 + 3 * 200, y + benchSize.height() + 8);
+    Host.BenchLink().Subscribe(*this);
+}
+
+TEStatus::~TEStatus() { Host.BenchLink().Unsubscribe(*this); }
+
+void TEStatus::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+{
+    if (kind == ReplyKind::EngStatus || (kind == ReplyKind::DataStatus && frame.Code == 0x44))
+        BenchData(k);
 }
 
 int TEStatus::SelectedBench() const { return GrpBench->SelectedBench(); }

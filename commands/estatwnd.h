@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "bench_window.h"
+#include "link_listener.h"
 
 class BenchHost;
 class QLineEdit;
@@ -24,16 +25,19 @@ struct SecondWait {
 // The "Service Errors" window: the twelve engineering status bytes of the
 // chosen bench as " OK " / " Check " flags, and Start/Stop of that bench's
 // engineering status stream ($41).
-class TEStatus : public TBenchWindow {
+class TEStatus : public TBenchWindow, public LinkListener {
     Q_OBJECT
 public:
     explicit TEStatus(BenchHost& host, QWidget* parent = nullptr);
+    ~TEStatus() override;
 
     int SelectedBench() const;
     void UpdateBenchSelection() override;
     // An engineering data ($44) or engineering status ($41) reply of bench k
     // was decoded: redraw the chosen bench.
     void BenchData(int k) override;
+    // LinkListener: engineering data ($44) and engineering status ($41) replies.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
     // Shutdown with the window visible: stop the stream, then hide.
     void CloseWindow() override;
 
@@ -58,7 +62,6 @@ protected:
 private:
     BenchHost& Host;
     QHash<QString, QLineEdit*> Fields;
-    // Bench k has delivered engineering status ($41 replies do not set the
-    // bench's NewStatusData, yet they carry every status byte).
+    // Bench k has delivered engineering status (a $41 reply or a $44 data reply).
     std::array<bool, 4> EngStatusSeen{};
 };

@@ -187,12 +187,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         link.Benches[size_t(k)].Rx = TRxState{};
         link.Benches[size_t(k)].Setup(&ports[size_t(k)]);
     }
-    LinkHooks& h = link.Hooks;
-    h = LinkHooks{};
-    h.BenchSwitchedOn = [&](int k) { return s.PortOpen[size_t(k)]; };
-    h.PortOpen = h.BenchSwitchedOn;
-    h.Collecting = [] { return true; };
-    h.RowOutput = [&](int) { rows.AddDataRow(); };
+    // Collecting: every decoded data reply goes to the rows.
+    struct Collector : LinkSwitches, LinkListener {
+        TRowSettings& Settings;
+        TDataRows& Rows;
+        Collector(TRowSettings& s, TDataRows& r) : Settings(s), Rows(r) {}
+        bool Closing() const override { return false; }
+        bool PortOpen(int k) const override { return Settings.PortOpen[size_t(k)]; }
+        bool SwitchedOn(int k) const override { return PortOpen(k); }
+        void ReplyDecoded(int k, ReplyKind kind, const RxFrame&) override
+        {
+            if (kind != ReplyKind::DataStatus)
+                return;
+            Rows.MarkNewData(k);
+            Rows.AddDataRow();
+        }
+    } collector(s, rows);
+    link.SetSwitches(&collector);
+    link.Subscribe(collector);
 
     const std::string path = "/dev/shm/halyard-fuzz-receive-" + std::to_string(getpid()) + ".LOG";
     FUZZ_CHECK(log.Create(QString::fromStdString(path)));
@@ -248,6 +260,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(text[i] != '\n' || (i > 0 && text[i - 1] == '\r'));
         FUZZ_CHECK(text[i] != '\r' || (i + 1 < text.size() && text[i + 1] == '\n'));
     }
+    link.Unsubscribe(collector);
+    link.SetSwitches(nullptr);
     Ticks::SetClock({});
     return 0;
 }

@@ -143,11 +143,6 @@ void TFGraph1::WriteSettings()
     WriteGraph1Settings(SettingsFile(), Host.DecimalPointIsDot(), s);
 }
 
-bool& TFGraph1::NewData(TBench& bench)
-{
-    return bench.NewGraph1Data;
-}
-
 void TFGraph1::AppendSample(const TrendValues& values, const QString& label)
 {
     PEGraph->AppendPoint({values.begin(), values.end()}, label);

@@ -35,7 +35,6 @@ public:
     void WriteSettings() override;
 
 protected:
-    bool& NewData(TBench& bench) override;
     void AppendSample(const TrendValues& values, const QString& label) override;
 
 private:

@@ -175,11 +175,6 @@ void TFGraph2::WriteSettings()
     WriteGraph2Settings(SettingsFile(), Host.DecimalPointIsDot(), s);
 }
 
-bool& TFGraph2::NewData(TBench& bench)
-{
-    return bench.NewGraph2Data;
-}
-
 // A reading is never a missing point: one that lands on the null value (a range minimum of -10
 // clamps to it) is drawn a hair above it instead, which is -10 to the eye.
 float TFGraph2::PlottedReading(float value)

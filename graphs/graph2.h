@@ -49,6 +49,5 @@ public:
     static float PlottedReading(float value);
 
 protected:
-    bool& NewData(TBench& bench) override;
     void AppendSample(const TrendValues& values, const QString& label) override;
 };

@@ -17,6 +17,7 @@
 #include "bench_host.h"
 #include "bench_selector.h"
 #include "chart.h"
+#include "decoders.h"
 #include "link.h"
 #include "message_sink.h"
 #include "raw_ir_history.h"
@@ -71,6 +72,7 @@ TRawIR::TRawIR(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(ho
     Lines.reserve(CycleSamples);
     BuildControls();
     ConfigureChart();
+    Host.BenchLink().Subscribe(*this);
 }
 
 void TRawIR::BuildControls()
@@ -374,15 +376,24 @@ void TRawIR::UnZoomBtnClick()
     PEGraph->Unzoom();
 }
 
+TRawIR::~TRawIR() { Host.BenchLink().Unsubscribe(*this); }
+
+void TRawIR::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+{
+    if (kind == ReplyKind::RawIR)
+        HandleRawIRBlock(k, frame);
+}
+
 void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
 {
+    if (k >= 0 && k < 4 && frame.Length >= ReplyLayoutLength(frame.Code))
+        NewBlock[size_t(k)] = true;
     // Blocks of other benches are not this window's, whatever the selected bench's flag says.
     if (!isVisible() || SelectedBench < 0 || SelectedBench > 3 || k != SelectedBench)
         return;
-    TBench& bench = Host.BenchLink().Benches[size_t(k)];
-    if (!bench.NewRawIR)
+    if (!NewBlock[size_t(k)])
         return;
-    bench.NewRawIR = false;
+    NewBlock[size_t(k)] = false;
     FilteredEdit->setText(RawFiltered ? QStringLiteral("Filtered") : QStringLiteral("Not Filtered"));
 
     switch (Capture.Take(frame.Data.data(), frame.Length)) {

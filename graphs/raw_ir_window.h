@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "cmd.h"
 #include "raw_ir_capture.h"
 
@@ -27,13 +28,14 @@ class TfHist_ir;
 // selected bench for raw (0x40) or filtered (0x42) IR blocks; each whole cycle
 // is written into the chart, five cycles side by side, and logged through the
 // IR log window while logging is on.
-class TRawIR : public TBenchWindow {
+class TRawIR : public TBenchWindow, public LinkListener {
     Q_OBJECT
 public:
     static constexpr int ChartPoints = 550;
     static constexpr int CycleSamples = RawIRCapture::CycleSamples;
 
     explicit TRawIR(BenchHost& host, QWidget* parent = nullptr);
+    ~TRawIR() override;
 
     // Companion windows; the log window is created before this one, the history after it.
     void SetCompanions(TIRLog* log, TfHist_ir* history);
@@ -76,8 +78,12 @@ public:
     // Program shutdown: close without asking.
     void CloseWindow() override;
 
-    // A raw or filtered IR reply of bench k (the link calls this for every one).
+    // LinkListener: every raw or filtered IR reply goes to HandleRawIRBlock.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
+    // A raw or filtered IR reply of bench k: a block of the whole layout is new data for the chosen bench.
     void HandleRawIRBlock(int k, const RxFrame& frame);
+    // Bench k sent a whole block this window has not taken yet.
+    std::array<bool, 4> NewBlock{};
 
     void StartClick();
     void StopClick();

@@ -68,6 +68,7 @@ TTrendWindow::TTrendWindow(BenchHost& host, QWidget* parent) : TBenchWindow(pare
     auto* outer = new QHBoxLayout(this);
     outer->addWidget(PEGraph, 1);
     outer->addLayout(Panel);
+    Host.BenchLink().Subscribe(*this);
 }
 
 int TTrendWindow::SelectedBench() const
@@ -83,9 +84,20 @@ void TTrendWindow::UpdateBenchSelection()
     Kestrel->UpdateBenchSelection(on);
 }
 
+TTrendWindow::~TTrendWindow() { Host.BenchLink().Unsubscribe(*this); }
+
 void TTrendWindow::BenchData(int)
 {
     AddSample();
+}
+
+void TTrendWindow::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
+{
+    if (kind != ReplyKind::DataStatus)
+        return;
+    if (k >= 0 && k < 4)
+        NewData[size_t(k)] = true;
+    BenchData(k);
 }
 
 void TTrendWindow::CloseWindow()
@@ -99,7 +111,7 @@ void TTrendWindow::AddSample()
     if (GraphStopped || !isVisible() || k < 0 || k > 3)
         return;
     TBench& bench = Host.BenchLink().Benches[size_t(k)];
-    bool& fresh = NewData(bench);
+    bool& fresh = NewData[size_t(k)];
     if (!fresh)
         return;
     fresh = false;

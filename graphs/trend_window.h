@@ -1,9 +1,11 @@
 #pragma once
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "trend_sample.h"
 
 class BenchHost;
@@ -17,12 +19,13 @@ struct TBench;
 // What the two trend graphs share: the chart of the newest 130 samples of
 // one bench, the bench buttons, Start/Stop/Freeze/Clear/Apply, and the
 // settings file written on close.
-class TTrendWindow : public TBenchWindow {
+class TTrendWindow : public TBenchWindow, public LinkListener {
     Q_OBJECT
 public:
     static constexpr int GraphPoints = 130;
 
     explicit TTrendWindow(BenchHost& host, QWidget* parent = nullptr);
+    ~TTrendWindow() override;
 
     int SelectedBench() const;
     bool GraphStopped = false;
@@ -41,6 +44,10 @@ public:
     void UpdateBenchSelection() override;
     // The link's refresh after a data reply of any bench.
     void BenchData(int k) override;
+    // LinkListener: a data reply gives bench k a new sample for this graph.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
+    // Bench k has a sample this graph has not drawn yet.
+    std::array<bool, 4> NewData{};
     // Program shutdown: as if the user closed the window.
     void CloseWindow() override;
 
@@ -57,8 +64,6 @@ public:
     virtual void WriteSettings() = 0;
 
 protected:
-    // The bench record's new-data flag this graph consumes.
-    virtual bool& NewData(TBench& bench) = 0;
     virtual void AppendSample(const TrendValues& values, const QString& label) = 0;
     void closeEvent(QCloseEvent* event) override;
 

@@ -8,46 +8,23 @@
 HeadlessLogger::HeadlessLogger(const LoggerOptions& options, IMessageSink& messages, CalendarClock clock)
     : options_(options)
     , messages_(messages)
-    , clock_(clock.NowSeconds ? clock : CalendarClock::System())
-    , rows_(link_.Benches, grid_, clock_)
-    , log_(clock_)
-    , acquisition_(link_, *this)
+    , station_(*this, clock)
 {
     watcher_.Owner = this;
-    for (int k = 0; k < 4; ++k) {
-        ports_[k] = std::make_unique<ComPort>(k + 1);
-        ports_[k]->SetBaud(options_.Baud);
-    }
-    ConnectLink();
-    rows_.Log = &log_;
-    rows_.Messages = &watcher_;
-    rows_.StartTime = clock_.NowSeconds();
-    rows_.AcceptCounter = 1;
+    for (int k = 0; k < 4; ++k)
+        station_.Port(k).SetBaud(options_.Baud);
+    station_.BenchLink().Subscribe(*this);
+    station_.Rows().Messages = &watcher_;
 }
 
-HeadlessLogger::~HeadlessLogger()
-{
-    link_.Hooks = LinkHooks{};
-    for (auto& port : ports_)
-        port->Close();
-}
+HeadlessLogger::~HeadlessLogger() { station_.BenchLink().Unsubscribe(*this); }
 
 bool HeadlessLogger::PortOpen(int k) const { return k >= 0 && k < 4 && open_[k]; }
-
-int HeadlessLogger::FirstOpen() const
-{
-    for (int k = 0; k < 4; ++k)
-        if (open_[k])
-            return k;
-    return -1;
-}
 
 void HeadlessLogger::PollTick()
 {
     ReopenLostPorts();
-    inTick_ = true;
-    acquisition_.PollTick();
-    inTick_ = false;
+    station_.Acquisition().PollTick();
 }
 
 void HeadlessLogger::ReopenLostPorts()
@@ -56,47 +33,32 @@ void HeadlessLogger::ReopenLostPorts()
     if (!collecting_ || stopped_)
         return;
     for (int k = 0; k < 4; ++k) {
-        if (!lost_[k] || !ports_[k]->Reopen())
+        if (!lost_[k] || !station_.Port(k).Reopen())
             continue;
         lost_[k] = false;
         open_[k] = true;
-        messages_.Show(QStringLiteral("Information"), ports_[k]->ComName() + QStringLiteral(": device back, logging again"),
+        messages_.Show(QStringLiteral("Information"), station_.Port(k).ComName() + QStringLiteral(": device back, logging again"),
                        IMessageSink::Icon::Information);
-        acquisition_.SendDataRequest(k, TAcquisition::kContinuousRate);
+        station_.Acquisition().SendDataRequest(k, TAcquisition::kContinuousRate);
     }
 }
 
-void HeadlessLogger::ConnectLink()
+void HeadlessLogger::StatusShown(int k, const std::string& text, bool error)
 {
-    for (int k = 0; k < 4; ++k) {
-        ComPort& port = *ports_[k];
-        link_.Benches[k].Setup(&port);
-        connect(&port, &ComPort::DataAvailable, this, [this, k] { link_.PortDataAvailable(k); });
-        connect(&port, &ComPort::Failed, this, [this, k](ComPort* p, const QString&) {
-            // As the window: the port is closed and the others go on.
-            open_[k] = false;
-            lost_[k] = true;
-            messages_.Show(QStringLiteral("Warning"), p->ComName() + QStringLiteral(": device lost"), IMessageSink::Icon::Warning);
-        });
-    }
-    LinkHooks& h = link_.Hooks;
-    h.Closing = [this] { return stopped_; };
-    h.DialogCommand = [] { return uint8_t(0); };
-    // A lost bench stays switched on, as its box would until the window's user unticks it: the
-    // time-out pass then marks it silent and the benches still answering go on making rows.
-    h.BenchSwitchedOn = [this](int k) { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); };
-    h.PortOpen = [this](int k) { return PortOpen(k); };
-    h.Collecting = [this] { return collecting_; };
-    h.ShowStatusEdit = [this](int k, const std::string& text, bool error) {
-        if (k < 0 || k > 3)
-            return;
-        status_[k] = text;
-        statusError_[k] = error;
-        // The time-out pass shows every open bench's status once per time-out it finds.
-        if (inTick_ && k == FirstOpen())
-            ++timeouts_;
-    };
-    h.RowOutput = [this](int) { RowOutput(); };
+    if (k < 0 || k > 3)
+        return;
+    status_[k] = text;
+    statusError_[k] = error;
+}
+
+void HeadlessLogger::RequestTimedOut(int, uint8_t) { ++timeouts_; }
+
+void HeadlessLogger::PortLost(int k)
+{
+    // As the window: the port is closed and the others go on.
+    open_[k] = false;
+    lost_[k] = true;
+    messages_.Show(QStringLiteral("Warning"), station_.Port(k).ComName() + QStringLiteral(": device lost"), IMessageSink::Icon::Warning);
 }
 
 bool HeadlessLogger::OpenPorts(QString* error)
@@ -104,7 +66,7 @@ bool HeadlessLogger::OpenPorts(QString* error)
     for (int k = 0; k < 4; ++k) {
         if (!options_.Benches[k])
             continue;
-        ComPort& port = *ports_[k];
+        ComPort& port = station_.Port(k);
         if (!port.Open()) {
             if (error)
                 *error = port.ComName() + QStringLiteral(": cannot open the port: ") + port.LastError();
@@ -129,10 +91,10 @@ TRowSettings HeadlessLogger::Settings() const
 bool HeadlessLogger::Start(QString* error)
 {
     // OK: stops a stream running from an earlier program, then takes the settings.
-    acquisition_.StopStreams();
-    acquisition_.DataCommandSelection = 0;
-    rows_.Settings = Settings();
-    rows_.RebuildHeader();
+    station_.Acquisition().StopStreams();
+    station_.Acquisition().DataCommandSelection = 0;
+    station_.Rows().Settings = Settings();
+    station_.Rows().RebuildHeader();
 
     // New File or Append.
     // The window's file dialogs give full paths, and the creation line names the file so.
@@ -142,7 +104,7 @@ bool HeadlessLogger::Start(QString* error)
             *error = basePath_ + QStringLiteral(" already exists; give --append to continue it, or another name");
         return false;
     }
-    const bool opened = options_.Append ? log_.Append(basePath_) : log_.Create(basePath_);
+    const bool opened = options_.Append ? station_.Log().Append(basePath_) : station_.Log().Create(basePath_);
     if (!opened) {
         if (error)
             *error = QString::fromLatin1(kLogFileProblem) + QStringLiteral(" (") + basePath_ + QLatin1Char(')');
@@ -151,27 +113,27 @@ bool HeadlessLogger::Start(QString* error)
     currentFile_ = basePath_;
 
     // File Log On runs Stop (its empty line goes to the file) and rebuilds the header.
-    acquisition_.StopStreams();
-    if (!log_.WriteEmptyLine()) {
+    station_.Acquisition().StopStreams();
+    if (!station_.Log().WriteEmptyLine()) {
         if (error)
             *error = QString::fromLatin1(kLogFileProblem);
         return false;
     }
     loggingOn_ = true;
-    rows_.Settings = Settings();
-    rows_.RebuildHeader();
+    station_.Rows().Settings = Settings();
+    station_.Rows().RebuildHeader();
 
     // Start.
     collecting_ = true;
-    rows_.AcceptRequested = false;
-    if (!log_.WriteHeaderLine(rows_.HeaderLine())) {
+    station_.Rows().AcceptRequested = false;
+    if (!station_.Log().WriteHeaderLine(station_.Rows().HeaderLine())) {
         if (error)
             *error = QString::fromLatin1(kLogFileProblem);
         return false;
     }
-    acquisition_.RequestStreams();
-    rows_.Settings = Settings();
-    rows_.RecountActive();
+    station_.Acquisition().RequestStreams();
+    station_.Rows().Settings = Settings();
+    station_.Rows().RecountActive();
     return true;
 }
 
@@ -180,47 +142,42 @@ void HeadlessLogger::Stop()
     if (stopped_)
         return;
     collecting_ = false;
-    acquisition_.StopStreams();
-    if (log_.IsOpen()) {
-        if (!log_.WriteEmptyLine())
+    station_.Acquisition().StopStreams();
+    if (station_.Log().IsOpen()) {
+        if (!station_.Log().WriteEmptyLine())
             messages_.Show(QStringLiteral("Information"), QString::fromLatin1(kLogFileProblem), IMessageSink::Icon::Information);
-        log_.Close();
+        station_.Log().Close();
     }
     stopped_ = true;
 }
 
-void HeadlessLogger::RowOutput()
+bool HeadlessLogger::BeforeRow() { return !failing_ && (!options_.Rotate || RotateIfFull()); }
+
+void HeadlessLogger::AfterRow(bool logged)
 {
-    if (failing_)
-        return;
-    if (options_.Rotate && !RotateIfFull())
-        return;
-    const int before = log_.LinesWritten();
-    rows_.Settings = Settings();
-    rows_.AddDataRow();
-    if (log_.LinesWritten() > before && !failing_)
+    if (logged && !failing_)
         ++rowsLogged_;
 }
 
 bool HeadlessLogger::RotateIfFull()
 {
     // LogFile refuses the row that would reach its limit; go on in a new file first.
-    if (!log_.IsOpen() || log_.LinesWritten() + 1 < log_.LineLimit())
+    if (!station_.Log().IsOpen() || station_.Log().LinesWritten() + 1 < station_.Log().LineLimit())
         return true;
     // The next free number: a continuation file of an earlier run is never replaced.
     QString next;
     do
         next = ContinuationFileName(basePath_, nextContinuation_++);
     while (QFileInfo::exists(next));
-    const int limit = log_.LineLimit();
-    log_.Close();
-    if (!log_.Create(next) || !log_.WriteHeaderLine(rows_.HeaderLine())) {
+    const int limit = station_.Log().LineLimit();
+    station_.Log().Close();
+    if (!station_.Log().Create(next) || !station_.Log().WriteHeaderLine(station_.Rows().HeaderLine())) {
         messages_.Show(QStringLiteral("Information"), QString::fromLatin1(kLogFileProblem) + QStringLiteral(" (") + next + QLatin1Char(')'),
                        IMessageSink::Icon::Information);
         FailLater();
         return false;
     }
-    log_.SetLineLimit(limit);
+    station_.Log().SetLineLimit(limit);
     currentFile_ = next;
     return true;
 }

@@ -1,12 +1,8 @@
 #pragma once
-#include "acquisition.h"
 #include "calendar_clock.h"
-#include "data_rows.h"
-#include "grid_model.h"
-#include "link.h"
-#include "log_file.h"
 #include "logger_options.h"
 #include "message_sink.h"
+#include "station.h"
 
 #include <QObject>
 #include <QString>
@@ -16,12 +12,11 @@
 #include <memory>
 #include <string>
 
-class ComPort;
 
-// Data collection of the main window without the window: the benches' ports, the link,
-// the data rows and the log file, driven through the steps a user of the window takes
-// (OK, New File or Append, File Log On, Start ... Stop), so the log gets the same lines.
-class HeadlessLogger : public QObject, private IAcquisitionView {
+// Data collection of the main window without the window: a station driven through the steps a
+// user of the window takes (OK, New File or Append, File Log On, Start ... Stop), so the log gets
+// the same lines.
+class HeadlessLogger : public QObject, private StationDriver, private LinkListener {
     Q_OBJECT
 public:
     // messages: where the window's boxes go ("Log File is full", "Problem with log file!").
@@ -54,9 +49,12 @@ public:
     // The file rows go to now (a continuation file after a rotation).
     const QString& CurrentLogFile() const { return currentFile_; }
 
-    Link& BenchLink() { return link_; }
-    LogFile& Log() { return log_; }
-    TDataRows& Rows() { return rows_; }
+    Link& BenchLink() { return station_.BenchLink(); }
+    LogFile& Log() { return station_.Log(); }
+    TDataRows& Rows() { return station_.Rows(); }
+    // Rows and status lines go to this feed too; none: to the log only.
+    void SetFeed(std::unique_ptr<FeedPublisher> feed) { station_.SetFeed(std::move(feed)); }
+    FeedPublisher* Feed() const { return station_.Feed(); }
 
 private:
     // IAcquisitionView: the window's defaults for the controls this program has no way to change.
@@ -68,12 +66,21 @@ private:
     bool ZeroAuto() const override { return true; }
     bool UpgradeShown() const override { return false; }
     bool Closing() const override { return stopped_; }
+    // LinkSwitches. A lost bench stays switched on, as its box would until the window's user unticks it:
+    // the time-out pass then marks it silent and the benches still answering go on making rows.
+    bool SwitchedOn(int k) const override { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); }
+    // StationDriver: rows while collecting, in a new file first when the log is full (--rotate).
+    bool MakingRows() const override { return collecting_; }
+    TRowSettings RowSettings() const override { return Settings(); }
+    bool BeforeRow() override;
+    void AfterRow(bool logged) override;
+    // LinkListener: the status lines, the time-outs counted, a lost port.
+    void StatusShown(int k, const std::string& text, bool error) override;
+    void RequestTimedOut(int k, uint8_t code) override;
+    void PortLost(int k) override;
 
-    void ConnectLink();
     void ReopenLostPorts();
-    int FirstOpen() const;
     TRowSettings Settings() const;
-    void RowOutput();
     // Goes on in the next continuation file when the next logged row would be refused.
     bool RotateIfFull();
     void FailLater();
@@ -87,20 +94,13 @@ private:
     LoggerOptions options_;
     IMessageSink& messages_;
     WatchingSink watcher_;
-    CalendarClock clock_;
-    Link link_;
-    TGridModel grid_;
-    TDataRows rows_;
-    LogFile log_;
-    TAcquisition acquisition_;
-    std::array<std::unique_ptr<ComPort>, 4> ports_;
+    Station station_;
     std::array<bool, 4> open_{};
     std::array<bool, 4> lost_{};
     std::array<std::string, 4> status_;
     std::array<bool, 4> statusError_{};
     bool collecting_ = false;
     bool loggingOn_ = false;  // "File Log" shows On
-    bool inTick_ = false;
     bool stopped_ = false;
     bool failing_ = false;
     int rowsLogged_ = 0;

@@ -99,20 +99,14 @@ QString FeedOptionsUsage()
         "  --queue N                 messages held while the broker is away (10000); the oldest go first\n");
 }
 
-std::unique_ptr<FeedPublisher> AttachFeed(HeadlessLogger& logger, const FeedSettings& settings)
+FeedPublisher* AttachFeed(HeadlessLogger& logger, const FeedSettings& settings)
 {
     if (!settings.Enabled)
         return nullptr;
     auto feed = std::make_unique<FeedPublisher>(settings);
-    FeedPublisher* f = feed.get();
-    logger.Rows().Feed = f;
-    LinkHooks& h = logger.BenchLink().Hooks;
-    h.ShowStatusEdit = [f, shown = h.ShowStatusEdit](int k, const std::string& text, bool error) {
-        CallHook(shown, k, text, error);
-        f->LinkStatus(k + 1, text, error);
-    };
-    QObject::connect(f, &FeedPublisher::Refused, f, [](const QString& text) {
+    QObject::connect(feed.get(), &FeedPublisher::Refused, feed.get(), [](const QString& text) {
         std::fprintf(stderr, "halyard-log: %s\n", text.toLocal8Bit().constData());
     });
-    return feed;
+    logger.SetFeed(std::move(feed));
+    return logger.Feed();
 }

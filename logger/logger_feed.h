@@ -25,6 +25,6 @@ FeedOptionsResult TakeFeedOptions(QStringList& args);
 // The --help lines of these options.
 QString FeedOptionsUsage();
 
-// Starts the feed and hands it the logger's rows and link status lines; none
-// when the settings leave the feed off. The feed must end before the logger.
-std::unique_ptr<FeedPublisher> AttachFeed(HeadlessLogger& logger, const FeedSettings& settings);
+// Starts the feed, owned by the logger's station, and hands it the logger's rows and link
+// status lines; none when the settings leave the feed off.
+FeedPublisher* AttachFeed(HeadlessLogger& logger, const FeedSettings& settings);

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     StderrSink messages;
     HeadlessLogger logger(options, messages);
     // Declared after the logger, so it ends first.
-    const std::unique_ptr<FeedPublisher> feed = AttachFeed(logger, feedOptions.Settings);
+    AttachFeed(logger, feedOptions.Settings);
     QString error;
     if (!logger.OpenPorts(&error) || !logger.Start(&error)) {
         PrintError(error);

@@ -27,28 +27,41 @@ TFCalLoad1::TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent
     Dialogs = ownDialogs_.get();
     BuildControls();
 
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.TransferRunningShown = [this] { return isVisible() && transfer_.TransferState > 0; };
-    h.TransferState = [this] { return transfer_.TransferState; };
-    h.TransferReply = [this](int, const RxFrame& f) {
+    host_.BenchLink().AddClaim(*this);
+}
+
+namespace {
+bool IsFlashParamCode(uint8_t c) { return c == 0x48 || c == 0x49 || c == 0x54 || c == 0x55; }
+} // namespace
+
+bool TFCalLoad1::Claiming() const { return isVisible() && transfer_.TransferState > 0; }
+
+bool TFCalLoad1::Claimed(int, const RxFrame& f)
+{
+    if (f.Start == kNak) {
+        if (!IsFlashParamCode(f.Code))
+            return false;
         Timer1->stop();
-        transfer_.Reply(f);
-    };
-    h.TransferRefusal = [this](uint8_t code, uint8_t reason) {
-        Timer1->stop();
-        transfer_.Refusal(code, reason);
-    };
-    h.TransferTimeout = [this](uint8_t code) { transfer_.Timeout(code); };
+        transfer_.Refusal(f.Code, f.Length > 0 ? f.Data[0] : uint8_t(0));
+        return true;
+    }
+    // Load Flash Parameters ($55) is acknowledged without a step.
+    if (f.Code != 0x48 && f.Code != 0x49 && f.Code != 0x54)
+        return false;
+    Timer1->stop();
+    transfer_.Reply(f);
+    return true;
+}
+
+void TFCalLoad1::ClaimedTimeout(int, uint8_t code)
+{
+    if (transfer_.TransferState > 0 && IsFlashParamCode(code))
+        transfer_.Timeout(code);
 }
 
 TFCalLoad1::~TFCalLoad1()
 {
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.TransferRunningShown = nullptr;
-    h.TransferState = nullptr;
-    h.TransferReply = nullptr;
-    h.TransferRefusal = nullptr;
-    h.TransferTimeout = nullptr;
+    host_.BenchLink().RemoveClaim(*this);
 }
 
 void TFCalLoad1::BuildControls()

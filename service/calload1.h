@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "param_transfer.h"
 
 class BenchHost;
@@ -18,12 +19,18 @@ class QRadioButton;
 class QTimer;
 class TParameters;
 
-class TFCalLoad1 : public TBenchWindow, private ParamTransfer::View {
+class TFCalLoad1 : public TBenchWindow, public ReplyClaim, private ParamTransfer::View {
     Q_OBJECT
 public:
     // The parameter list of `parameters` names the uploaded parameters.
     TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
     ~TFCalLoad1() override;
+
+    // ReplyClaim: while the window is shown and a transfer runs, its flash parameter replies;
+    // a time-out of one of them while a transfer runs, shown or not.
+    bool Claiming() const override;
+    bool Claimed(int k, const RxFrame& frame) override;
+    void ClaimedTimeout(int k, uint8_t code) override;
 
     void UpdateBenchSelection() override;
 

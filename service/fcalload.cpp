@@ -50,16 +50,24 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
     SetLoadMode(true);
     UpdateBenchSelection();
 
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.CalibrationRunning = [this] { return isVisible() && machine_.CalState() > 0; };
-    h.CalibrationReply = [this](int, const RxFrame& frame, bool) { machine_.Reply(frame); };
+    host_.BenchLink().AddClaim(*this);
+}
+
+bool TFCalLoad::Claiming() const { return isVisible() && machine_.CalState() > 0; }
+
+bool TFCalLoad::Claimed(int, const RxFrame& frame)
+{
+    // Refusals of all four flash parameter codes, acknowledgements of the three it steps on.
+    const uint8_t c = frame.Code;
+    const bool taken = frame.Start == kNak ? (c == 0x48 || c == 0x49 || c == 0x54 || c == 0x55) : (c == 0x48 || c == 0x49 || c == 0x54);
+    if (taken)
+        machine_.Reply(frame);
+    return taken;
 }
 
 TFCalLoad::~TFCalLoad()
 {
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.CalibrationRunning = nullptr;
-    h.CalibrationReply = nullptr;
+    host_.BenchLink().RemoveClaim(*this);
 }
 
 void TFCalLoad::BuildControls()

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "cal_load_machine.h"
 
 class BenchHost;
@@ -20,12 +21,16 @@ class QPushButton;
 class QTimer;
 class TParameters;
 
-class TFCalLoad : public TBenchWindow {
+class TFCalLoad : public TBenchWindow, public ReplyClaim {
     Q_OBJECT
 public:
     // The read-back text comes from the parameter editor.
     TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
     ~TFCalLoad() override;
+
+    // ReplyClaim: while the window is shown and a procedure runs, its flash parameter replies.
+    bool Claiming() const override;
+    bool Claimed(int k, const RxFrame& frame) override;
 
     // Load (true) or check mode, with its caption.
     void SetLoadMode(bool load);

@@ -49,15 +49,21 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
     UpdateBenchSelection();
     FlashStoreAllowed = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\Flash.Ok")));
 
-    host_.BenchLink().Hooks.ParamEditorReply = [this](int k, const RxFrame& f) { ParamReply(k, f); };
+    host_.BenchLink().Subscribe(*this);
     // Whoever sends Load Flash Parameters, its reply reads back this number.
     TBench::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
 }
 
 TParameters::~TParameters()
 {
-    host_.BenchLink().Hooks.ParamEditorReply = nullptr;
+    host_.BenchLink().Unsubscribe(*this);
     TBench::OnLoadFlashParameter = nullptr;
+}
+
+void TParameters::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+{
+    if (kind == ReplyKind::FlashParam)
+        ParamReply(k, frame);
 }
 
 void TParameters::BuildControls()

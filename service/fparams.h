@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "param_list.h"
 
 class BenchHost;
@@ -18,7 +19,7 @@ class QPushButton;
 class TBenchButtons;
 struct RxFrame;
 
-class TParameters : public TBenchWindow {
+class TParameters : public TBenchWindow, public LinkListener {
     Q_OBJECT
 public:
     // Reads the parameter list from listPath ("ParamLst.c" in the working
@@ -33,6 +34,8 @@ public:
     void ReadParameterFrom(int k);
     // The link's handler for acknowledged 0x48, 0x49, 0x54 and 0x55 replies.
     void ParamReply(int bench, const RxFrame& frame);
+    // LinkListener: every acknowledged flash parameter reply ($48, $49, $54, $55) goes to ParamReply.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
     // Shows a Read Flash Parameters reply and keeps its text.
     void ShowParameterValues(const RxFrame& frame);
 

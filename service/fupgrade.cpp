@@ -67,19 +67,21 @@ TFUpgrade::TFUpgrade(BenchHost& host, QWidget* parent)
     Render();
     UpdateBenchSelection();
 
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.UpgradeBusy = [this] { return machine_.Busy(); };
-    h.UpgradeReply = [this](int, const RxFrame& frame) {
-        machine_.Reply(frame);
-        Render();
-    };
+    host_.BenchLink().AddClaim(*this);
+}
+
+bool TFUpgrade::Claiming() const { return machine_.Busy(); }
+
+bool TFUpgrade::Claimed(int, const RxFrame& frame)
+{
+    machine_.Reply(frame);
+    Render();
+    return true;
 }
 
 TFUpgrade::~TFUpgrade()
 {
-    LinkHooks& h = host_.BenchLink().Hooks;
-    h.UpgradeBusy = nullptr;
-    h.UpgradeReply = nullptr;
+    host_.BenchLink().RemoveClaim(*this);
 }
 
 void TFUpgrade::BuildControls()

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "bench_window.h"
+#include "link_listener.h"
 #include "upgrade_machine.h"
 
 class BenchHost;
@@ -16,11 +17,16 @@ class QProgressBar;
 class QPushButton;
 class TBenchButtons;
 
-class TFUpgrade : public TBenchWindow {
+class TFUpgrade : public TBenchWindow, public ReplyClaim {
     Q_OBJECT
 public:
     explicit TFUpgrade(BenchHost& host, QWidget* parent = nullptr);
     ~TFUpgrade() override;
+
+    // ReplyClaim: while the download runs, every expected reply of every bench and nothing else.
+    bool Claiming() const override;
+    bool Exclusive() const override { return true; }
+    bool Claimed(int k, const RxFrame& frame) override;
 
     void UpdateBenchSelection() override;
     // Shutdown while shown: the same as closing the window.

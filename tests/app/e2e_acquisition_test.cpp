@@ -1,6 +1,7 @@
 // End to end: the main window over real pseudo-terminals with simulated benches in the same event
 // loop. The widgets are driven as a user would; the expected log lines are computed here from the
 // values the simulator says it sent.
+#include "link_spy.h"
 #include "sim_app_fixture.h"
 
 #include "main_window.h"
@@ -116,18 +117,24 @@ struct E2eTest : SimulatedAppTest {
         EXPECT_FALSE(App->ActiveBench[2]->isEnabled());
 
         // Count decoded data replies per bench at the moment the row output sees them.
-        LinkHooks& h = App->BenchLink().Hooks;
-        auto next = h.RefreshGraph1;
-        h.RefreshGraph1 = [this, next](int k) {
+        // Subscribed after the main window: it hears a data reply once the row output has taken it.
+        Spy.Decoded = [this](int k, ReplyKind kind, const RxFrame&) {
+            if (kind != ReplyKind::DataStatus)
+                return;
             if (k == 0)
                 ++Bench1Decodes;
             if (k < 2)
                 ++Decoded[k];
             if (k == 1 && App->StopBtn->isEnabled())
                 Bench1Seen.push_back(Bench1Decodes > 0);
-            if (next)
-                next(k);
         };
+        Spy.Join(App->BenchLink());
+    }
+    LinkSpy Spy;
+    void TearDown() override
+    {
+        Spy.Leave();
+        SimulatedAppTest::TearDown();
     }
 
     QString NewLog(const QString& name = QStringLiteral("RUN.LOG"))

@@ -3,6 +3,7 @@
 // bench 1's rows keep coming into the log, every logged value is one the simulator really sent in a
 // good frame, the fault shows in bench 2's status field where the host can see it, and once the fault
 // is over bench 2 logs again.
+#include "link_spy.h"
 #include "sim_app_fixture.h"
 
 #include "main_window.h"
@@ -72,6 +73,12 @@ struct StatusShown {
 };
 
 struct LineRateFaultsTest : SimulatedAppTest {
+    LinkSpy Spy;
+    void TearDown() override
+    {
+        Spy.Leave();
+        SimulatedAppTest::TearDown();
+    }
     QString LogPath;
     // Bench 2's status field as the user saw it after each change.
     std::vector<StatusShown> Bench2Status;
@@ -88,21 +95,18 @@ struct LineRateFaultsTest : SimulatedAppTest {
             App->ActiveBench[k]->click();
             ASSERT_TRUE(App->PortOpen(k)) << k;
         }
-        LinkHooks& h = App->BenchLink().Hooks;
-        h.ShowStatusEdit = [this, shown = h.ShowStatusEdit](int k, const std::string& text, bool error) {
-            if (shown)
-                shown(k, text, error);
+        // Subscribed after the main window: the edit already shows what the link told it.
+        Spy.Status = [this](int k, const std::string&, bool) {
             if (k == 1) {
                 const QLineEdit* edit = App->AckNakEdit[1];
                 Bench2Status.push_back({edit->text(), edit->palette().color(QPalette::Text) == QColor(255, 0, 0)});
             }
         };
-        h.RefreshGraph1 = [this, next = h.RefreshGraph1](int k) {
-            if (k >= 0 && k < 2)
+        Spy.Decoded = [this](int k, ReplyKind kind, const RxFrame&) {
+            if (kind == ReplyKind::DataStatus && k >= 0 && k < 2)
                 ++Decoded[size_t(k)];
-            if (next)
-                next(k);
         };
+        Spy.Join(App->BenchLink());
         LogPath = Places.InDriveC(QStringLiteral("RUN.LOG"));
         Dialogs.SavePaths.push_back(LogPath);
         App->findChild<QAction*>(QStringLiteral("NewFile"))->trigger();

@@ -37,10 +37,16 @@ struct AcquisitionTest : ::testing::Test {
         Ticks::SetClock([this] { return nowMs; });
         for (int k = 0; k < 4; ++k)
             link.Benches[k].Setup(&ports[k]);
-        link.Hooks.BenchSwitchedOn = [this](int k) { return view.Enabled[k] && view.Ticked[k]; };
-        link.Hooks.PortOpen = [this](int k) { return view.Open[k]; };
+        link.SetSwitches(&switches);
     }
     void TearDown() override { Ticks::SetClock({}); }
+    struct Switches : LinkSwitches {
+        const FakeView& View;
+        explicit Switches(const FakeView& v) : View(v) {}
+        bool Closing() const override { return false; }
+        bool PortOpen(int k) const override { return View.Open[k]; }
+        bool SwitchedOn(int k) const override { return View.Enabled[k] && View.Ticked[k]; }
+    } switches{view};
     void SwitchOn(int k)
     {
         view.Open[k] = view.Enabled[k] = view.Ticked[k] = true;

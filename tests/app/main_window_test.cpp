@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)
 
 // Counts the calls the main window makes on a secondary window.
 struct SpyWindow : TCommandDialogBase {
-    int Selections = 0, Opens = 0, Data = 0;
+    int Selections = 0, Opens = 0;
     QList<int>* Order = nullptr;
     int Id = 0;
     std::array<bool, 4> Buttons{};
@@ -293,7 +293,6 @@ struct SpyWindow : TCommandDialogBase {
             Order->append(Id);
     }
     void OpenForCommand() override { ++Opens; }
-    void BenchData(int) override { ++Data; }
     bool BenchButtonOn(int k) const override { return Buttons[k]; }
 };
 
@@ -327,13 +326,10 @@ TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
     ASSERT_GE(order.size(), 10);
     EXPECT_EQ(order.mid(0, 10), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
 
-    // Command items hand their code to the dialog; the link's data notices reach the graphs.
+    // Command items hand their code to the dialog.
     Find<QAction>("N16PressureData1")->trigger();
     EXPECT_EQ(App->DialogCommand(), 0x16);
     EXPECT_EQ(spies[7]->Opens, 1);
-    App->BenchLink().Hooks.RefreshGraph1(0);
-    EXPECT_EQ(spies[3]->Data, 1);
-    EXPECT_EQ(spies[4]->Data, 0);
 }
 
 struct CaptionCase {
@@ -660,13 +656,13 @@ TEST_F(MainWindowTest, SoftResetUnticksEveryBenchAndWarns)
 
 TEST_F(MainWindowTest, StatusEditShowsLinkStatusInRedOnError)
 {
-    App->BenchLink().Hooks.ShowStatusEdit(1, "Data / Status Timeout", true);
+    App->StatusShown(1, "Data / Status Timeout", true);
     EXPECT_EQ(App->AckNakEdit[1]->text(), QStringLiteral("Data / Status Timeout"));
     EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(255, 0, 0));
-    App->BenchLink().Hooks.ShowStatusEdit(1, "Data / Status ACK", false);
+    App->StatusShown(1, "Data / Status ACK", false);
     EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(0, 0, 0));
     // A NAK text longer than the edit shows its start.
-    App->BenchLink().Hooks.ShowStatusEdit(1, "Pump Control  NAK  : Not Allowed at this time", true);
+    App->StatusShown(1, "Pump Control  NAK  : Not Allowed at this time", true);
     EXPECT_EQ(App->AckNakEdit[1]->cursorPosition(), 0);
 }
 

@@ -114,7 +114,7 @@ struct RowsFixture {
     // A data reply of bench b reaches the row output.
     void Reply(int b)
     {
-        (*benches)[b].NewRowData = true;
+        rows.MarkNewData(b);
         rows.AddDataRow();
     }
 

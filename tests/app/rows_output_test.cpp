@@ -93,7 +93,7 @@ TEST_F(OutputTest, OnlyTheHighestOpenBenchMakesARow)
     EXPECT_EQ(rows.MeanRow(), 1); // bench 1 alone makes no row
     Reply(2);
     EXPECT_EQ(rows.MeanRow(), 2);
-    EXPECT_FALSE((*benches)[0].NewRowData);
+    EXPECT_FALSE(rows.HasNewData(0));
     EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupGas, 0), 2), "   1.00"); // bench 1's latest values
     EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupGas, 2), 2), "   3.00");
 }

@@ -218,12 +218,16 @@ TEST(ContinuousRule, OnePacketAndStreaming)
 TEST(MeasurementDecoders, EngineeringStatusStreamIsAccepted)
 {
     LinkFixture fx;
-    int refreshes = 0;
-    fx.link.Hooks.RefreshEngStatusScreen = [&](int) { ++refreshes; };
+    struct Screen : LinkListener {
+        int Refreshes = 0;
+        void ReplyDecoded(int, ReplyKind kind, const RxFrame&) override { Refreshes += kind == ReplyKind::EngStatus; }
+    } screen;
+    fx.link.Subscribe(screen);
     fx.link.Benches[1].RequestEngineeringStatus(2);
     for (int i = 0; i < 3; ++i)
         fx.Ack(1, 0x41, std::vector<uint8_t>(16, uint8_t(i)));
+    fx.link.Unsubscribe(screen);
     EXPECT_EQ(fx.link.Benches[1].Status[15], 2);
-    EXPECT_EQ(refreshes, 3);
+    EXPECT_EQ(screen.Refreshes, 3);
     EXPECT_EQ(fx.edits[1], "Engineering Status  ACK");
 }

@@ -167,17 +167,54 @@ TEST(Dispatch, StopRequestGetsOneReplyThenSlotIsIdle)
     EXPECT_EQ(fx.edits[2], "01 ?");
 }
 
+// A listener recording what it is told, under a name.
+struct NamedListener : LinkListener {
+    std::vector<std::string>& Log;
+    std::string Name;
+    NamedListener(std::vector<std::string>& log, std::string name) : Log(log), Name(std::move(name)) {}
+    void ReplyDecoded(int k, ReplyKind, const RxFrame& f) override
+    {
+        Log.push_back(Name + " data " + std::to_string(k) + " " + HexByte(f.Code));
+    }
+    void StatusShown(int k, const std::string& text, bool) override { Log.push_back(Name + " status " + std::to_string(k) + " " + text); }
+    void RequestEnded(int k, uint8_t code) override { Log.push_back(Name + " ended " + std::to_string(k) + " " + HexByte(code)); }
+};
+
+TEST(Dispatch, ListenersAreToldInTheOrderTheySubscribed)
+{
+    // The rows subscribe before any window: within one reply the row is made before a graph draws it.
+    LinkFixture fx;
+    std::vector<std::string> log;
+    NamedListener rows(log, "rows"), graph(log, "graph");
+    fx.link.Subscribe(rows);
+    fx.link.Subscribe(graph);
+    fx.link.Benches[0].RequestDataStatus(1, false);
+    fx.Ack(0, 0x01, std::vector<uint8_t>(16));
+    EXPECT_EQ(log, (std::vector<std::string>{"rows data 0 01", "graph data 0 01", "rows status 0 Data Status  ACK",
+                                             "graph status 0 Data Status  ACK", "rows status 1 ", "graph status 1 ",
+                                             "rows status 2 ", "graph status 2 ", "rows status 3 ", "graph status 3 ",
+                                             "rows ended 0 01", "graph ended 0 01"}));
+    log.clear();
+    fx.link.Unsubscribe(rows);
+    fx.link.Benches[0].RequestDataStatus(1, false);
+    fx.switchedOn = {true, false, false, false};
+    fx.Ack(0, 0x01, std::vector<uint8_t>(16));
+    EXPECT_EQ(log, (std::vector<std::string>{"graph data 0 01", "graph status 0 Data Status  ACK", "graph ended 0 01"}));
+    fx.link.Unsubscribe(graph);
+}
+
 TEST(Dispatch, NoRowsWhileCollectionIsStopped)
 {
     LinkFixture fx;
-    int graph = 0;
-    fx.link.Hooks.RefreshGraph1 = [&](int) { ++graph; };
+    std::vector<std::string> log;
+    NamedListener graph(log, "graph");
+    fx.link.Subscribe(graph);
     fx.link.Benches[0].RequestDataStatus(1, false);
     fx.Ack(0, 0x01, std::vector<uint8_t>(16));
     EXPECT_EQ(std::count(fx.events.begin(), fx.events.end(), "row 0"), 0);
-    EXPECT_EQ(graph, 1);
-    EXPECT_TRUE(fx.link.Benches[0].NewRowData);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "graph data 0 01"), 1);
     EXPECT_FALSE(fx.link.Benches[0].Commands[0x01].AwaitingReply);
+    fx.link.Unsubscribe(graph);
 }
 
 TEST(Dispatch, ShortDataReplyIsNotDecodedButKeepsTheStream)
@@ -246,49 +283,117 @@ TEST(Timeouts, DialogSoftResetGetsTenMoreTicksAndHoldsTheTick)
     EXPECT_EQ(fx.edits[1], "System ID  Timeout");
 }
 
+// A service procedure's claim: what it was handed, and whether it takes a code.
+struct RecordingClaim : ReplyClaim {
+    std::vector<std::string>& Seen;
+    std::string Name;
+    bool Running = true;
+    bool TakesAll = false;
+    std::vector<uint8_t> Codes; // taken; empty: every code
+    RecordingClaim(std::vector<std::string>& seen, std::string name) : Seen(seen), Name(std::move(name)) {}
+    bool Claiming() const override { return Running; }
+    bool Exclusive() const override { return TakesAll; }
+    bool Claimed(int, const RxFrame& f) override
+    {
+        if (!Codes.empty() && std::find(Codes.begin(), Codes.end(), f.Code) == Codes.end())
+            return false;
+        Seen.push_back(Name + " " + HexByte(f.Code) + (f.Start == kNak ? " nak" : " ack"));
+        return true;
+    }
+    void ClaimedTimeout(int, uint8_t code) override { Seen.push_back(Name + " timeout " + HexByte(code)); }
+};
+
 TEST(Dispatch, UpgradeTakesEveryExpectedReply)
 {
     LinkFixture fx;
-    bool busy = true;
+    std::vector<std::string> seen;
+    RecordingClaim upgrade(seen, "upgrade");
+    upgrade.TakesAll = true;
+    fx.link.AddClaim(upgrade);
     std::vector<uint8_t> codes;
-    fx.link.Hooks.UpgradeBusy = [&] { return busy; };
-    fx.link.Hooks.UpgradeReply = [&](int, const RxFrame& f) { codes.push_back(f.Code); };
+    struct Codes : ReplyClaim {
+        std::vector<uint8_t>& Out;
+        explicit Codes(std::vector<uint8_t>& out) : Out(out) {}
+        bool Claiming() const override { return true; }
+        bool Claimed(int, const RxFrame& f) override { Out.push_back(f.Code); return true; }
+    } after(codes); // a claim after the link's handling never sees what the download took
+    fx.link.AddClaim(after);
     fx.link.Benches[0].RequestStartBootMode();
     fx.link.Benches[2].RequestInitiateFlashDownload();
     fx.Nak(0, 0x25, 0x44);
     fx.Ack(2, 0x26);
-    EXPECT_EQ(codes, (std::vector<uint8_t>{0x25, 0x26}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"upgrade 25 nak", "upgrade 26 ack"}));
+    EXPECT_TRUE(codes.empty());
     EXPECT_EQ(fx.edits[0], "");
     EXPECT_EQ(fx.edits[2], "");
+    // Once the download is over the replies take their usual road again.
+    upgrade.Running = false;
+    fx.link.Benches[0].RequestStartBootMode();
+    fx.Ack(0, 0x25);
+    EXPECT_EQ(codes, (std::vector<uint8_t>{0x25}));
+    EXPECT_NE(fx.edits[0], "");
+    fx.link.RemoveClaim(after);
+    fx.link.RemoveClaim(upgrade);
 }
 
 TEST(Dispatch, SoftResetAckDisconnects)
 {
     LinkFixture fx;
-    int disconnects = 0;
-    fx.link.Hooks.SoftResetDisconnect = [&] { ++disconnects; };
+    struct Disconnects : LinkListener {
+        int Count = 0;
+        void SoftResetAcknowledged(int) override { ++Count; }
+    } disconnects;
+    fx.link.Subscribe(disconnects);
     fx.link.Benches[0].RequestSoftReset();
     fx.Ack(0, 0xF0);
-    EXPECT_EQ(disconnects, 1);
+    EXPECT_EQ(disconnects.Count, 1);
+    fx.link.Unsubscribe(disconnects);
 }
 
 TEST(Dispatch, ServiceProceduresGetFlashParameterReplies)
 {
+    // The editor decodes every acknowledged flash parameter reply; the running procedure claims its
+    // steps after the status line shows them, the first claim that takes a code ends the search.
     LinkFixture fx;
     std::vector<std::string> seen;
-    bool calRunning = true;
-    fx.link.Hooks.CalibrationRunning = [&] { return calRunning; };
-    fx.link.Hooks.CalibrationReply = [&](int, const RxFrame& f, bool nak) {
-        seen.push_back("cal " + HexByte(f.Code) + (nak ? " nak" : " ack"));
-    };
-    fx.link.Hooks.ParamEditorReply = [&](int, const RxFrame& f) { seen.push_back("editor " + HexByte(f.Code)); };
+    struct Editor : LinkListener {
+        std::vector<std::string>& Seen;
+        const LinkFixture& Fx;
+        Editor(std::vector<std::string>& s, const LinkFixture& fx) : Seen(s), Fx(fx) {}
+        void ReplyDecoded(int, ReplyKind kind, const RxFrame& f) override
+        {
+            if (kind == ReplyKind::FlashParam)
+                Seen.push_back("editor " + HexByte(f.Code) + " [" + Fx.edits[0] + "]");
+        }
+    } editor(seen, fx);
+    fx.link.Subscribe(editor);
+    RecordingClaim cal(seen, "cal"), transfer(seen, "transfer");
+    cal.Codes = {0x49, 0x54};
+    fx.link.AddClaim(cal);
+    fx.link.AddClaim(transfer);
     fx.link.Benches[0].RequestReadFlashParameters(5);
     fx.Ack(0, 0x49, {'1', '.', '5'});
     fx.link.Benches[0].RequestLoadFlashParameters(5);
     fx.Ack(0, 0x55);
     fx.link.Benches[0].RequestStoreFlashParameters(5);
     fx.Nak(0, 0x54, 0x45);
-    EXPECT_EQ(seen, (std::vector<std::string>{"editor 49", "cal 49 ack", "editor 55", "cal 54 nak"}));
+    cal.Running = false;
+    fx.link.Benches[0].RequestReadFlashParameters(6);
+    fx.Ack(0, 0x49, {'2'});
+    // The editor decodes before the status line is shown; the claims come after it.
+    EXPECT_EQ(seen, (std::vector<std::string>{"editor 49 []", "cal 49 ack", "editor 55 [Read Flash Parameters  ACK]",
+                                              "transfer 55 ack", "cal 54 nak",
+                                              "editor 49 [Store Flash Parameters  NAK  : Invalid Password]",
+                                              "transfer 49 ack"}));
+    // A time-out goes to every claim, running or not, before it is reported.
+    seen.clear();
+    fx.link.Benches[1].RequestReadFlashParameters(7);
+    fx.AdvanceMs(3000);
+    fx.link.CheckReplyTimeouts();
+    EXPECT_EQ(seen, (std::vector<std::string>{"cal timeout 49", "transfer timeout 49"}));
+    fx.link.RemoveClaim(transfer);
+    fx.link.RemoveClaim(cal);
+    fx.link.Unsubscribe(editor);
 }
 
 TEST(Dispatch, ClosingDropsInput)

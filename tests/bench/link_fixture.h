@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "decoders.h"
 #include "link.h"
 #include "memory_port.h"
 #include "ticks.h"
 
 // A link over four in-memory ports with a hand-driven clock, recording what it
-// tells the windows around it.
-struct LinkFixture {
+// announces the way the main window and the command dialog take it.
+struct LinkFixture : LinkSwitches, LinkListener {
     Link link;
     std::array<MemoryPort, 4> ports;
     int64_t nowMs = 1'000'000;
@@ -26,21 +27,57 @@ struct LinkFixture {
         Ticks::SetClock([this] { return nowMs; });
         for (int k = 0; k < 4; ++k)
             link.Benches[k].Setup(&ports[k]);
-        LinkHooks& h = link.Hooks;
-        h.Closing = [this] { return closing; };
-        h.DialogCommand = [this] { return dialogCommand; };
-        h.BenchSwitchedOn = [this](int k) { return switchedOn[k]; };
-        h.PortOpen = [this](int k) { return switchedOn[k]; };
-        h.Collecting = [this] { return collecting; };
-        h.ShowStatusEdit = [this](int k, const std::string& t, bool red) {
-            edits[k] = t;
-            editRed[k] = red;
-        };
-        h.CompleteCommand = [this] { events.push_back("complete"); };
-        h.ShowCommandReply = [this](uint8_t c) { events.push_back("reply " + HexByte(c)); };
-        h.RowOutput = [this](int k) { events.push_back("row " + std::to_string(k)); };
+        link.SetSwitches(this);
+        link.Subscribe(*this);
     }
-    ~LinkFixture() { Ticks::SetClock({}); }
+
+    bool Closing() const override { return closing; }
+    bool PortOpen(int k) const override { return switchedOn[k]; }
+    bool SwitchedOn(int k) const override { return switchedOn[k]; }
+    void StatusShown(int k, const std::string& t, bool red) override
+    {
+        edits[k] = t;
+        editRed[k] = red;
+    }
+    // As the main window's rows and the command dialog take the notices.
+    void ReplyDecoded(int k, ReplyKind kind, const RxFrame& f) override
+    {
+        auto shown = [&](uint8_t code) {
+            if (dialogCommand == code) {
+                link.Benches[k].Commands[code].ReplyReady = true;
+                events.push_back("reply " + HexByte(code));
+            }
+        };
+        switch (kind) {
+        case ReplyKind::DataStatus:
+            if (collecting)
+                events.push_back("row " + std::to_string(k));
+            if (f.Code == 0x44)
+                shown(0x44);
+            events.push_back("reply 00");
+            break;
+        case ReplyKind::RawIR:
+            if (f.Length >= ReplyLayoutLength(f.Code))
+                shown(f.Code);
+            break;
+        case ReplyKind::EngStatus:
+        case ReplyKind::Value:
+        case ReplyKind::AckOnly:
+        case ReplyKind::SoftReset: shown(f.Code); break;
+        default: break;
+        }
+    }
+    void RequestEnded(int, uint8_t code) override
+    {
+        if (dialogCommand == code)
+            events.push_back("complete");
+    }
+    ~LinkFixture() override
+    {
+        link.Unsubscribe(*this);
+        link.SetSwitches(nullptr);
+        Ticks::SetClock({});
+    }
 
     // Delivers a reply frame to bench k as the bench would send it.
     void Reply(int k, uint8_t start, uint8_t code, std::vector<uint8_t> data)

@@ -12,7 +12,7 @@
 #include "sim_server.h"
 
 namespace {
-class LinkOverPty : public ::testing::Test {
+class LinkOverPty : public ::testing::Test, public LinkSwitches, public LinkListener {
 protected:
     static constexpr int kBenches = 2;
     QTemporaryDir devices;
@@ -36,15 +36,8 @@ protected:
         QString error;
         ASSERT_TRUE(server->Start(&error)) << error.toStdString();
 
-        LinkHooks& h = link.Hooks;
-        h.BenchSwitchedOn = [](int k) { return k < kBenches; };
-        h.PortOpen = [](int k) { return k < kBenches; };
-        h.Collecting = [] { return true; };
-        h.RowOutput = [this](int) { ++rows; };
-        h.ShowStatusEdit = [this](int k, const std::string& text, bool error) {
-            edits[k] = text;
-            red[k] = error;
-        };
+        link.SetSwitches(this);
+        link.Subscribe(*this);
         for (int k = 0; k < kBenches; ++k) {
             ports[k] = std::make_unique<ComPort>(k + 1);
             ASSERT_TRUE(ports[k]->Open()) << ports[k]->LastError().toStdString();
@@ -53,8 +46,21 @@ protected:
         }
     }
 
+    bool Closing() const override { return false; }
+    bool PortOpen(int k) const override { return k < kBenches; }
+    bool SwitchedOn(int k) const override { return k < kBenches; }
+    // Collecting: every decoded data reply is a row.
+    void ReplyDecoded(int, ReplyKind kind, const RxFrame&) override { rows += kind == ReplyKind::DataStatus; }
+    void StatusShown(int k, const std::string& text, bool error) override
+    {
+        edits[k] = text;
+        red[k] = error;
+    }
+
     void TearDown() override
     {
+        link.Unsubscribe(*this);
+        link.SetSwitches(nullptr);
         for (auto& p : ports)
             if (p)
                 p->Close();

@@ -8,29 +8,25 @@
 #include "cmds.h"
 #include "fake_host.h"
 
-// The shared stand-in, routing the link's dialog notices to the command dialog
-// and recording the soft-reset notice.
-class CmdsFakeHost : public FakeHost {
+// The shared stand-in, answering the link's switches and recording the soft-reset
+// notice; the command dialog subscribes to the link itself.
+class CmdsFakeHost : public FakeHost, public LinkListener {
 public:
     int SoftResetDisconnects = 0;
     TFCmds* Dialog = nullptr;
 
     CmdsFakeHost()
     {
-        LinkHooks& h = TheLink.Hooks;
-        h.DialogCommand = [this] { return Command; };
-        h.BenchSwitchedOn = [this](int k) { return SwitchedOn[size_t(k)]; };
-        h.PortOpen = [this](int k) { return SwitchedOn[size_t(k)]; };
-        h.ShowCommandReply = [this](uint8_t code) {
-            if (Dialog)
-                Dialog->ShowCommandReply(code);
-        };
-        h.CompleteCommand = [this] {
-            if (Dialog)
-                Dialog->CompleteCommand();
-        };
-        h.SoftResetDisconnect = [this] { ++SoftResetDisconnects; };
+        TheLink.SetSwitches(this);
+        TheLink.Subscribe(*this);
     }
+    ~CmdsFakeHost() override
+    {
+        TheLink.Unsubscribe(*this);
+        TheLink.SetSwitches(nullptr);
+    }
+
+    void SoftResetAcknowledged(int) override { ++SoftResetDisconnects; }
 
     void SetBenchTicked(int k, bool ticked) override
     {

@@ -75,7 +75,6 @@ struct ScreenFixture : ::testing::Test {
 struct StatusScreen : ScreenFixture<TFCStatus> {
     void SetUp() override
     {
-        host.fx.link.Hooks.RefreshStatusScreen = [this](int k) { window.BenchData(k); };
         window.show();
     }
 };
@@ -146,8 +145,7 @@ TEST_F(StatusScreen, NoBenchChosenDrawsNothing)
 {
     SwitchOn({false, false, false, false});
     EXPECT_EQ(window.SelectedBench(), -1);
-    host.fx.link.Benches[0].NewStatusData = true;
-    window.BenchData(0);
+    window.ReplyDecoded(0, ReplyKind::DataStatus, RxFrame{});
     window.UpdateBtnClick();
     EXPECT_TRUE(Text("OperationModeEdit").isEmpty());
 }
@@ -209,7 +207,6 @@ struct EngineeringScreen : ScreenFixture<TEStatus> {
 
     void SetUp() override
     {
-        host.fx.link.Hooks.RefreshEngStatusScreen = [this](int k) { window.BenchData(k); };
         window.CloseWait.NowMs = [this] { return wallMs; };
         window.CloseWait.SleepMs = [this](int ms) {
             sleptMs += ms;

@@ -52,7 +52,7 @@ struct TrendWindows : ::testing::Test {
     }
     std::vector<TTrendWindow*> Windows() { return {g1.get(), g2.get()}; }
 
-    // A data reply of bench k as the link delivers it: flags set, graph 2 then graph 1.
+    // A data reply of bench k as the link announces it: graph 2, then graph 1.
     void DataReply(int k, int co2, int o2, int freon, int no)
     {
         TBench& b = host.TheLink.Benches[size_t(k)];
@@ -60,9 +60,8 @@ struct TrendWindows : ::testing::Test {
         b.GasData.O2 = o2;
         b.GasData.Freon = freon;
         b.GasData.NO = no;
-        b.NewGraph1Data = b.NewGraph2Data = true;
-        g2->BenchData(k);
-        g1->BenchData(k);
+        g2->ReplyDecoded(k, ReplyKind::DataStatus, RxFrame{});
+        g1->ReplyDecoded(k, ReplyKind::DataStatus, RxFrame{});
     }
     static float LastValue(TTrendWindow* w, int subset) { return w->PEGraph->Model().YData(subset, Last); }
     static bool AllNull(TTrendWindow* w)
@@ -116,8 +115,8 @@ TEST_F(TrendWindows, OnePointPerReplyWithElapsedSecondsAsLabel)
     EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 12.34f);
     for (TTrendWindow* w : Windows())
         EXPECT_EQ(w->PEGraph->Model().PointLabel(Last), "        42");
-    EXPECT_FALSE(host.TheLink.Benches[0].NewGraph1Data);
-    EXPECT_FALSE(host.TheLink.Benches[0].NewGraph2Data);
+    EXPECT_FALSE(g1->NewData[0]);
+    EXPECT_FALSE(g2->NewData[0]);
     // Only new data makes a point.
     g1->BenchData(0);
     EXPECT_EQ(g1->PEGraph->Model().FirstKey(), 1);
@@ -142,9 +141,8 @@ TEST_F(TrendWindows, NoPointWhileStoppedFrozenHiddenOrWithoutBench)
         for (TTrendWindow* w : Windows())
             c.block(w);
         DataReply(0, 500, 0, 0, 0);
-        TBench& b = host.TheLink.Benches[0];
-        EXPECT_TRUE(b.NewGraph1Data) << c.name;
-        EXPECT_TRUE(b.NewGraph2Data) << c.name;
+        EXPECT_TRUE(g1->NewData[0]) << c.name;
+        EXPECT_TRUE(g2->NewData[0]) << c.name;
         EXPECT_TRUE(AllNull(g1.get())) << c.name;
         EXPECT_TRUE(AllNull(g2.get())) << c.name;
         for (TTrendWindow* w : Windows())
@@ -172,7 +170,7 @@ TEST_F(TrendWindows, NoPointWhileStoppedFrozenHiddenOrWithoutBench)
         w->UpdateBenchSelection();
     EXPECT_EQ(g1->SelectedBench(), -1);
     DataReply(0, 700, 0, 0, 0);
-    EXPECT_TRUE(host.TheLink.Benches[0].NewGraph1Data);
+    EXPECT_TRUE(g1->NewData[0]);
 }
 
 TEST_F(TrendWindows, HCDivisorScalesFreon)

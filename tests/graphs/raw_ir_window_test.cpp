@@ -61,7 +61,6 @@ struct RawIRWindows : ::testing::Test {
             questions.push_back(text);
             return answer;
         };
-        host.fx.link.Hooks.RawIRBlock = [this](int k, const RxFrame& f) { raw->HandleRawIRBlock(k, f); };
         raw->UpdateBenchSelection();
         raw->show();
     }
@@ -257,7 +256,7 @@ TEST_F(RawIRWindows, BlocksTheWindowDoesNotOwnAreIgnored)
     raw->hide();
     Cycle(1, 1);
     EXPECT_TRUE(ChartEmpty());
-    EXPECT_TRUE(host.TheLink.Benches[1].NewRawIR);
+    EXPECT_TRUE(raw->NewBlock[1]);
     raw->show();
     // A block of another bench is not the selected bench's, even while that bench's flag is up.
     host.TheLink.Benches[0].RequestRawIR(2);

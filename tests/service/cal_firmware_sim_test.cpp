@@ -62,8 +62,7 @@ protected:
         Host.TheLink.Benches[0].Setup(Port.get());
         QObject::connect(Port.get(), &ComPort::DataAvailable, [this](ComPort*) { Host.TheLink.PortDataAvailable(0); });
         Host.SwitchedOn = {true, false, false, false};
-        Host.TheLink.Hooks.BenchSwitchedOn = [this](int k) { return Host.BenchSwitchedOn(k); };
-        Host.TheLink.Hooks.PortOpen = [this](int k) { return Host.BenchSwitchedOn(k); };
+        Host.TheLink.SetSwitches(&Host);
 
         Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
         Cal = std::make_unique<TFCalLoad>(Host, Editor.get());

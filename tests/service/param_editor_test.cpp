@@ -221,7 +221,7 @@ TEST_F(EditorTest, ReadRepliesShowInColumns)
     for (const auto& c : cases) {
         Editor->Memo1->clear();
         Editor->ColumnEdit->setText(QString::fromLatin1(c.Columns));
-        Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x49, c.Reply));
+        Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, c.Reply));
         EXPECT_EQ(Editor->Memo1->toPlainText(), c.Memo) << c.What;
         EXPECT_EQ(Editor->LastParamText(), QByteArray::fromStdString(c.Reply)) << c.What;
     }
@@ -230,12 +230,12 @@ TEST_F(EditorTest, ReadRepliesShowInColumns)
 
 TEST_F(EditorTest, BadColumnCountDropsTheReply)
 {
-    Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x49, "7,8"));
+    Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, "7,8"));
     for (const char* columns : {"0", "21", "x", ""}) {
         Host.Sink.Shown.clear();
         Editor->Memo1->setPlainText(QStringLiteral("before"));
         Editor->ColumnEdit->setText(QString::fromLatin1(columns));
-        Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x49, "1,2"));
+        Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, "1,2"));
         EXPECT_EQ(Messages(), QStringList{QStringLiteral("Check Number of Columns")}) << columns;
         EXPECT_EQ(Host.Sink.Shown[0].Caption, QStringLiteral("Information"));
         EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("before")) << columns;
@@ -259,7 +259,7 @@ TEST_F(EditorTest, StoreButtonAfterAWrite)
         Editor->ReadButton->click(); // disables it
         EXPECT_FALSE(Editor->StoreBtn->isEnabled());
         Editor->CurrentParam = uint16_t(c.Param);
-        Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x48));
+        Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x48));
         EXPECT_EQ(Editor->StoreBtn->isEnabled(), c.Enabled) << c.Marker << " " << c.Param;
     }
 }
@@ -270,9 +270,9 @@ TEST_F(EditorTest, LoadReplyReadsTheLoadedNumberBack)
     Host.TheLink.Benches[0].RequestLoadFlashParameters(77);
     EXPECT_EQ(Editor->CurrentParam, 77);
     Requests();
-    Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x55));
+    Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x55));
     EXPECT_EQ(Requests(), (std::vector<std::vector<uint8_t>>{{0x49, 0, 77}}));
-    Host.TheLink.Hooks.ParamEditorReply(0, Reply(0x54));
+    Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x54));
     EXPECT_TRUE(Requests().empty());
 }
 
@@ -287,7 +287,7 @@ TEST_F(EditorTest, LoadIsReadBackFromTheBenchThatLoadedIt)
     Host.TheLink.Benches[1].RequestLoadFlashParameters(12);
     second.TakeSent();
     Requests();
-    Host.TheLink.Hooks.ParamEditorReply(1, Reply(0x55));
+    Editor->ReplyDecoded(1, ReplyKind::FlashParam, Reply(0x55));
     EXPECT_TRUE(Requests().empty()) << "nothing goes to the bench chosen in the editor";
     const std::vector<uint8_t> sent = second.TakeSent();
     ASSERT_GE(sent.size(), 5u);

@@ -59,8 +59,7 @@ protected:
             QObject::connect(Ports[k].get(), &ComPort::DataAvailable, [this, k](ComPort*) { Host.TheLink.PortDataAvailable(k); });
         }
         Host.SwitchedOn = {true, true, false, false};
-        Host.TheLink.Hooks.BenchSwitchedOn = [this](int k) { return Host.BenchSwitchedOn(k); };
-        Host.TheLink.Hooks.PortOpen = [this](int k) { return Host.BenchSwitchedOn(k); };
+        Host.TheLink.SetSwitches(&Host);
 
         Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
         Window = std::make_unique<TFCalLoad1>(Host, Editor.get());

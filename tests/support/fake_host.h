@@ -29,7 +29,7 @@ struct RecordingSink : IMessageSink {
     }
 };
 
-class FakeHost : public BenchHost {
+class FakeHost : public BenchHost, public LinkSwitches {
 public:
     // Uses its own link, or one a test fixture owns.
     explicit FakeHost(Link* link = nullptr) : TheLink(link ? *link : OwnLink) {}
@@ -59,6 +59,8 @@ public:
     bool DialogCommandPending() const override { return Pending; }
     void SetDialogCommandPending(bool pending) override { Pending = pending; }
     bool Closing() const override { return false; }
+    // LinkSwitches: a test that wants the link to read them calls TheLink.SetSwitches(&host).
+    bool SwitchedOn(int k) const override { return BenchSwitchedOn(k); }
     bool DecimalPointIsDot() const override { return Dot; }
     bool HCDivisor100() const override { return Divisor100; }
     IMessageSink& Messages() override { return Sink; }
