@@ -195,7 +195,6 @@ private:
     void ConnectLink();
     void ConnectWindows();
     // StationDriver: rows while Stop is enabled, with the settings of the controls.
-    bool SwitchedOn(int k) const override { return BenchSwitchedOn(k); }
     bool MakingRows() const override;
     TRowSettings RowSettings() const override { return CurrentRowSettings(); }
     void AddCommandItems(QMenu* menu, bool engineering);

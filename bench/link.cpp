@@ -208,7 +208,7 @@ void Link::HandleNak(int k, const RxFrame& frame)
 bool Link::CheckReplyTimeouts()
 {
     for (int k = 0; k < 4; ++k) {
-        if (!switches_ || !switches_->SwitchedOn(k))
+        if (!switches_ || !switches_->BenchSwitchedOn(k))
             continue;
         TBench& b = Benches[k];
         for (int code = 0; code < 255; ++code) {

@@ -56,5 +56,5 @@ public:
     // Bench k's port is open: its status line is shown.
     virtual bool PortOpen(int k) const = 0;
     // Bench k is switched on: the time-out pass looks at its requests.
-    virtual bool SwitchedOn(int k) const = 0;
+    virtual bool BenchSwitchedOn(int k) const = 0;
 };

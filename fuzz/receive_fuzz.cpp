@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Collector(TRowSettings& s, TDataRows& r) : Settings(s), Rows(r) {}
         bool Closing() const override { return false; }
         bool PortOpen(int k) const override { return Settings.PortOpen[size_t(k)]; }
-        bool SwitchedOn(int k) const override { return PortOpen(k); }
+        bool BenchSwitchedOn(int k) const override { return PortOpen(k); }
         void ReplyDecoded(int k, ReplyKind kind, const RxFrame&) override
         {
             if (kind != ReplyKind::DataStatus)

@@ -1,6 +1,7 @@
 #include "headless_logger.h"
 
 #include "com_port.h"
+#include "feed_publisher.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -18,6 +19,8 @@ HeadlessLogger::HeadlessLogger(const LoggerOptions& options, IMessageSink& messa
 }
 
 HeadlessLogger::~HeadlessLogger() { station_.BenchLink().Unsubscribe(*this); }
+
+void HeadlessLogger::SetFeed(std::unique_ptr<FeedPublisher> feed) { station_.SetFeed(std::move(feed)); }
 
 bool HeadlessLogger::PortOpen(int k) const { return k >= 0 && k < 4 && open_[k]; }
 

@@ -53,7 +53,7 @@ public:
     LogFile& Log() { return station_.Log(); }
     TDataRows& Rows() { return station_.Rows(); }
     // Rows and status lines go to this feed too; none: to the log only.
-    void SetFeed(std::unique_ptr<FeedPublisher> feed) { station_.SetFeed(std::move(feed)); }
+    void SetFeed(std::unique_ptr<FeedPublisher> feed);
     FeedPublisher* Feed() const { return station_.Feed(); }
 
 private:
@@ -68,7 +68,7 @@ private:
     bool Closing() const override { return stopped_; }
     // LinkSwitches. A lost bench stays switched on, as its box would until the window's user unticks it:
     // the time-out pass then marks it silent and the benches still answering go on making rows.
-    bool SwitchedOn(int k) const override { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); }
+    bool BenchSwitchedOn(int k) const override { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); }
     // StationDriver: rows while collecting, in a new file first when the log is full (--rotate).
     bool MakingRows() const override { return collecting_; }
     TRowSettings RowSettings() const override { return Settings(); }

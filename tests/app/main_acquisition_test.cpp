@@ -45,7 +45,7 @@ struct AcquisitionTest : ::testing::Test {
         explicit Switches(const FakeView& v) : View(v) {}
         bool Closing() const override { return false; }
         bool PortOpen(int k) const override { return View.Open[k]; }
-        bool SwitchedOn(int k) const override { return View.Enabled[k] && View.Ticked[k]; }
+        bool BenchSwitchedOn(int k) const override { return View.Enabled[k] && View.Ticked[k]; }
     } switches{view};
     void SwitchOn(int k)
     {

@@ -33,7 +33,7 @@ struct LinkFixture : LinkSwitches, LinkListener {
 
     bool Closing() const override { return closing; }
     bool PortOpen(int k) const override { return switchedOn[k]; }
-    bool SwitchedOn(int k) const override { return switchedOn[k]; }
+    bool BenchSwitchedOn(int k) const override { return switchedOn[k]; }
     void StatusShown(int k, const std::string& t, bool red) override
     {
         edits[k] = t;

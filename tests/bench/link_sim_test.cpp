@@ -48,7 +48,7 @@ protected:
 
     bool Closing() const override { return false; }
     bool PortOpen(int k) const override { return k < kBenches; }
-    bool SwitchedOn(int k) const override { return k < kBenches; }
+    bool BenchSwitchedOn(int k) const override { return k < kBenches; }
     // Collecting: every decoded data reply is a row.
     void ReplyDecoded(int, ReplyKind kind, const RxFrame&) override { rows += kind == ReplyKind::DataStatus; }
     void StatusShown(int k, const std::string& text, bool error) override

@@ -59,8 +59,7 @@ public:
     bool DialogCommandPending() const override { return Pending; }
     void SetDialogCommandPending(bool pending) override { Pending = pending; }
     bool Closing() const override { return false; }
-    // LinkSwitches: a test that wants the link to read them calls TheLink.SetSwitches(&host).
-    bool SwitchedOn(int k) const override { return BenchSwitchedOn(k); }
+    // Also the LinkSwitches a test hands the link (TheLink.SetSwitches(&host)).
     bool DecimalPointIsDot() const override { return Dot; }
     bool HCDivisor100() const override { return Divisor100; }
     IMessageSink& Messages() override { return Sink; }
