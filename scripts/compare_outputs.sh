@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Compares two folders of scripts/record_outputs.sh. Runs are live, so times and readings differ from run
-# to run: the logs and feed messages are compared by the shape of each line (every digit read as 9, each
-# line kind once), and the CSV conversion byte for byte: the newer build converts the older run's logs
+# to run: the logs and feed messages are compared by the shape of each line (each number read as its count of
+# decimals, each line kind once), and the CSV conversion byte for byte: the newer build converts the older run's logs
 # again and must write exactly the older CSV.
 #
 # usage: scripts/compare_outputs.sh BEFORE_FOLDER AFTER_FOLDER [build of AFTER, default build]
@@ -9,9 +9,22 @@ set -euo pipefail
 before=$1 after=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${3:-$root/build}
-logger=$(ls "$build"/logger/halyard-log "$build"/*/halyard-log "$build"/*/*/halyard-log 2>/dev/null | head -n1)
+logger=
+for p in "$build/halyard-log" "$build/logger/halyard-log"; do [[ -x $p ]] && { logger=$p; break; }; done
+[[ -n $logger ]] || { echo "no halyard-log in $build" >&2; exit 2; }
 status=0
-shape() { LC_ALL=C sed -e 's/[0-9]/9/g' "$1" | LC_ALL=C sort -u; }
+# The creation line names the folder the run was recorded in; a number is read as its count of decimals
+# (its width changes with its value).
+shape() {
+    python3 -c '
+import re, sys
+lines = set()
+for line in open(sys.argv[1], encoding="latin-1"):
+    line = re.sub(r"^MainLogfile .*/", "MainLogfile ", line)
+    line = re.sub(r" *-?[0-9]+\.([0-9]+)", lambda m: " N." + "d" * len(m.group(1)), line)
+    lines.add(re.sub(r" *-?[0-9]+", " N", line))
+sys.stdout.write("".join(sorted(lines)))' "$1"
+}
 for f in logger-none.LOG logger-stdev.LOG window.LOG feed.txt; do
     [[ -e $before/$f && -e $after/$f ]] || { echo "skip $f (not in both)"; continue; }
     if diff <(shape "$before/$f") <(shape "$after/$f") >/dev/null; then
