@@ -27,7 +27,7 @@ public:
     TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
     ~TFCalLoad() override;
 
-    // Load (true) or check mode, with its caption.
+    // Load (true) or check mode, with its caption; ignored while a procedure runs.
     void SetLoadMode(bool load);
     void UpdateBenchSelection() override;
 
