@@ -47,6 +47,7 @@ struct CsvTest : ::testing::Test, RowsFixture {
         SetDemod(0, demCo2, 20, 30);
         SetGas(1, 200, 60, 1000, bench2No);
         SetDemod(1, 500, 10, 10);
+        (*benches)[0].DataSinceRequest = true; // bench 1 has replied in this run
         Reply(1);
         now += 1;
     }

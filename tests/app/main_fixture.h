@@ -138,8 +138,9 @@ inline QStringList SerialLockFiles(const QString& devicesDir)
             device.remove(0, 5);
         device.replace(QLatin1Char('/'), QLatin1Char('_'));
         for (const QString& folder : folders) {
-            const QString lock = folder + QStringLiteral("/LCK..") + device;
-            if (QFile::exists(lock) && !found.contains(lock))
+            // One file may show under two folders (/var/lock is often a link to /run/lock).
+            const QString lock = QFileInfo(folder + QStringLiteral("/LCK..") + device).canonicalFilePath();
+            if (!lock.isEmpty() && !found.contains(lock))
                 found << lock;
         }
     }
