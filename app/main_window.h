@@ -41,12 +41,12 @@ struct TAppOptions {
     CalendarClock Clock;
 };
 
-// The main window: data grid, settings, start/stop, the four bench rows and the main menu. It owns the
-// bench link and the ports, creates the secondary windows, runs the acquisition cycle and the shutdown.
 // Status field of a bench whose adapter was pulled, until the device can be claimed again.
 inline constexpr const char* kDeviceLost = "Device lost";
 inline constexpr const char* kDeviceBack = "Device back";
 
+// The main window: data grid, settings, start/stop, the four bench rows and the main menu. It owns the
+// bench link and the ports, creates the secondary windows, runs the acquisition cycle and the shutdown.
 class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private IAcquisitionView {
     Q_OBJECT
 public:

@@ -2,7 +2,8 @@
 // one whose replies make the rows, suffers a line fault. Through every fault the program runs on,
 // bench 1's rows keep coming into the log, every logged value is one the simulator really sent in a
 // good frame, the fault shows in bench 2's status field where the host can see it, and once the fault
-// is over bench 2 logs again.
+// is over bench 2 logs again. Beside them: a pulled adapter (the window, and halyard-log with the
+// lower or the top bench pulled) and a disk that fills up under the window's log.
 #include "sim_app_fixture.h"
 
 #include "headless_logger.h"

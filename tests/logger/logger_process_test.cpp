@@ -1,5 +1,7 @@
-// halyard-log as a program: a stop by signal leaves a whole log, bad options and ports
-// that cannot be opened give their messages and exit statuses, and it needs no display.
+// halyard-log as a program: a stop by signal leaves a whole log (an ignored hang-up leaves it
+// running), a full disk ends the run with its reason and whole lines, bad options and ports that
+// cannot be opened (a busy one names its holder) give their messages and exit statuses, and it
+// needs no display.
 #include "main_fixture.h"
 #include "sim_server.h"
 #include "small_disk.h"
