@@ -47,8 +47,8 @@ void TDataRows::PublishRows(int64_t timeSeconds)
                 for (int p = 0; p < kGroupWidth[g]; ++p) {
                     const Column& col = kColumns[g][p];
                     const std::string& text = Grid.Cell(c + p, row);
-                    // Unused positions, and the cells of a silent bench, hold nothing to send.
-                    if (!*col.Name || text.empty())
+                    // Unused positions, and the blank cells of a bench without values, hold nothing to send.
+                    if (!*col.Name || text.find_first_not_of(' ') == std::string::npos)
                         continue;
                     out.Values.push_back({kGroupNames[g], col.Name, col.Unit, text});
                 }

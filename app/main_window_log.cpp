@@ -64,7 +64,7 @@ void TApp::StartLogging()
 {
     if (LogFileOpen() && Logging->ItemIndex() == 0) {
         if (!log_.WriteHeaderLine(rows_.HeaderLine()))
-            LogFileProblem();
+            LogWriteProblem();
     }
 }
 
@@ -77,10 +77,17 @@ void TApp::StartedStreams(int, int)
 void TApp::WriteStopLine()
 {
     if (LogFileOpen() && !log_.WriteEmptyLine())
-        LogFileProblem();
+        LogWriteProblem();
 }
 
 void TApp::LogFileProblem() { ShowInfo(QString::fromLatin1(kLogFileProblem)); }
+
+void TApp::LogWriteProblem()
+{
+    // Once per file, with the reason: a full disk fails every write until space returns.
+    if (log_.ReportFailure())
+        ShowInfo(log_.ProblemText());
+}
 
 void TApp::EnableCommentAndLogging()
 {
@@ -137,7 +144,7 @@ void TApp::CommentBtnClick()
     for (const QString& line : dialog->Lines())
         lines.push_back(line.toLatin1().toStdString());
     if (LogFileOpen() && !log_.WriteComment(lines))
-        LogFileProblem();
+        LogWriteProblem();
 }
 
 void TApp::TitleBtnClick()

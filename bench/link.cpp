@@ -208,6 +208,7 @@ void Link::DataReplyNotices(int k)
     TBench& b = Benches[k];
     b.NewRowData = b.NewGraph1Data = b.NewGraph2Data = b.NewStatusData = true;
     b.DataTimedOut = false;
+    b.DataSinceRequest = true;
     if (AskHook(Hooks.Collecting, false))
         CallHook(Hooks.RowOutput, k);
     CallHook(Hooks.RefreshGraph2, k);

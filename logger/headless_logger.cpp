@@ -154,7 +154,7 @@ bool HeadlessLogger::Start(QString* error)
     acquisition_.StopStreams();
     if (!log_.WriteEmptyLine()) {
         if (error)
-            *error = QString::fromLatin1(kLogFileProblem);
+            *error = log_.ProblemText();
         return false;
     }
     loggingOn_ = true;
@@ -166,7 +166,7 @@ bool HeadlessLogger::Start(QString* error)
     rows_.AcceptRequested = false;
     if (!log_.WriteHeaderLine(rows_.HeaderLine())) {
         if (error)
-            *error = QString::fromLatin1(kLogFileProblem);
+            *error = log_.ProblemText();
         return false;
     }
     acquisition_.RequestStreams();
@@ -182,8 +182,9 @@ void HeadlessLogger::Stop()
     collecting_ = false;
     acquisition_.StopStreams();
     if (log_.IsOpen()) {
-        if (!log_.WriteEmptyLine())
-            messages_.Show(QStringLiteral("Information"), QString::fromLatin1(kLogFileProblem), IMessageSink::Icon::Information);
+        // A disk that filled up was reported with the row that failed; say it once.
+        if (!log_.WriteEmptyLine() && log_.ReportFailure())
+            messages_.Show(QStringLiteral("Information"), log_.ProblemText(), IMessageSink::Icon::Information);
         log_.Close();
     }
     stopped_ = true;
@@ -242,6 +243,6 @@ void HeadlessLogger::WatchingSink::Show(const QString& caption, const QString& t
 {
     Owner->messages_.Show(caption, text, icon);
     // Either message ends logging: a full log without --rotate, or a write that failed.
-    if (text == QLatin1String(kLogFileFull) || text == QLatin1String(kLogFileProblem))
+    if (text == QLatin1String(kLogFileFull) || text.startsWith(QLatin1String(kLogFileProblem)))
         Owner->FailLater();
 }

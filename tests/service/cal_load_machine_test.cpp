@@ -361,21 +361,40 @@ TEST(CalLoadMachine, ValuesTooLongForOneWrite)
     }
 }
 
+// Each kind of parameter gets at most three attempts (write, store, load, compare): a read-back
+// spoiled twice still loads, one spoiled three times ends in the error, and neither ever takes a
+// fourth write.
 TEST(CalLoadMachine, RetriesAParameterTwiceThenGivesUp)
 {
     struct Case {
-        int Spoiled;
+        const char* Kind;
+        int Param;
+        int Spoiled; // read-backs that come back wrong
         const char* Result;
+        int Writes; // of that parameter
     };
-    for (const Case& k : {Case{2, "Download Successful, Kestrel 1"}, Case{3, "Error, Bench 1"}}) {
+    const Case cases[] = {
+        {"span coefficients", 117, 2, "Download Successful, Kestrel 1", 3},
+        {"span coefficients", 117, 3, "Error, Bench 1", 3},
+        {"detector temperatures", 152, 2, "Download Successful, Kestrel 1", 3},
+        {"detector temperatures", 152, 3, "Error, Bench 1", 3},
+        {"cell temperatures", 153, 2, "Download Successful, Kestrel 1", 3},
+        {"cell temperatures", 153, 3, "Error, Bench 1", 3},
+        {"pressures", 154, 2, "Download Successful, Kestrel 1", 3},
+        {"pressures", 154, 3, "Error, Bench 1", 3},
+        {"zero temperature coefficients", 145, 2, "Download Successful, Kestrel 1", 3},
+        {"zero temperature coefficients", 145, 3, "Error, Bench 1", 3},
+        {"NH3 coefficients, first", 273, 2, "Download Successful, Kestrel 1", 3},
+        {"NH3 coefficients, second", 274, 3, "Error, Bench 1", 3},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.Kind) + ", " + std::to_string(k.Spoiled) + " spoiled");
         CalHarness h;
-        h.SpoilReadBack[145] = k.Spoiled;
-        h.SpoilReadBack[153] = k.Spoiled;
+        h.SpoilReadBack[k.Param] = k.Spoiled;
         h.Machine.CalFileNames[0] = h.WriteFile("a.CAL", CalFileContent::Sample().Text(false));
         h.Run();
-        EXPECT_EQ(h.Statuses.back(), k.Result) << k.Spoiled;
-        const int writes153 = int(std::count(h.Sent.begin(), h.Sent.end(), "W 153"));
-        EXPECT_EQ(writes153, 3) << k.Spoiled; // two retries, or the third and final attempt
+        EXPECT_EQ(h.Statuses.back(), k.Result);
+        EXPECT_EQ(int(std::count(h.Sent.begin(), h.Sent.end(), "W " + std::to_string(k.Param))), k.Writes);
     }
 }
 
