@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "stop_signals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -52,7 +53,15 @@ int main(int argc, char* argv[])
     }
     HalyardApplication app(argc, argv);
     try {
+        // Made before the window, so signals are still caught while the window shuts down.
+        StopSignals stopSignals;
         TApp mainWindow;
+        // A logout, shutdown or closed terminal ends the program as Exit does: the Stop line,
+        // stop requests to the benches, the ports (and their lock files) closed.
+        QObject::connect(&stopSignals, &StopSignals::StopRequested, &mainWindow, [&mainWindow] {
+            mainWindow.close();
+            QCoreApplication::quit();
+        });
         mainWindow.show();
         mainWindow.StartAutomation();
         return app.exec();

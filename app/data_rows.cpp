@@ -27,6 +27,15 @@ bool GroupShown(const TRowSettings& s, int group)
 }
 
 constexpr const char* kStdev = "%10.4f";
+
+// Width of a cell format: the digits after '%' ("%7.2f" 7, "%8lld" 8, "%f" 0).
+int FormatWidth(const char* format)
+{
+    int width = 0;
+    for (const char* c = format[0] == '%' ? format + 1 : format; *c >= '0' && *c <= '9'; ++c)
+        width = width * 10 + (*c - '0');
+    return width;
+}
 } // namespace
 
 // One value column of a group for the current sample: where its cells go,
@@ -66,12 +75,16 @@ void TDataRows::RecountActive()
 
 int TDataRows::RowMaker() const
 {
-    if (Last < 0 || Last > 3 || !Benches[Last].DataTimedOut)
-        return Last;
-    for (int b = Last - 1; b >= 0; --b)
-        if (Open[b] && !Benches[b].DataTimedOut)
+    for (int b = 3; b >= 0; --b)
+        if (Open[b] && Settings.PortOpen[b] && !Benches[b].DataTimedOut)
             return b;
     return -1;
+}
+
+bool TDataRows::Answering(int b) const
+{
+    const TBench& bench = Benches[b];
+    return Open[b] && Settings.PortOpen[b] && bench.DataSinceRequest && !bench.DataTimedOut;
 }
 
 void TDataRows::OffsetButton(bool offsetTicked)
@@ -90,6 +103,9 @@ void TDataRows::RebuildHeader()
     SilentInBlock.fill(false);
     for (int b = 0; b < 4; ++b) {
         Open[b] = s.PortOpen[b];
+        // A closed port delivers nothing: whatever its record holds is no value of this run.
+        if (!s.PortOpen[b])
+            Benches[b].DataSinceRequest = false;
         if (s.PortOpen[b]) {
             if (First < 0)
                 First = b;
@@ -355,31 +371,42 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
     }
 }
 
-void TDataRows::EmptyBench(int b, int row)
+void TDataRows::BlankBench(int b, int row, CellKind kind)
 {
+    // Blanks as wide as the values would be: the benches after it keep their place in the line.
+    TValue values[6];
     for (int g : kGroupLayoutOrder) {
         const int c = GroupCol[g][b];
-        for (int p = 0; c >= 0 && p < kGroupWidth[g]; ++p)
+        if (c < 0)
+            continue;
+        for (int p = 0; p < kGroupWidth[g]; ++p)
             Grid.CellRef(c + p, row).clear();
+        const int count = GroupValues(g, b, values);
+        for (int i = 0; i < count; ++i) {
+            const TValue& v = values[i];
+            const char* format = kind == CellKind::Raw ? v.RawFmt : kind == CellKind::Mean ? v.MeanFmt : v.StdevFmt;
+            Grid.CellRef(c + (kind == CellKind::Raw ? v.RawPos : v.AvgPos), row).assign(size_t(FormatWidth(format)), ' ');
+        }
     }
 }
 
 void TDataRows::DropBlock(int b)
 {
-    for (int g : kGroupLayoutOrder) {
-        const int c = GroupCol[g][b];
-        for (int p = 0; c >= 0 && p < kGroupWidth[g]; ++p) {
-            Grid.CellRef(c + p, MeanCursor).clear();
-            if (Mode == kAverageMeanStdev)
-                Grid.CellRef(c + p, StdevCursor).clear();
-        }
+    BlankBench(b, MeanCursor, CellKind::Mean);
+    if (Mode == kAverageMeanStdev)
+        BlankBench(b, StdevCursor, CellKind::Stdev);
+    for (int g : kGroupLayoutOrder)
         for (TColumnSums& sum : Sums[b][g])
             sum.Clear();
-    }
 }
 
 void TDataRows::AddDataRow()
 {
+    // A port lost under the layout: its record keeps the values of before the loss, which
+    // must not come back as fresh when the device does.
+    for (int b = 0; b < 4; ++b)
+        if (Open[b] && !Settings.PortOpen[b])
+            Benches[b].DataSinceRequest = false;
     const int maker = RowMaker();
     if (maker < 0 || maker > 3 || !NewData[size_t(maker)])
         return;
@@ -415,12 +442,14 @@ void TDataRows::AddDataRow()
     for (int b = 0; b < 4; ++b) {
         if (b == First)
             WriteFixedCells(row, complete);
-        if (b > maker && Open[b]) {
-            // Silent: its last values are stale, so none are shown or summed.
-            SilentInBlock[b] = true;
-            EmptyBench(b, row);
-        } else {
+        if (!Open[b])
+            continue;
+        if (Answering(b)) {
             WriteBench(b, row, complete && !SilentInBlock[b], n);
+        } else {
+            // Its last values are stale or none at all, so none are shown or summed.
+            SilentInBlock[b] = true;
+            BlankBench(b, row, CellKind::Raw);
         }
         if (complete && SilentInBlock[b])
             DropBlock(b);
@@ -428,7 +457,7 @@ void TDataRows::AddDataRow()
     if (complete || Mode == kAverageNone)
         SilentInBlock.fill(false);
 
-    const char* message = nullptr;
+    QString message;
     if (complete || Mode == kAverageNone) {
         Samples = 0;
         if (Feed)
@@ -437,15 +466,15 @@ void TDataRows::AddDataRow()
     }
     Grid.NotifyChanges();
     // Shown last: the box is modal and further rows may arrive while it is open.
-    if (message && Messages)
-        Messages->Show(QStringLiteral("Information"), QString::fromLatin1(message), IMessageSink::Icon::Information);
+    if (!message.isEmpty() && Messages)
+        Messages->Show(QStringLiteral("Information"), message, IMessageSink::Icon::Information);
 }
 
-const char* TDataRows::LoggingStep()
+QString TDataRows::LoggingStep()
 {
     const TRowSettings& s = Settings;
     if (!Log || !Log->IsOpen() || !s.LoggingOn || (s.ManualCollect && !AcceptRequested))
-        return nullptr;
+        return {};
     Grid.JoinRowInto(LineBuffer, MeanCursor, Columns);
     const bool withStdev = Mode == kAverageMeanStdev;
     if (withStdev) {
@@ -459,8 +488,8 @@ const char* TDataRows::LoggingStep()
     ++AcceptCounter;
     AcceptRequested = false;
     if (result == LogFile::RowResult::FirstFull)
-        return kLogFileFull;
+        return QString::fromLatin1(kLogFileFull);
     if (result == LogFile::RowResult::Failed)
-        return kLogFileProblem;
-    return nullptr;
+        return Log->ProblemText();
+    return {};
 }

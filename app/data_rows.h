@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include <QString>
+
 #include "block_stats.h"
 #include "calendar_clock.h"
 #include "column_table.h"
@@ -47,15 +49,18 @@ public:
     // New layout from Settings: empty grid, header rows, cursors at their
     // starting rows, averaging restarted. Counters and offsets are kept.
     void RebuildHeader();
-    // Row output after a decoded data reply: one sample when the highest
-    // numbered open bench has new data, the block's mean and deviation when it
-    // completes, and the log line(s) of a completed row.
-    // While that bench is timed out (TBench::DataTimedOut) the highest open bench
-    // that still answers makes the rows instead, and the cells of the silent
-    // benches above it stay empty, so one failed bench does not end the logging
-    // of the others. A block that had a silent sample shows no mean for that bench.
+    // Row output after a decoded data reply: one sample when the row-making bench has new
+    // data, the block's mean and deviation when it completes, and the log line(s) of a
+    // completed row.
+    // A bench's cells hold its values only while it answers (see Answering); the cells of
+    // any other bench of the layout are blank, whatever its position, so a log never
+    // repeats values as if they were fresh. The row layout and widths do not change: a
+    // blank cell is as wide as its value would be, so every bench keeps its place in a line.
+    // A block that had such a sample shows no mean for that bench.
     void AddDataRow();
-    // The bench whose new data makes a row now; -1 when every open bench is timed out.
+    // The bench whose new data makes a row now: the highest bench of the layout whose port
+    // is open and that is not marked silent, so a lost or silent top bench hands row making
+    // to the next one at once. -1 when there is none.
     int RowMaker() const;
     // Bench k's data reply was decoded: it has a sample the next row may take.
     void MarkNewData(int k)
@@ -64,6 +69,10 @@ public:
             NewData[size_t(k)] = true;
     }
     bool HasNewData(int k) const { return k >= 0 && k < 4 && NewData[size_t(k)]; }
+    // Bench b's values belong in this row: it is in the layout, its port is open (not lost),
+    // it has replied since it was asked for data and it is not marked silent (timed out or
+    // refused, until its next data reply).
+    bool Answering(int b) const;
     // Start: LastActive and ActiveCount from the ports open now.
     void RecountActive();
 
@@ -99,13 +108,14 @@ private:
     struct TValue; // one value column of one group for one sample
     int GroupValues(int group, int bench, TValue* out);
     void WriteBench(int bench, int sampleRow, bool complete, int n);
-    // A silent bench's cells of the sample row left empty.
-    void EmptyBench(int bench, int sampleRow);
-    // A block with a silent sample of this bench: no mean or deviation, sums restarted.
+    enum class CellKind { Raw, Mean, Stdev };
+    // A bench's cells of a row without values: blanks of each value's width.
+    void BlankBench(int bench, int row, CellKind kind);
+    // A block with a sample of this bench that held no values: no mean or deviation, sums restarted.
     void DropBlock(int bench);
     void WriteFixedCells(int sampleRow, bool complete);
     // The message to show afterwards, if any.
-    const char* LoggingStep();
+    QString LoggingStep();
     // The completed row (and its deviation row) to the feed, one per bench.
     void PublishRows(int64_t timeSeconds);
     void ScrollMeanArea();

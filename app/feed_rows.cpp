@@ -22,8 +22,8 @@ void TDataRows::PublishRows(int64_t timeSeconds)
                 for (int p = 0; p < kGroupWidth[g]; ++p) {
                     const ColumnPosition& col = ColumnTable()[size_t(g)].Positions[size_t(p)];
                     const std::string& text = Grid.Cell(c + p, row);
-                    // Unused positions, and the cells of a silent bench, hold nothing to send.
-                    if (!*col.FeedName || text.empty())
+                    // Unused positions, and the blank cells of a bench without values, hold nothing to send.
+                    if (!*col.FeedName || text.find_first_not_of(' ') == std::string::npos)
                         continue;
                     out.Values.push_back({ColumnTable()[size_t(g)].FeedGroup, col.FeedName, col.FeedUnit, text});
                 }

@@ -165,7 +165,7 @@ struct CellEndList {
 };
 
 // `times`: the formats a time cell must match; none takes any text with a digit.
-void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvFormats* times, CellEndList& ends)
+void TextEnds(const std::string& s, size_t p, const Form& form, const LogCsvFormats* times, CellEndList& ends)
 {
     const size_t n = s.size();
     if (p >= n)
@@ -189,6 +189,13 @@ void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvForm
         ++q;
     const bool padded = q > p;
     const size_t width = size_t(form.Width);
+    // A bench without values (lost, silent, not replied yet) writes blanks as wide as its
+    // cells, so the benches after it keep their place: an empty value.
+    if (width > 0 && q >= p + width && p + width <= n) {
+        ends.push_back(p + width);
+        return;
+    }
+
     size_t r = q;
     if (r < n && s[r] == '-')
         ++r;
@@ -224,6 +231,14 @@ void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvForm
     // the widest integer printf makes (20 characters).
     for (size_t e = std::max(p + width, digitsFrom + 1); e <= r && e <= p + std::max<size_t>(width, 20); ++e)
         ends.push_back(e);
+}
+
+void CellEnds(const std::string& s, size_t p, const Form& form, const LogCsvFormats* times, CellEndList& ends)
+{
+    TextEnds(s, p, form, times, ends);
+    // A bench without values leaves nothing where a format has no width ("%f"): tried last.
+    if (form.Kind == 'f' && form.Width == 0)
+        ends.push_back(p);
 }
 
 // Splits a line into the given cells, the whole line used. Cells without
@@ -302,8 +317,8 @@ std::string Trimmed(const std::string& s, size_t from, size_t to)
     return t;
 }
 
-// Silent benches leave their cells empty, always the highest ones of the layout,
-// so fewer benches are tried when the full set does not fit. A reading whose
+// Logs of earlier versions left the cells of silent benches out, always the highest
+// ones of the layout, so fewer benches are tried when the full set does not fit. A reading whose
 // time cell is a time of day wins over one whose time is not understood (an
 // accept count wider than its cell runs into the time).
 bool ParseRowWith(const std::string& line, const std::vector<Cell>& cells, const LogCsvFormats* times,

@@ -1,8 +1,28 @@
 #include "log_file.h"
 
+#include <QFile>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+
+#include <stdio_ext.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "text_lines.h"
+
+namespace {
+// The file exists and its last byte is not a line end: its last line was cut short.
+bool EndsInsideALine(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return false;
+    char last = 0;
+    return file.getChar(&last) && last != '\n';
+}
+} // namespace
 
 LogFile::LogFile(CalendarClock clock) : Clock(std::move(clock)) {}
 
@@ -17,16 +37,19 @@ bool LogFile::OpenWith(const QString& path, const char* mode)
     Name = path;
     Lines = 0;
     FullReported = FailureReported = false;
+    Failure.clear();
+    Torn = false;
     File = OpenFile(path, mode);
+    RememberLength();
     return File != nullptr;
 }
 
-bool LogFile::OpenWithFirstLine(const QString& path, const char* mode, const std::string& line)
+bool LogFile::OpenWithFirstLine(const QString& path, const char* mode, const std::string& line, bool startOnNewLine)
 {
     if (!OpenWith(path, mode))
         return false;
-    WriteLine(File, line);
-    std::fflush(File);
+    Torn = startOnNewLine;
+    Commit(Writable() && WriteLine(File, line));
     Lines = 1;
     return true;
 }
@@ -40,8 +63,10 @@ bool LogFile::Create(const QString& path)
 bool LogFile::Append(const QString& path)
 {
     // "ab" never truncates: whatever the file holds stays.
+    const bool torn = EndsInsideALine(path);
     return OpenWithFirstLine(path, "ab",
-                             "Logfile " + ToLatin1(path) + " opened for appending " + Clock.DateTime(Clock.NowSeconds()));
+                             "Logfile " + ToLatin1(path) + " opened for appending " + Clock.DateTime(Clock.NowSeconds()),
+                             torn);
 }
 
 void LogFile::Close()
@@ -54,28 +79,76 @@ void LogFile::Close()
     Suspended = false;
 }
 
-bool LogFile::Check(bool ok)
+void LogFile::RememberLength()
 {
-    return ok && std::fflush(File) == 0;
+    struct stat st {};
+    WholeLength = File && ::fstat(::fileno(File), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+bool LogFile::Writable()
+{
+    if (!File || Suspended)
+        return false;
+    if (Torn) {
+        // The piece of a failed write could not be cut off: end it as a line of its own.
+        if (std::fwrite("\r\n", 1, 2, File) != 2 || std::fflush(File) != 0) {
+            Commit(false);
+            return false;
+        }
+        Torn = false;
+        RememberLength();
+    }
+    return true;
+}
+
+bool LogFile::Commit(bool ok)
+{
+    if (!File)
+        return false;
+    if (ok && std::fflush(File) == 0) {
+        RememberLength();
+        return true;
+    }
+    const int error = errno;
+    Failure = error != 0 ? std::strerror(error) : "write error";
+    // Bytes still buffered would only complete a line the disk has no room for: drop them,
+    // and cut off whatever part of the line reached the file.
+    __fpurge(File);
+    std::clearerr(File);
+    Torn = WholeLength < 0 || ::ftruncate(::fileno(File), static_cast<off_t>(WholeLength)) != 0;
+    std::fseek(File, 0, SEEK_END);
+    return false;
+}
+
+bool LogFile::ReportFailure()
+{
+    if (FailureReported)
+        return false;
+    FailureReported = true;
+    return true;
+}
+
+QString LogFile::ProblemText() const
+{
+    QString text = QString::fromLatin1(kLogFileProblem);
+    if (!Failure.empty())
+        text += QLatin1Char('\n') + Name + QStringLiteral(": ") + QString::fromLocal8Bit(Failure.c_str());
+    return text;
 }
 
 bool LogFile::WriteHeaderLine(std::string_view line)
 {
-    if (!File || Suspended)
-        return false;
-    return Check(WriteLine(File, line));
+    return Writable() && Commit(WriteLine(File, line));
 }
 
 bool LogFile::WriteEmptyLine()
 {
-    if (!File || Suspended)
-        return false;
-    return Check(std::fwrite("\r\n", 1, 2, File) == 2);
+    return Writable() && Commit(std::fwrite("\r\n", 1, 2, File) == 2);
 }
 
 bool LogFile::WriteComment(const std::vector<std::string>& lines)
 {
-    if (!File || Suspended)
+    if (!Writable())
         return false;
     bool ok = WriteLine(File, "\r\n");
     ok = WriteLine(File, Clock.DateTime(Clock.NowSeconds())) && ok;
@@ -83,7 +156,7 @@ bool LogFile::WriteComment(const std::vector<std::string>& lines)
         ok = WriteLine(File, "") && ok;
     for (const std::string& line : lines)
         ok = WriteLine(File, line) && ok;
-    return Check(ok);
+    return Commit(ok);
 }
 
 bool LogFile::WriteComment(const QString& memoText)
@@ -108,17 +181,14 @@ LogFile::RowResult LogFile::WriteRow(std::string_view line, const std::string* s
         FullReported = true;
         return RowResult::FirstFull;
     }
-    bool ok = WriteLine(File, line);
+    bool ok = Writable() && WriteLine(File, line);
     if (stdevLine) {
-        ok = WriteLine(File, *stdevLine) && ok;
+        ok = ok && WriteLine(File, *stdevLine);
         ++Lines;
     }
-    if (Check(ok))
+    if (Commit(ok))
         return RowResult::Written;
-    if (FailureReported)
-        return RowResult::FailedAgain;
-    FailureReported = true;
-    return RowResult::Failed;
+    return ReportFailure() ? RowResult::Failed : RowResult::FailedAgain;
 }
 
 bool LogFile::Suspend()
@@ -138,5 +208,6 @@ bool LogFile::Resume()
         return File != nullptr;
     Suspended = false;
     File = OpenFile(Name, "ab");
+    RememberLength();
     return File != nullptr;
 }

@@ -16,6 +16,10 @@ inline constexpr const char* kLogFileFull = "Log File is full";
 // The data log: one text file at a time, open from New File or Append until
 // Close. Lines are Latin-1 with CR LF (WriteLine). Every logged row is flushed
 // at once so nothing the grid showed as logged is lost by a crash.
+// The file only ever gains whole lines: a write that fails (a full disk) is cut
+// back to the end of the last whole line, so the next write after space returns
+// starts a line of its own, and continuing a file whose last line was cut short
+// (a crash) starts on a new line.
 class LogFile {
 public:
     static constexpr int kLineLimit = 2160000;
@@ -70,6 +74,14 @@ public:
     // applies the limit and flushes.
     RowResult WriteRow(std::string_view line, const std::string* stdevLine);
 
+    // After a write that failed: true the first time for this file, so the problem is
+    // shown once however many writes fail while the disk stays full.
+    bool ReportFailure();
+    // Why the last write failed, from the system ("No space left on device").
+    const std::string& FailureReason() const { return Failure; }
+    // "Problem with log file!" and, when a write failed, the file and why.
+    QString ProblemText() const;
+
     // History copy support: the open file's handle and a reopen for appending.
     std::FILE* Handle() const { return File; }
     // Flushes and closes the handle but keeps the file logically open.
@@ -79,9 +91,14 @@ public:
 
 private:
     bool OpenWith(const QString& path, const char* mode);
-    // Opens, writes the creation or appending line and counts it.
-    bool OpenWithFirstLine(const QString& path, const char* mode, const std::string& line);
-    bool Check(bool ok);
+    // Opens, writes the creation or appending line and counts it. startOnNewLine: the file
+    // ends inside a line, which the first line must not be glued to.
+    bool OpenWithFirstLine(const QString& path, const char* mode, const std::string& line, bool startOnNewLine = false);
+    // Whether a write may go ahead; first ends a line that could not be cut back.
+    bool Writable();
+    // Flushes what ok says was written; on failure cuts the file back to its last whole line.
+    bool Commit(bool ok);
+    void RememberLength();
 
     CalendarClock Clock;
     std::FILE* File = nullptr;
@@ -92,4 +109,9 @@ private:
     bool FullReported = false;
     bool FailureReported = false;
     bool CopyBusy = false;
+    // Bytes up to the end of the last whole line; -1 when unknown.
+    long long WholeLength = -1;
+    // A failed write whose part could not be cut off: the next write starts a new line.
+    bool Torn = false;
+    std::string Failure;
 };

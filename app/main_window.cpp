@@ -103,9 +103,11 @@ TApp::TApp(const TAppOptions& options)
             menu->menuAction()->setVisible(EngMarker);
 
     closing_ = false;
-    ports_.OnPortLost = [this](int, const QString& comName) {
+    ports_.OnPortLost = [this](int k, const QString& comName) {
+        ShowDeviceState(k, kDeviceLost, true);
         messages_->Show(QStringLiteral("Warning"), comName + QStringLiteral(": device lost"), IMessageSink::Icon::Warning);
     };
+    ports_.OnPortBack = [this](int k) { ShowDeviceState(k, kDeviceBack, false); };
     ConnectLink();
     ports_.Probe();
     ports_.Activate();
@@ -537,6 +539,15 @@ void TApp::SoftResetDisconnect()
                     IMessageSink::Icon::Warning);
 }
 
+void TApp::ShowDeviceState(int k, const char* text, bool error)
+{
+    // The link shows only open ports' status lines; a lost one would keep its last "ACK".
+    TBench& bench = station_.BenchLink().Benches[k];
+    bench.StatusText = text;
+    bench.StatusError = error ? 1 : 0;
+    station_.BenchLink().ShowBenchStatus(k);
+}
+
 void TApp::ShowInfo(const QString& text) { messages_->Show(QStringLiteral("Information"), text, IMessageSink::Icon::Information); }
 
 void TApp::FormShow() { closing_ = false; }
@@ -556,6 +567,10 @@ void TApp::FormClose()
         notice->repaint();
     }
     closing_ = true;
+    // A collection under way ends as Stop ends it, with its empty line: the log then shows a
+    // clean end, not the end a crash leaves.
+    if (Collecting)
+        WriteStopLine();
     CloseFile1Click();
     station_.Acquisition().StopSwitchedOnBenches([this] { WaitSeconds(1, station_.Clock().NowSeconds); });
     for (TBenchWindow* w : windows_.ShutdownOrder())

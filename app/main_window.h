@@ -37,6 +37,10 @@ struct TAppOptions {
     CalendarClock Clock;
 };
 
+// Status field of a bench whose adapter was pulled, until the device can be claimed again.
+inline constexpr const char* kDeviceLost = "Device lost";
+inline constexpr const char* kDeviceBack = "Device back";
+
 // The main window: data grid, settings, start/stop, the four bench rows and the main menu. It holds the
 // station (ports, link, acquisition, rows, log, feed) and drives it from its controls, creates the
 // secondary windows and runs the shutdown.
@@ -205,8 +209,11 @@ private:
     void StartedStreams(int lastActive, int activeCount);
     void WriteStopLine();
     void ShowInfo(const QString& text);
+    // A bench's status field (and the feed's status line) while its device is lost or back.
+    void ShowDeviceState(int k, const char* text, bool error);
     void EnableCommentAndLogging();
     void LogFileProblem();
+    void LogWriteProblem();
     // Row feed: the saved settings applied at start-up, and the state label.
     void StartFeed();
     void ShowFeedState();

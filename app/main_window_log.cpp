@@ -58,7 +58,7 @@ void TApp::StartLogging()
 {
     if (LogFileOpen() && Logging->ItemIndex() == 0) {
         if (!station_.Log().WriteHeaderLine(station_.Rows().HeaderLine()))
-            LogFileProblem();
+            LogWriteProblem();
     }
 }
 
@@ -71,10 +71,17 @@ void TApp::StartedStreams(int, int)
 void TApp::WriteStopLine()
 {
     if (LogFileOpen() && !station_.Log().WriteEmptyLine())
-        LogFileProblem();
+        LogWriteProblem();
 }
 
 void TApp::LogFileProblem() { ShowInfo(QString::fromLatin1(kLogFileProblem)); }
+
+void TApp::LogWriteProblem()
+{
+    // Once per file, with the reason: a full disk fails every write until space returns.
+    if (station_.Log().ReportFailure())
+        ShowInfo(station_.Log().ProblemText());
+}
 
 void TApp::EnableCommentAndLogging()
 {
@@ -131,7 +138,7 @@ void TApp::CommentBtnClick()
     for (const QString& line : dialog->Lines())
         lines.push_back(line.toLatin1().toStdString());
     if (LogFileOpen() && !station_.Log().WriteComment(lines))
-        LogFileProblem();
+        LogWriteProblem();
 }
 
 void TApp::TitleBtnClick()

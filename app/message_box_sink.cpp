@@ -4,6 +4,11 @@
 
 void MessageBoxSink::Show(const QString& caption, const QString& text, Icon icon)
 {
+    ShowWithButton(caption, text, icon, Button::Ok);
+}
+
+void MessageBoxSink::ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button)
+{
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     switch (icon) {
     case Icon::None: boxIcon = QMessageBox::NoIcon; break;
@@ -11,6 +16,6 @@ void MessageBoxSink::Show(const QString& caption, const QString& text, Icon icon
     case Icon::Warning: boxIcon = QMessageBox::Warning; break;
     case Icon::Error: boxIcon = QMessageBox::Critical; break;
     }
-    QMessageBox box(boxIcon, caption, text, QMessageBox::Ok, Parent);
+    QMessageBox box(boxIcon, caption, text, button == Button::Yes ? QMessageBox::Yes : QMessageBox::Ok, Parent);
     box.exec();
 }

@@ -25,6 +25,8 @@ void TBench::RateRequest(uint8_t code, int rate, bool withFreon, bool freon2)
     if (withFreon)
         c.AddByte(freon2 ? 1 : 0);
     c.Send(Port);
+    if (rate != 0 && (code == 0x01 || code == 0x06 || code == 0x44))
+        DataSinceRequest = false;
 }
 
 void TBench::Simple(uint8_t code)

@@ -81,6 +81,9 @@ struct TBench {
     // A data request ($01, $06, $44) or stream of this bench timed out and no data
     // reply has come since: the rows then do not wait for this bench.
     bool DataTimedOut = false;
+    // A data reply has been decoded since this bench was last asked for data. Until then its
+    // values are an earlier run's (or none at all), so the rows leave its cells empty.
+    bool DataSinceRequest = false;
     std::string StatusText;
     int StatusError = 0;
     std::array<TCommand, 256> Commands;

@@ -2,6 +2,7 @@
 
 #include "paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -9,6 +10,7 @@
 #include <algorithm>
 
 #include <poll.h>
+#include <unistd.h>
 
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -50,6 +52,28 @@ bool ReadLineErrorCount(QSerialPort& serial, uint64_t& count)
     return false;
 #endif
 }
+// The process named in the lock file of device (the "LCK.." files the serial layer and other
+// serial programs leave in the lock folders while they hold a device); 0 when there is none.
+qint64 LockHolder(const QString& device)
+{
+    QString name = device;
+    if (name.startsWith(QLatin1String("/dev/")))
+        name.remove(0, 5);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QStringList folders = {QStringLiteral("/var/lock"), QStringLiteral("/run/lock"), QStringLiteral("/etc/locks"),
+                                 QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"), QDir::tempPath()};
+    for (const QString& folder : folders) {
+        QFile lock(folder + QStringLiteral("/LCK..") + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        bool ok = false;
+        const qint64 pid = QString::fromLatin1(lock.readLine(32)).trimmed().toLongLong(&ok);
+        if (ok && pid > 0)
+            return pid;
+    }
+    return 0;
+}
+
 // True when the device reports a hang-up or an error condition right now.
 bool LineHungUp(QSerialPort& serial)
 {
@@ -61,6 +85,23 @@ bool LineHungUp(QSerialPort& serial)
     return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 } // namespace
+
+QString PortOpenFailureText(const QString& comName, const QString& device, const PortOpenFailure& failure)
+{
+    if (failure.PermissionError && failure.LockHolder > 0)
+        return QStringLiteral("%1 is in use by another program (process %2)").arg(comName).arg(failure.LockHolder);
+    if (failure.PermissionError && failure.AccessDenied) {
+        const QString group = failure.DeviceGroup.isEmpty() ? QStringLiteral("dialout") : failure.DeviceGroup;
+        return QStringLiteral("%1 (%2): no permission to use the device; add the user to the group %3 "
+                              "(sudo usermod -a -G %3 $USER), then log in again")
+            .arg(comName, device, group);
+    }
+    // Refused although this user may use it and no lock names a holder: another program
+    // holds it exclusively.
+    if (failure.PermissionError)
+        return QStringLiteral("%1 is in use by another program").arg(comName);
+    return QStringLiteral("%1 (%2): %3").arg(comName, device, failure.SystemText);
+}
 
 ComPort::ComPort(int comNumber, QObject* parent)
     : QObject(parent)
@@ -101,7 +142,15 @@ bool ComPort::OpenDevice()
     serial_->setPortName(device);
     ApplySettings(*serial_, baud_);
     if (!serial_->open(QIODevice::ReadWrite)) {
-        lastError_ = QStringLiteral("%1 (%2): %3").arg(ComName(), device, serial_->errorString());
+        PortOpenFailure failure;
+        failure.PermissionError = serial_->error() == QSerialPort::PermissionError;
+        failure.SystemText = serial_->errorString();
+        if (failure.PermissionError) {
+            failure.LockHolder = LockHolder(device);
+            failure.AccessDenied = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0;
+            failure.DeviceGroup = QFileInfo(device).group();
+        }
+        lastError_ = PortOpenFailureText(ComName(), device, failure);
         serial_->clearError();
         return false;
     }

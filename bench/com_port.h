@@ -10,6 +10,18 @@
 
 class QSerialPort;
 
+// What is known about a failed open, for a message that says what to do about it.
+struct PortOpenFailure {
+    bool PermissionError = false; // the serial layer refused the device or its lock
+    qint64 LockHolder = 0;        // process named in the device's lock file; 0 when none
+    bool AccessDenied = false;    // this user may not read and write the device
+    QString DeviceGroup;          // group owning the device ("dialout")
+    QString SystemText;           // the serial layer's own words
+};
+// "COM1 is in use by another program (process 4242)", how to get the permission, or the
+// serial layer's words.
+QString PortOpenFailureText(const QString& comName, const QString& device, const PortOpenFailure& failure);
+
 // One serial port of a bench over QSerialPort: 8N1, no flow control, DTR and RTS raised, exclusive.
 // Everything runs on the GUI thread; DataAvailable is posted (coalesced) rather than raised inside
 // readyRead, because a handler that shows a modal box would otherwise stop further readyRead signals.
@@ -45,7 +57,7 @@ public:
     // Writes the trace file first when tracing. Closing a closed port does nothing.
     void Close();
     bool IsOpen() const;
-    // Why the last Open failed, for diagnostics.
+    // Why the last Open failed, in words that say what to do about it.
     QString LastError() const { return lastError_; }
 
     // Opens the device named comName exclusively and closes it again: true when that worked.

@@ -247,12 +247,21 @@ void Link::ShowLinkStatus()
     }
 }
 
+void Link::ShowBenchStatus(int k)
+{
+    if (k < 0 || k > 3)
+        return;
+    const TBench& b = Benches[k];
+    Announce([&](LinkListener& l) { l.StatusShown(k, b.StatusText, b.StatusError == 1); });
+}
+
 void Link::DecodeDataStatus(int k, const RxFrame& f)
 {
     ApplyContinuousRule(Benches[k].Commands[f.Code]);
     if (!StoreDataStatus(Benches[k], f))
         return;
     Benches[k].DataTimedOut = false;
+    Benches[k].DataSinceRequest = true;
     Decoded(k, ReplyKind::DataStatus, f);
 }
 
@@ -262,6 +271,7 @@ void Link::DecodeDataStatus6(int k, const RxFrame& f)
     if (!StoreDataStatus6(Benches[k], f))
         return;
     Benches[k].DataTimedOut = false;
+    Benches[k].DataSinceRequest = true;
     Decoded(k, ReplyKind::DataStatus, f);
 }
 
@@ -271,6 +281,7 @@ void Link::DecodeEngineeringData(int k, const RxFrame& f)
     if (!StoreEngineeringData(Benches[k], f))
         return;
     Benches[k].DataTimedOut = false;
+    Benches[k].DataSinceRequest = true;
     Decoded(k, ReplyKind::DataStatus, f);
 }
 

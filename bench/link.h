@@ -42,6 +42,8 @@ public:
     // First thing on every poll tick; false ends the tick.
     bool CheckReplyTimeouts();
     void ShowLinkStatus();
+    // Bench k's status line is shown whether its port is open or not (a lost device says so).
+    void ShowBenchStatus(int k);
 
     // Decoders with their announcements.
     void DecodeDataStatus(int k, const RxFrame& f);

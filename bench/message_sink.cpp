@@ -4,11 +4,16 @@
 
 void QueuedMessageSink::Show(const QString& caption, const QString& text, Icon icon)
 {
+    ShowWithButton(caption, text, icon, Button::Ok);
+}
+
+void QueuedMessageSink::ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button)
+{
     if (!ReplyHandling::Active()) {
-        Shown.Show(caption, text, icon);
+        Deliver({caption, text, icon, button});
         return;
     }
-    const Message m{caption, text, icon};
+    const Message m{caption, text, icon, button};
     if (std::find(queue_.begin(), queue_.end(), m) != queue_.end()
         || std::find(onScreen_.begin(), onScreen_.end(), m) != onScreen_.end())
         return;
@@ -29,7 +34,15 @@ void QueuedMessageSink::ShowQueued()
         const Message m = queue_.front();
         queue_.erase(queue_.begin());
         onScreen_.push_back(m);
-        Shown.Show(m.Caption, m.Text, m.IconKind);
+        Deliver(m);
         onScreen_.erase(std::find(onScreen_.begin(), onScreen_.end(), m));
     }
+}
+
+void QueuedMessageSink::Deliver(const Message& m)
+{
+    if (m.ButtonKind == Button::Ok)
+        Shown.Show(m.Caption, m.Text, m.IconKind);
+    else
+        Shown.ShowWithButton(m.Caption, m.Text, m.IconKind, m.ButtonKind);
 }

@@ -7,9 +7,17 @@
 // Modal messages to the user go through this, so tests can answer and record them.
 struct IMessageSink {
     enum class Icon { None, Information, Warning, Error };
+    enum class Button { Ok, Yes };
     virtual ~IMessageSink() = default;
     // Shows the message and returns once the user has closed it (OK).
     virtual void Show(const QString& caption, const QString& text, Icon icon) = 0;
+    // The same with its single button captioned otherwise. A sink that draws no
+    // buttons shows it as any other message.
+    virtual void ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button)
+    {
+        (void)button;
+        Show(caption, text, icon);
+    }
 };
 
 // Marks the link's reply handling (the drain of a port's input). A modal box
@@ -38,6 +46,7 @@ class QueuedMessageSink : public IMessageSink {
 public:
     explicit QueuedMessageSink(IMessageSink& shown) : Shown(shown) {}
     void Show(const QString& caption, const QString& text, Icon icon) override;
+    void ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button) override;
     // Messages waiting to be shown.
     int Pending() const { return int(queue_.size()); }
     IMessageSink& Shown;
@@ -46,9 +55,14 @@ private:
     struct Message {
         QString Caption, Text;
         Icon IconKind;
-        bool operator==(const Message& o) const { return Caption == o.Caption && Text == o.Text && IconKind == o.IconKind; }
+        Button ButtonKind;
+        bool operator==(const Message& o) const
+        {
+            return Caption == o.Caption && Text == o.Text && IconKind == o.IconKind && ButtonKind == o.ButtonKind;
+        }
     };
     void ShowQueued();
+    void Deliver(const Message& m);
 
     std::vector<Message> queue_;
     std::vector<Message> onScreen_;

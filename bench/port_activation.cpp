@@ -119,6 +119,8 @@ void PortActivation::RecheckLostPorts()
         if (ComPort::TestDevice(ports_[k]->ComName())) {
             lost_[k] = false;
             switches_.SetEnabled(k, true);
+            if (OnPortBack)
+                OnPortBack(k);
         } else {
             stillLost = true;
         }

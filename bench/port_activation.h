@@ -52,6 +52,8 @@ public:
     bool Lost(int k) const { return lost_[k]; }
     // Port k's device went away; comName is its device name ("COM2").
     std::function<void(int k, const QString& comName)> OnPortLost;
+    // The device of lost port k can be claimed again (its box is enabled again).
+    std::function<void(int k)> OnPortBack;
 
     bool PortOpen[kPorts] = {false, false, false, false};
     static constexpr int kRecheckMs = 1000;

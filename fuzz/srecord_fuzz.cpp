@@ -1,11 +1,16 @@
-// The S-record parser. Any line: a record taken as valid has the count, address, data and checksum
-// its hex digits spell. And a record written from an address and data, in either case, parses back to
-// them, while the same record with one data digit changed or its last character cut is not taken.
+// The S-record parser and the firmware file check. Any line: a record taken as valid has the count,
+// address, data and checksum its hex digits spell. A record written from an address and data, in
+// either case, parses back to them, while the same record with one data digit changed or its last
+// character cut is not taken. Any file: the check never reads out of range, and a file it passes
+// holds only records within 24 address bits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
 #include <vector>
 
+#include <sstream>
+
+#include "firmware_file.h"
 #include "fuzz_check.h"
 #include "srecord.h"
 
@@ -21,12 +26,14 @@ int Hex(char c)
 
 int Byte(const std::string& s, size_t at) { return Hex(s[at]) * 16 + Hex(s[at + 1]); }
 
-void CheckValid(const std::string& line, SRecordKind kind, const SRecord& r)
+void CheckValid(const std::string& line, const SRecord& r)
 {
-    const int addressBytes = kind == SRecordKind::S2 ? 3 : 4;
-    FUZZ_CHECK(line.size() >= 4 && line[0] == 'S' && line[1] == (kind == SRecordKind::S2 ? '2' : '3'));
+    const int addressBytes = SRecordAddressBytes(r.Type);
+    FUZZ_CHECK(addressBytes > 0 && line.size() >= 4 && line[0] == 'S' && line[1] == r.Type);
     const int count = Byte(line, 2);
     FUZZ_CHECK(count >= addressBytes + 1 && line.size() >= size_t(4 + 2 * count));
+    for (size_t i = size_t(4 + 2 * count); i < line.size(); ++i)
+        FUZZ_CHECK(line[i] == ' ' || line[i] == '\t' || line[i] == '\r');
     unsigned sum = 0;
     for (int i = 0; i <= count; ++i) {
         FUZZ_CHECK(Hex(line[2 + 2 * i]) >= 0 && Hex(line[3 + 2 * i]) >= 0);
@@ -67,10 +74,20 @@ std::string Write(SRecordKind kind, uint32_t address, const std::vector<uint8_t>
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string raw(reinterpret_cast<const char*>(data), size);
-    for (SRecordKind kind : {SRecordKind::S2, SRecordKind::S3}) {
-        const SRecord r = ParseSRecord(raw, kind);
-        if (r.Outcome == SRecord::Result::Valid)
-            CheckValid(raw, kind, r);
+    const SRecord any = ParseSRecord(raw);
+    if (any.Ok())
+        CheckValid(raw, any);
+    else
+        FUZZ_CHECK(!any.ProblemText(raw).empty());
+    {
+        std::istringstream file(raw);
+        const FirmwareCheck check = CheckFirmwareFile(file);
+        FUZZ_CHECK(check.Ok() != !check.Error.Message.empty());
+        if (check.Ok()) {
+            FUZZ_CHECK(!check.Image->Records.empty());
+            for (const FirmwareRecord& r : check.Image->Records)
+                FUZZ_CHECK(!r.Data.empty() && r.AddressValue() + r.Data.size() - 1 <= 0xFFFFFF);
+        }
     }
 
     FuzzedDataProvider in(data, size);
@@ -81,17 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         address &= 0xFFFFFF;
     const std::vector<uint8_t> bytes = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 250));
     const std::string line = Write(kind, address, bytes, lower);
-    const SRecord r = ParseSRecord(line, kind);
-    FUZZ_CHECK(r.Outcome == SRecord::Result::Valid && r.AddressValue() == address && r.Data == bytes);
-    // Cut below the shortest record of its kind, a line is no record at all and is skipped.
+    const SRecord r = ParseSRecord(line);
+    FUZZ_CHECK(r.Ok() && r.AddressValue() == address && r.Data == bytes);
     const std::string cut = line.substr(0, line.size() - 1);
-    FUZZ_CHECK(ParseSRecord(cut, kind).Outcome
-               == (cut.size() >= KindInfo(kind).ShortestLine ? SRecord::Result::Invalid : SRecord::Result::NotData));
+    FUZZ_CHECK(ParseSRecord(cut).Fault == SRecord::Problem::ShorterThanCount);
     if (!bytes.empty()) {
         std::string changed = line;
         const size_t at = line.size() - 3; // the low digit of the last data byte
         changed[at] = changed[at] == '0' ? '1' : '0';
-        FUZZ_CHECK(ParseSRecord(changed, kind).Outcome == SRecord::Result::Invalid);
+        FUZZ_CHECK(ParseSRecord(changed).Fault == SRecord::Problem::BadChecksum);
     }
     return 0;
 }

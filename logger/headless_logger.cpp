@@ -119,7 +119,7 @@ bool HeadlessLogger::Start(QString* error)
     station_.Acquisition().StopStreams();
     if (!station_.Log().WriteEmptyLine()) {
         if (error)
-            *error = QString::fromLatin1(kLogFileProblem);
+            *error = station_.Log().ProblemText();
         return false;
     }
     loggingOn_ = true;
@@ -131,7 +131,7 @@ bool HeadlessLogger::Start(QString* error)
     station_.Rows().AcceptRequested = false;
     if (!station_.Log().WriteHeaderLine(station_.Rows().HeaderLine())) {
         if (error)
-            *error = QString::fromLatin1(kLogFileProblem);
+            *error = station_.Log().ProblemText();
         return false;
     }
     station_.Acquisition().RequestStreams();
@@ -147,8 +147,9 @@ void HeadlessLogger::Stop()
     collecting_ = false;
     station_.Acquisition().StopStreams();
     if (station_.Log().IsOpen()) {
-        if (!station_.Log().WriteEmptyLine())
-            messages_.Show(QStringLiteral("Information"), QString::fromLatin1(kLogFileProblem), IMessageSink::Icon::Information);
+        // A disk that filled up was reported with the row that failed; say it once.
+        if (!station_.Log().WriteEmptyLine() && station_.Log().ReportFailure())
+            messages_.Show(QStringLiteral("Information"), station_.Log().ProblemText(), IMessageSink::Icon::Information);
         station_.Log().Close();
     }
     stopped_ = true;
@@ -202,6 +203,6 @@ void HeadlessLogger::WatchingSink::Show(const QString& caption, const QString& t
 {
     Owner->messages_.Show(caption, text, icon);
     // Either message ends logging: a full log without --rotate, or a write that failed.
-    if (text == QLatin1String(kLogFileFull) || text == QLatin1String(kLogFileProblem))
+    if (text == QLatin1String(kLogFileFull) || text.startsWith(QLatin1String(kLogFileProblem)))
         Owner->FailLater();
 }

@@ -41,6 +41,13 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a logout ends the run as SIGTERM does, unless whoever started the
+    // program chose to ignore hang-ups (nohup).
+    struct sigaction hangUp {};
+    sigaction(SIGHUP, nullptr, &hangUp);
+    hangUpStops_ = hangUp.sa_handler != SIG_IGN;
+    if (hangUpStops_)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 StopSignals::~StopSignals()
@@ -50,4 +57,6 @@ StopSignals::~StopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    if (hangUpStops_)
+        sigaction(SIGHUP, &action, nullptr);
 }

@@ -62,8 +62,10 @@ constexpr int kEnd = 30;
 
 } // namespace
 
-bool CheckCalValues(int n, const std::vector<float>& expected, const std::string& text, float tolerance)
+bool CheckCalValues(int n, const std::vector<float>& expected, const std::string& whole, float tolerance)
 {
+    // A bench may end its text with a zero byte (and whatever follows it is no text).
+    const std::string text = whole.substr(0, whole.find('\0'));
     size_t at = 0;
     for (int i = 0; i < n; ++i) {
         if (i >= int(expected.size()) || at > text.size())
@@ -71,7 +73,11 @@ bool CheckCalValues(int n, const std::vector<float>& expected, const std::string
         size_t comma = text.find(',', at);
         if (comma == std::string::npos)
             comma = text.size();
-        const std::string token = text.substr(at, comma - at);
+        std::string token = text.substr(at, comma - at);
+        // Blanks and line ends around a value are the bench's layout, not part of the number.
+        const char* const layout = " \t\r\n";
+        const size_t first = token.find_first_not_of(layout);
+        token = first == std::string::npos ? std::string() : token.substr(first, token.find_last_not_of(layout) - first + 1);
         float value = 0;
         if (!CalFileReader::ParseNumber(token, &value))
             return false; // an empty or garbled read-back value matches nothing
@@ -175,14 +181,15 @@ bool CalLoadMachine::ReadFailed()
     return true;
 }
 
-bool CalLoadMachine::TooLongForOneWrite()
+bool CalLoadMachine::TooLongForOneWrite(const std::string& values, uint16_t param)
 {
     // The write request holds at most this much text; a cut text would be
-    // stored in flash before the comparison could catch it.
-    if (valuesText_.size() <= size_t(kMaxFlashDataBytes))
+    // stored in flash before the comparison could catch it. Check mode writes
+    // nothing, so it has nothing to refuse.
+    if (!LoadMode || values.size() <= size_t(kMaxFlashDataBytes))
         return false;
     const std::string why = "Cal file line " + std::to_string(reader_->LineNumber()) + ": values of parameter " +
-                            std::to_string(param_) + " are longer than " + std::to_string(kMaxFlashDataBytes) +
+                            std::to_string(param) + " are longer than " + std::to_string(kMaxFlashDataBytes) +
                             " characters";
     Trace("%s \n", why.c_str());
     errorFlag_ = true;
@@ -190,6 +197,14 @@ bool CalLoadMachine::TooLongForOneWrite()
         io_.Warning(why);
     Next(kEnd, 500);
     return true;
+}
+
+void CalLoadMachine::SendLoad()
+{
+    // Emptied first: the step after this Load compares whatever read-back has come by then.
+    if (io_.ClearLastParamText)
+        io_.ClearLastParamText();
+    io_.LoadFlashParameters(benchIndex_, param_);
 }
 
 bool CalLoadMachine::Compare(int n, const std::vector<float>& expected, float tolerance)
@@ -261,6 +276,10 @@ void CalLoadMachine::Action()
         Trace("eReadTemp CurrentTempIndex < 4 \n");
         for (int i = 0; i < 3; ++i)
             Trace("%s \n", tempLists_[size_t(i)].c_str());
+        // A list that has outgrown one write request is refused now, before more is written.
+        for (int i = 0; i < 3; ++i)
+            if (TooLongForOneWrite(tempLists_[size_t(i)], kTempLists[i].Param))
+                return;
         ++tempIndex_;
         spanIndex_ = 0;
         return Next(6, 500);
@@ -278,7 +297,7 @@ void CalLoadMachine::Action()
             valuesText_ = v.Joined();
             fileValues_ = v.Numbers;
             param_ = uint16_t(kSpanParamTable[tableIndex_ / 9][tableIndex_ % 9]);
-            if (TooLongForOneWrite())
+            if (TooLongForOneWrite(valuesText_, param_))
                 return;
         }
         if (!LoadMode) {
@@ -307,7 +326,7 @@ void CalLoadMachine::Action()
     case 28:
         if (state == 8)
             Trace("Param %d Load\n", param_);
-        io_.LoadFlashParameters(k, param_);
+        SendLoad();
         return Next(state + 1, 4000);
     case 9: {
         const int n = int(fileValues_.size());
@@ -337,7 +356,7 @@ void CalLoadMachine::Action()
     case 12: case 16: case 20:
         if (state == 12)
             Trace("CalDetTempParam %d Load\n", 152);
-        io_.LoadFlashParameters(k, param_);
+        SendLoad();
         return Next(state + 1, 4000);
     case 13: case 17: case 21:
         return TempCheck((state - 13) / 4);
@@ -355,7 +374,7 @@ void CalLoadMachine::Action()
                 return (void)ReadFailed();
             valuesText_ = v.Joined();
             fileValues_ = v.Numbers;
-            if (TooLongForOneWrite())
+            if (TooLongForOneWrite(valuesText_, param_))
                 return;
         }
         if (!LoadMode) {

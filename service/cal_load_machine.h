@@ -26,6 +26,9 @@ struct CalLoadPorts {
     std::function<bool(int)> BenchTicked;
     // Text of the latest Read Flash Parameters reply (the parameter editor's).
     std::function<std::string()> LastParamText;
+    // Empties that text: each Load empties it, so a read-back that never comes
+    // is compared as nothing rather than as the previous parameter's text.
+    std::function<void()> ClearLastParamText;
     // The status edit.
     std::function<void(const std::string&)> ShowStatus;
     // The window timer: single shot after ms; stop.
@@ -37,7 +40,9 @@ struct CalLoadPorts {
 
 // Given n expected values, a comma-separated text and a tolerance: true when the
 // text holds at least n values and each lies within the tolerance of its
-// expected value. Values after the n-th are ignored.
+// expected value. Values after the n-th are ignored. The text ends at its first
+// zero byte; blanks, tabs and line ends around a value are ignored, anything
+// else makes the value no number.
 bool CheckCalValues(int n, const std::vector<float>& expected, const std::string& text, float tolerance);
 
 class CalLoadMachine {
@@ -75,8 +80,11 @@ private:
     void Action();
     void Next(int state, int ms);
     bool ReadFailed(); // reports the reader's error; always true
-    // Reports values too long for one write request and ends the run; false when they fit.
-    bool TooLongForOneWrite();
+    // In load mode, reports values too long for one write request and ends the
+    // run; false when they fit, or when nothing is written (check mode).
+    bool TooLongForOneWrite(const std::string& values, uint16_t param);
+    // Sends Load Flash Parameters for param_ after emptying the read-back text.
+    void SendLoad();
     void Trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool Compare(int n, const std::vector<float>& expected, float tolerance);
     void EndState();

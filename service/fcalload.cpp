@@ -34,6 +34,10 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
           [this](int k, uint16_t p) { host_.BenchLink().Benches[size_t(k)].RequestLoadFlashParameters(p); },
           [this](int k) { return BB[size_t(k)]->isEnabled() && BB[size_t(k)]->isChecked(); },
           [this] { return parameters_ ? parameters_->LastParamText().toStdString() : std::string(); },
+          [this] {
+              if (parameters_)
+                  parameters_->ClearLastParamText();
+          },
           [this](const std::string& text) { Edit1->setText(QString::fromLatin1(text.c_str())); },
           [this](int ms) { Timer1->start(std::max(1, ms * TimerPercent / 100)); },
           [this] { Timer1->stop(); },
@@ -117,6 +121,10 @@ void TFCalLoad::BuildControls()
 
 void TFCalLoad::SetLoadMode(bool load)
 {
+    // A running procedure keeps its mode: switched to checking, the rest of a load would be
+    // compared but never written; switched to loading, a check would start writing.
+    if (machine_.Running())
+        return;
     machine_.LoadMode = load;
     setWindowTitle(load ? QStringLiteral("Load Calibration Parameters") : QStringLiteral("Check Calibration Parameters"));
 }

@@ -32,7 +32,7 @@ public:
     bool Claiming() const override;
     bool Claimed(int k, const RxFrame& frame) override;
 
-    // Load (true) or check mode, with its caption.
+    // Load (true) or check mode, with its caption; ignored while a procedure runs.
     void SetLoadMode(bool load);
     void UpdateBenchSelection() override;
 

@@ -48,6 +48,8 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
     ShowLabels(1);
     UpdateBenchSelection();
     FlashStoreAllowed = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\Flash.Ok")));
+    // Without the marker nothing may reach flash from here, not even before the first Read or Write.
+    StoreBtn->setEnabled(FlashStoreAllowed);
 
     host_.BenchLink().Subscribe(*this);
     // Whoever sends Load Flash Parameters, its reply reads back this number.
@@ -194,8 +196,8 @@ bool TParameters::TakeNumber(bool lenient, int* number)
         n = *strict;
     }
     if (n < 0 || n >= kParamCount) {
-        host_.Messages().Show(QStringLiteral("Warning"), QStringLiteral("Illegal Parameter number"),
-                              IMessageSink::Icon::Warning);
+        host_.Messages().ShowWithButton(QStringLiteral("Warning"), QStringLiteral("Illegal Parameter number"),
+                                        IMessageSink::Icon::Warning, IMessageSink::Button::Yes);
         return false;
     }
     *number = n;

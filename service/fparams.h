@@ -42,6 +42,8 @@ public:
     // Text of the latest Read Flash Parameters reply shown (for the
     // calibration procedure); empty while a reply is being laid out.
     const QByteArray& LastParamText() const { return lastParamText_; }
+    // The calibration procedure empties it before each read-back it waits for.
+    void ClearLastParamText() { lastParamText_.clear(); }
     const TParameterList& ParamList() const { return list_; }
     int SelectedBench() const;
 

@@ -1,6 +1,7 @@
 #include "param_transfer.h"
 
 #include <QDir>
+#include <QStringList>
 
 #include <cstdarg>
 #include <cstdio>
@@ -26,6 +27,7 @@ void ParamTransfer::Start(bool download)
     ErrorText.clear();
     TransferRetries = 0;
     TransferBench = 0;
+    ListEnd.fill(-1);
     Download = download;
     view_.ShowParameter(QString());
     startSeconds_ = view_.NowSeconds();
@@ -51,6 +53,13 @@ void ParamTransfer::Refusal(uint8_t code, uint8_t reason)
 {
     if (code == 0x55 && (reason == 2 || reason == 4)) {
         SkipParam = true;
+    } else if (!Download && reason == kInvalidParameterNumber && uploaded_ > 0 && TransferState >= 2 &&
+               TransferState <= 5) {
+        // The bench's list ends before the last number asked for (several benches share one
+        // "Last Parameter"): its upload is complete, and the run goes on with the next bench.
+        ListEnd[size_t(TransferBench)] = lastUploaded_;
+        Trace("CalLoadState = eLoadParamU, list ends at %d, Time = %10d \n", lastUploaded_, Elapsed());
+        TransferState = 14;
     } else if (++TransferRetries > kMaxRetries) {
         TransferError = true;
         ErrorText = QStringLiteral(" Nak command $ ") + HexTwo(code) + QLatin1Char(' ') + HexTwo(reason);
@@ -122,6 +131,8 @@ void ParamTransfer::StepUpload(const RxFrame* reply)
                     Trace("CalLoadState = eReadyForULoad \n");
                     TransferRetries = 0;
                     ParamIndex = 0;
+                    uploaded_ = 0;
+                    lastUploaded_ = -1;
                     SkipParam = RepeatRequest = false;
                     TransferState = 2;
                 }
@@ -184,6 +195,8 @@ void ParamTransfer::StepUpload(const RxFrame* reply)
             Trace("// %d %s, Time = %10d \n", ParamIndex, name.c_str(), Elapsed());
             Trace("  %s, Time = %10d \n", value.c_str(), Elapsed());
             TransferRetries = 0;
+            ++uploaded_;
+            lastUploaded_ = ParamIndex;
             ++ParamIndex;
             TransferState = 2;
         }
@@ -201,7 +214,8 @@ void ParamTransfer::StepDownload(const RxFrame* reply)
         if (!BenchFlags[size_t(k)]) {
             TransferState = 14;
         } else {
-            const QString path = ParamFileNames[size_t(k)];
+            // A path reaches the same file as in upload, a typed "C:\..." one included.
+            const QString path = Paths::DriveCPath(ParamFileNames[size_t(k)]);
             paramFile_.setFileName(path);
             if (path.isEmpty() || !QFile::exists(path) || !paramFile_.open(QIODevice::ReadOnly)) {
                 Fail(QStringLiteral(" File Error "));
@@ -318,7 +332,7 @@ void ParamTransfer::EndOfBench()
     } else {
         ++TransferBench;
         if (TransferBench >= 4) {
-            view_.ShowProcessState(QStringLiteral(" Successful ") + mode);
+            view_.ShowProcessState(QStringLiteral(" Successful ") + mode + ListEndsText());
             TransferState = 0;
             view_.SetStartEnabled(true);
         } else {
@@ -327,6 +341,15 @@ void ParamTransfer::EndOfBench()
         }
     }
     Tick();
+}
+
+QString ParamTransfer::ListEndsText() const
+{
+    QStringList ends;
+    for (int k = 0; k < 4; ++k)
+        if (ListEnd[size_t(k)] >= 0)
+            ends << QStringLiteral("bench %1 list ends at %2").arg(k + 1).arg(ListEnd[size_t(k)]);
+    return ends.isEmpty() ? QString() : QStringLiteral(" (") + ends.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 bool ParamTransfer::OpenTrace()

@@ -42,6 +42,8 @@ public:
     // Interval of the step timer; tests shorten it to run a whole bench quickly.
     int TimerMs = kTimerMs;
     static constexpr int kMaxRetries = 10;
+    // The refusal reason of a parameter number a bench does not have.
+    static constexpr uint8_t kInvalidParameterNumber = 0x46;
 
     explicit ParamTransfer(View& view) : view_(view) {}
     ~ParamTransfer();
@@ -75,6 +77,9 @@ public:
     // would be written again for ever.
     int ReadBackMismatches = 0;
     QString ErrorText;
+    // Upload: the last parameter of each bench whose list ended before MaxParam
+    // (the bench refused the next number as invalid); -1 for the others.
+    std::array<int, 4> ListEnd{-1, -1, -1, -1};
     // The trace of the run ("tryfile.txt" in the working directory unless set).
     QString TracePath;
 
@@ -84,6 +89,8 @@ private:
     void StepUpload(const RxFrame* reply);
     void StepDownload(const RxFrame* reply);
     void EndOfBench();
+    // " (bench 1 list ends at 400, ...)" for the benches whose list ended early; empty if none did.
+    QString ListEndsText() const;
     bool OpenTrace();
     void Trace(const char* format, ...);
     int Elapsed() const;
@@ -94,5 +101,8 @@ private:
     QFile traceFile_;
     std::unique_ptr<ParamFileReader> reader_;
     std::string valueText_;
+    // Upload: entries written for the bench in progress, and the number of the last.
+    int uploaded_ = 0;
+    int lastUploaded_ = -1;
     int64_t startSeconds_ = 0;
 };

@@ -1,6 +1,10 @@
 #include "srecord.h"
 
+#include <cstdio>
+
 namespace {
+
+using Problem = SRecord::Problem;
 
 int HexDigit(char c)
 {
@@ -13,88 +17,109 @@ int HexDigit(char c)
     return -1;
 }
 
-// Byte at character position `at` (0-based); false when either character is not a hex digit.
-bool HexByte(std::string_view line, size_t at, uint8_t* out)
+uint8_t HexByteAt(std::string_view line, size_t at) { return uint8_t(HexDigit(line[at]) * 16 + HexDigit(line[at + 1])); }
+
+std::string Hex2(uint8_t b)
 {
-    const int hi = HexDigit(line[at]);
-    const int lo = HexDigit(line[at + 1]);
-    if (hi < 0 || lo < 0)
-        return false;
-    *out = uint8_t(hi * 16 + lo);
-    return true;
+    char buf[4];
+    std::snprintf(buf, sizeof buf, "%02X", b);
+    return buf;
+}
+
+// A character as the user can find it in the file: itself when printable, else its code.
+std::string Shown(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x21 && u < 0x7F)
+        return std::string("'") + c + "'";
+    if (u == ' ')
+        return "a blank";
+    return "byte 0x" + Hex2(u);
+}
+
+SRecord Fail(SRecord r, Problem p, size_t column = 0)
+{
+    r.Fault = p;
+    r.Column = column;
+    return r;
 }
 
 } // namespace
 
-SRecordKindInfo KindInfo(SRecordKind kind)
+int SRecordAddressBytes(char type)
 {
-    return kind == SRecordKind::S3 ? SRecordKindInfo{'3', 4, 14} : SRecordKindInfo{'2', 3, 12};
+    switch (type) {
+    case '0': case '1': case '5': case '9': return 2;
+    case '2': case '6': case '8': return 3;
+    case '3': case '7': return 4;
+    default: return 0;
+    }
 }
 
-SRecord ParseSRecord(std::string_view line, SRecordKind kind)
+SRecord ParseSRecord(std::string_view line)
 {
-    const SRecordKindInfo info = KindInfo(kind);
     SRecord r;
-    if (line.size() < info.ShortestLine || line[0] != 'S' || line[1] != info.TypeChar)
-        return r; // NotData
-    r.Outcome = SRecord::Result::Invalid;
-    uint8_t count = 0;
-    if (!HexByte(line, 2, &count))
-        return r;
-    // The count covers address, data and checksum; it cannot be less than address + checksum,
-    // and the line must hold all of it (a short line is never read past its end).
-    if (count < info.AddressBytes + 1 || line.size() < 4 + 2 * size_t(count))
-        return r;
-    unsigned sum = count;
-    const int skip = 4 - info.AddressBytes;
-    for (int i = 0; i < info.AddressBytes; ++i) {
-        uint8_t b = 0;
-        if (!HexByte(line, 4 + 2 * size_t(i), &b))
-            return r;
-        r.Address[size_t(skip + i)] = b;
+    size_t end = line.size();
+    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r'))
+        --end;
+    line = line.substr(0, end);
+    if (line.empty() || line[0] != 'S')
+        return Fail(r, Problem::NotARecord, 1);
+    if (line.size() < 2)
+        return Fail(r, Problem::ShorterThanCount);
+    r.Type = line[1];
+    const int addressBytes = SRecordAddressBytes(r.Type);
+    if (addressBytes == 0)
+        return Fail(r, Problem::UnknownType, 2);
+    // Every character after the type is a hex digit: the first that is not is named, wherever it is.
+    for (size_t i = 2; i < line.size(); ++i)
+        if (HexDigit(line[i]) < 0)
+            return Fail(r, Problem::NotHex, i + 1);
+    if (line.size() < 4)
+        return Fail(r, Problem::ShorterThanCount);
+    r.Count = HexByteAt(line, 2);
+    // The count covers address, data and checksum; the line holds exactly that much.
+    if (r.Count < addressBytes + 1)
+        return Fail(r, Problem::CountTooSmall);
+    const size_t length = 4 + 2 * size_t(r.Count);
+    if (line.size() < length)
+        return Fail(r, Problem::ShorterThanCount);
+    if (line.size() > length)
+        return Fail(r, Problem::LongerThanCount);
+    unsigned sum = r.Count;
+    for (int i = 0; i < addressBytes; ++i) {
+        const uint8_t b = HexByteAt(line, 4 + 2 * size_t(i));
+        r.Address[size_t(4 - addressBytes + i)] = b;
         sum += b;
     }
-    const size_t n = size_t(count) - size_t(info.AddressBytes) - 1;
-    const size_t dataAt = 4 + 2 * size_t(info.AddressBytes);
+    const size_t n = size_t(r.Count) - size_t(addressBytes) - 1;
+    const size_t dataAt = 4 + 2 * size_t(addressBytes);
     r.Data.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        if (!HexByte(line, dataAt + 2 * i, &r.Data[i]))
-            return r;
+        r.Data[i] = HexByteAt(line, dataAt + 2 * i);
         sum += r.Data[i];
     }
-    uint8_t checksum = 0;
-    if (!HexByte(line, dataAt + 2 * n, &checksum))
-        return r;
-    sum += checksum;
-    if ((sum & 0xFF) != 0xFF)
-        return r;
-    r.Outcome = SRecord::Result::Valid;
+    r.Checksum = HexByteAt(line, dataAt + 2 * n);
+    // The ones' complement of the byte sum: with it the bytes sum to 0xFF.
+    r.ExpectedChecksum = uint8_t(~sum);
+    if (r.Checksum != r.ExpectedChecksum)
+        return Fail(r, Problem::BadChecksum);
     return r;
 }
 
-SRecordKind DecideRecordKind(const std::vector<std::string>& lines, SRecordKind previous)
+std::string SRecord::ProblemText(std::string_view line) const
 {
-    for (const std::string& l : lines) {
-        if (l.size() >= 2 && l[0] == 'S' && l[1] == '3')
-            return SRecordKind::S3;
-        if (l.size() >= 2 && l[0] == 'S' && l[1] == '2')
-            return SRecordKind::S2;
+    const std::string at = " at character " + std::to_string(Column);
+    switch (Fault) {
+    case Problem::None: return {};
+    case Problem::NotARecord: return "not an S-record (it does not begin with 'S')";
+    case Problem::UnknownType: return Shown(Column <= line.size() ? line[Column - 1] : ' ') + at + " is no S-record type";
+    case Problem::NotHex: return Shown(Column <= line.size() ? line[Column - 1] : ' ') + at + " is not a hex digit";
+    case Problem::CountTooSmall:
+        return std::string("count ") + Hex2(Count) + " is too small for an S" + Type + " record";
+    case Problem::ShorterThanCount: return "the record is shorter than its count says";
+    case Problem::LongerThanCount: return "the record is longer than its count says";
+    case Problem::BadChecksum: return "wrong checksum " + Hex2(Checksum) + " (" + Hex2(ExpectedChecksum) + " expected)";
     }
-    if (!lines.empty()) {
-        const std::string& first = lines.front();
-        if (first.find("S0") != std::string::npos || first.find("S3") != std::string::npos)
-            return SRecordKind::S3;
-        if (first.find("S2") != std::string::npos)
-            return SRecordKind::S2;
-    }
-    return previous;
-}
-
-bool ReadFirmwareLine(std::istream& in, std::string* line)
-{
-    if (!std::getline(in, *line))
-        return false;
-    if (!line->empty() && line->back() == '\r')
-        line->pop_back();
-    return true;
+    return {};
 }

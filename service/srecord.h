@@ -1,46 +1,49 @@
 #pragma once
-// Motorola S-record firmware files: the record parser and the choice of record
-// kind. Plain functions over text lines; the download procedure drives them.
+// Motorola S-record lines: one line parsed into its record, or the reason it is
+// not a well-formed record. Whole firmware files are checked in firmware_file.h.
 #include <array>
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// The two kinds of data record a bench's flash takes.
 enum class SRecordKind { S2, S3 };
 
-struct SRecordKindInfo {
-    char TypeChar;      // '2' or '3'
-    int AddressBytes;   // 3 or 4
-    size_t ShortestLine; // characters of a record with no data
-};
-SRecordKindInfo KindInfo(SRecordKind kind);
-
 struct SRecord {
-    enum class Result {
-        NotData, // not a data record of the kind asked for: skipped
-        Invalid, // a data record with a bad count, checksum, hex digit or length
-        Valid,
+    enum class Problem {
+        None,
+        NotARecord,     // does not begin with "S"
+        UnknownType,    // "S" followed by anything but 0-3 or 5-9
+        NotHex,         // a character that is not a hex digit (either case)
+        CountTooSmall,  // the count cannot hold the address and the checksum
+        ShorterThanCount,
+        LongerThanCount,
+        BadChecksum,
     };
-    Result Outcome = Result::NotData;
-    std::array<uint8_t, 4> Address{}; // most significant first; the first byte is 0 for S2
+    Problem Fault = Problem::None;
+    // 1-based character of the fault (NotHex, NotARecord, UnknownType), else 0.
+    size_t Column = 0;
+    char Type = 0; // '0'..'9': the character after "S"
+    uint8_t Count = 0;
+    uint8_t Checksum = 0;         // as written
+    uint8_t ExpectedChecksum = 0; // what count, address and data call for
+    std::array<uint8_t, 4> Address{}; // most significant first, right-aligned (S1: two bytes, S2: three)
     std::vector<uint8_t> Data;
 
+    bool Ok() const { return Fault == Problem::None; }
+    bool IsData() const { return Type == '1' || Type == '2' || Type == '3'; }
     uint32_t AddressValue() const
     {
         return (uint32_t(Address[0]) << 24) | (uint32_t(Address[1]) << 16) | (uint32_t(Address[2]) << 8) | Address[3];
     }
+    // What is wrong, in words naming the character or the numbers ("wrong checksum E1 (E0 expected)").
+    std::string ProblemText(std::string_view line) const;
 };
 
-// Parses one line (without its line end) as a data record of `kind`. A record
-// must hold every character its count field promises, each one a hex digit
-// (either case), and its bytes must sum with the checksum to 0xFF.
-SRecord ParseSRecord(std::string_view line, SRecordKind kind);
+// Address bytes of a record type ('0'..'9'); 0 for a type that does not exist.
+int SRecordAddressBytes(char type);
 
-// The record kind a file is read with: the first S2 or S3 record decides;
-// without one, a first line holding an S0 header means S3; else `previous`.
-SRecordKind DecideRecordKind(const std::vector<std::string>& lines, SRecordKind previous);
-
-// Reads one line, dropping its line end ("\n" or "\r\n"); false at the end of the input.
-bool ReadFirmwareLine(std::istream& in, std::string* line);
+// Parses one line without its line end. Blanks and tabs after the record are
+// allowed; anything else must be exactly the record its count describes.
+SRecord ParseSRecord(std::string_view line);

@@ -29,14 +29,18 @@ void UpgradeMachine::ResetDisplay()
 
 bool UpgradeMachine::Start(int bench, const std::string& path)
 {
-    if (!file_.is_open()) {
-        file_.open(path, std::ios::in | std::ios::binary);
-        if (!file_.is_open()) {
-            if (req_.Warning)
-                req_.Warning("Cannot open " + path);
-            return false;
-        }
+    // Everything is checked before the first request: boot mode and the erase
+    // come first, so a file found wrong later would leave an erased bench.
+    FirmwareCheck check = CheckFirmwareFile(path);
+    if (!check.Ok()) {
+        if (req_.Warning)
+            req_.Warning(check.Error.Message);
+        return false;
     }
+    image_ = std::move(*check.Image);
+    Kind = image_.Kind;
+    next_ = 0;
+    recordsWritten_ = 0;
     bench_ = bench;
     busy_ = true;
     ResetDisplay();
@@ -44,20 +48,6 @@ bool UpgradeMachine::Start(int bench, const std::string& path)
     awaiting_ = 0x25;
     req_.StartBootMode(bench_);
     return true;
-}
-
-void UpgradeMachine::ScanFile()
-{
-    // The lines are kept in memory and the file closed: the download then reads
-    // exactly what was counted, however the file changes meanwhile.
-    lines_.clear();
-    next_ = 0;
-    std::string line;
-    while (file_.is_open() && ReadFirmwareLine(file_, &line))
-        lines_.push_back(line);
-    file_.close();
-    Kind = DecideRecordKind(lines_, Kind);
-    recordsWritten_ = 0;
 }
 
 void UpgradeMachine::Reply(const RxFrame& frame)
@@ -74,7 +64,6 @@ void UpgradeMachine::Reply(const RxFrame& frame)
         d.EraseText.Enabled = true;
         awaiting_ = 0x26;
         req_.InitiateFlashDownload(bench_);
-        ScanFile();
         return;
     case 0x26:
         if (!ack)
@@ -93,7 +82,6 @@ void UpgradeMachine::Reply(const RxFrame& frame)
     case 0x28:
         if (!ack)
             return FailDownload(&UpgradeDisplay::ProgrammingText, "Failed to End Programming, NAK");
-        file_.close();
         req_.SoftReset(bench_);
         Finish();
         return;
@@ -117,61 +105,40 @@ void UpgradeMachine::Finish()
 void UpgradeMachine::SendNextRecord()
 {
     UpgradeDisplay& d = display_;
-    if (!lines_.empty())
-        d.Gauge = int(int64_t(linesDone_) * 100 / int64_t(lines_.size()));
-    for (;;) {
-        if (next_ >= lines_.size()) {
-            d.ProgrammingText.Look = Colour::Green;
-            d.Gauge = 100;
-            // Erased and nothing written: that is no success, whatever the bench answers.
-            if (recordsWritten_ == 0)
-                return FailDownload(&UpgradeDisplay::ProgrammingText, "No data records in Hex file");
-            awaiting_ = 0x28;
-            req_.EndFlashDownload(bench_);
-            return;
-        }
-        const std::string& line = lines_[next_++];
-        if (Kind == SRecordKind::S3 && line.size() >= 2 && (line[1] == '0' || line[1] == '7')) {
-            ++linesDone_;
-            continue;
-        }
-        d.Edit1 = std::to_string(linesDone_);
-        ++linesDone_;
-        const SRecord r = ParseSRecord(line, Kind);
-        if (r.Outcome == SRecord::Result::NotData)
-            continue;
-        if (r.Outcome == SRecord::Result::Invalid)
-            return FailDownload(&UpgradeDisplay::HexAddressText, "Invalid data in Hex file");
-        if (r.Data.empty())
-            continue; // a record with no data bytes has nothing to write
-        // The write request carries 24 address bits: a higher address would land
-        // on the wrong flash location, so it is refused rather than wrapped.
-        if (r.Address[0] != 0)
-            return FailDownload(&UpgradeDisplay::HexAddressText, "Address beyond 24 bits in Hex file");
-        const uint32_t a = r.AddressValue();
-        const int64_t low = int64_t(int32_t(a));
-        if (low < addressMin_)
-            addressMin_ = low;
-        const int64_t high = int64_t(a) + int64_t(r.Data.size()) - 1;
-        if (high > addressMax_)
-            addressMax_ = high;
-        char buf[48];
-        std::snprintf(buf, sizeof buf, "%08llX-%08llX", static_cast<unsigned long long>(addressMin_),
-                      static_cast<unsigned long long>(addressMax_));
-        d.Range = buf;
-        std::snprintf(buf, sizeof buf, "%02X%02X%02X%02X", r.Address[0], r.Address[1], r.Address[2], r.Address[3]);
-        d.HexAddress = buf;
-        ++recordsWritten_;
-        awaiting_ = 0x27;
-        req_.WriteFlashMemory(bench_, r.Address, r.Data);
+    if (image_.TotalLines > 0)
+        d.Gauge = int(int64_t(linesDone_) * 100 / int64_t(image_.TotalLines));
+    if (next_ >= image_.Records.size()) {
+        d.ProgrammingText.Look = Colour::Green;
+        d.Gauge = 100;
+        awaiting_ = 0x28;
+        req_.EndFlashDownload(bench_);
         return;
     }
+    const FirmwareRecord& r = image_.Records[next_++];
+    // The edit shows the 0-based index of the file line being sent; the lines up to it are done.
+    d.Edit1 = std::to_string(r.Line - 1);
+    linesDone_ = r.Line;
+    const uint32_t a = r.AddressValue();
+    const int64_t low = int64_t(int32_t(a));
+    if (low < addressMin_)
+        addressMin_ = low;
+    const int64_t high = int64_t(a) + int64_t(r.Data.size()) - 1;
+    if (high > addressMax_)
+        addressMax_ = high;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%08llX-%08llX", static_cast<unsigned long long>(addressMin_),
+                  static_cast<unsigned long long>(addressMax_));
+    d.Range = buf;
+    std::snprintf(buf, sizeof buf, "%02X%02X%02X%02X", r.Address[0], r.Address[1], r.Address[2], r.Address[3]);
+    d.HexAddress = buf;
+    ++recordsWritten_;
+    awaiting_ = 0x27;
+    req_.WriteFlashMemory(bench_, r.Address, r.Data);
 }
 
 void UpgradeMachine::FailDownload(UpgradeDisplay::Item UpgradeDisplay::*label, const std::string& message)
 {
     busy_ = false;
-    file_.close();
     req_.EndFlashDownload(bench_); // leave the bench's download mode
     display_.ProgrammingText.Look = Colour::Red;
     (display_.*label).Look = Colour::Red;
@@ -182,9 +149,16 @@ void UpgradeMachine::FailDownload(UpgradeDisplay::Item UpgradeDisplay::*label, c
 
 void UpgradeMachine::Close()
 {
-    ResetDisplay();
+    const bool aborted = busy_;
     busy_ = false;
-    file_.close();
-    lines_.clear();
+    // A download stopped half-way must not leave the bench in its boot program's
+    // download mode; the reply to this request is no longer the run's.
+    if (aborted)
+        req_.EndFlashDownload(bench_);
+    ResetDisplay();
+    image_ = FirmwareImage{};
+    next_ = 0;
     display_.StartEnabled = true;
+    if (aborted && req_.Warning)
+        req_.Warning("Download aborted");
 }

@@ -5,12 +5,11 @@
 // the display state, which the window draws after every event.
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "srecord.h"
+#include "firmware_file.h"
 
 struct RxFrame;
 
@@ -47,18 +46,22 @@ public:
     explicit UpgradeMachine(UpgradeRequests requests) : req_(std::move(requests)) {}
 
     // Start with the bench and the chosen file (the window has already refused
-    // a missing bench or file). False, with a warning, when the file cannot be opened.
+    // a missing bench or file). The whole file is read and checked first: a file
+    // that cannot be read or is not a good image sends nothing and returns false,
+    // with a warning that says what is wrong and on which line.
     bool Start(int bench, const std::string& path);
     // Every expected reply while busy.
     void Reply(const RxFrame& frame);
-    // Closing the window: display reset, not busy, file closed, Start enabled.
+    // Closing the window: display reset, not busy, Start enabled. A download in
+    // progress is aborted: End Flash Download takes the bench out of download
+    // mode, and a warning says the download was aborted.
     void Close();
-    // Cancel: nothing is sent to the bench.
+    // Cancel: as closing.
     void Cancel() { Close(); }
 
     bool Busy() const { return busy_; }
     const UpgradeDisplay& Display() const { return display_; }
-    int TotalLines() const { return int(lines_.size()); }
+    int TotalLines() const { return image_.TotalLines; }
     int LinesDone() const { return linesDone_; }
     int RecordsWritten() const { return recordsWritten_; }
     int64_t AddressMin() const { return addressMin_; }
@@ -69,7 +72,6 @@ public:
 
 private:
     void ResetDisplay();
-    void ScanFile();
     void SendNextRecord();
     void FailDownload(UpgradeDisplay::Item UpgradeDisplay::*label, const std::string& message);
     void Finish();
@@ -80,8 +82,9 @@ private:
     bool busy_ = false;
     // Code of the request the run waits on: a late reply to an earlier run (its Soft Reset, say) is not this run's.
     uint8_t awaiting_ = 0;
-    std::ifstream file_;
-    std::vector<std::string> lines_;
+    // The checked file, held in memory: the download writes exactly what was
+    // checked, however the file changes meanwhile.
+    FirmwareImage image_;
     size_t next_ = 0;
     int linesDone_ = 0;
     int recordsWritten_ = 0;

@@ -2,14 +2,17 @@
 // one whose replies make the rows, suffers a line fault. Through every fault the program runs on,
 // bench 1's rows keep coming into the log, every logged value is one the simulator really sent in a
 // good frame, the fault shows in bench 2's status field where the host can see it, and once the fault
-// is over bench 2 logs again.
+// is over bench 2 logs again. Beside them: a pulled adapter (the window, and halyard-log with the
+// lower or the top bench pulled) and a disk that fills up under the window's log.
 #include "link_spy.h"
 #include "sim_app_fixture.h"
 
+#include "headless_logger.h"
 #include "main_window.h"
 #include "main_window_widgets.h"
 #include "sim_link.h"
 #include "sim_server.h"
+#include "small_disk.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,10 +20,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -278,10 +285,16 @@ TEST_F(LineRateFaultsTest, AVanishedBenchLogsAgainAfterItIsTickedAgain)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Messages.Messages.isEmpty(); }, kWaitMs));
     EXPECT_EQ(Messages.Texts(), QStringList{QStringLiteral("COM2: device lost")});
     EXPECT_FALSE(App->ActiveBench[1]->isChecked());
+    // The status field says so, in red, for as long as the device is away.
+    EXPECT_EQ(App->AckNakEdit[1]->text(), QStringLiteral("Device lost"));
+    EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_TRUE(RowsGrowBy(60)) << "bench 1's rows stopped while bench 2 was gone";
+    EXPECT_EQ(App->AckNakEdit[1]->text(), QStringLiteral("Device lost"));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return back; }, kWaitMs));
     ASSERT_TRUE(QTest::qWaitFor([&] { return App->ActiveBench[1]->isEnabled(); }, kWaitMs));
+    EXPECT_EQ(App->AckNakEdit[1]->text(), QStringLiteral("Device back"));
+    EXPECT_EQ(App->AckNakEdit[1]->palette().color(QPalette::Text), QColor(0, 0, 0));
     App->ActiveBench[1]->click();
     ASSERT_TRUE(App->PortOpen(1));
     App->StopBtn->click();
@@ -291,5 +304,197 @@ TEST_F(LineRateFaultsTest, AVanishedBenchLogsAgainAfterItIsTickedAgain)
     CheckLog(10);
     EXPECT_EQ(Messages.Messages.size(), 1);
 }
+
+// The disk the log is on fills up while both benches stream, and space returns a little later:
+// the user is told once why writing failed, the log holds only whole rows (none glued to a piece
+// of one that did not fit), and the rows go on into it once there is room again.
+TEST_F(LineRateFaultsTest, AFullDiskLeavesOnlyWholeLinesAndLoggingGoesOnWhenSpaceReturns)
+{
+    SmallDisk disk(Places.Root.filePath(QStringLiteral("small")));
+    SMALL_DISK_OR_SKIP(disk);
+    StartBenchesAndApp(2, [](sim::SimServer& s) {
+        for (int i = 0; i < 2; ++i)
+            s.Link(i)->Bench().SetLineRate(true, kBaud);
+    });
+    for (int k = 0; k < 2; ++k) {
+        App->ActiveBench[k]->click();
+        ASSERT_TRUE(App->PortOpen(k)) << k;
+    }
+    LogPath = disk.Path(QStringLiteral("RUN.LOG"));
+    Dialogs.SavePaths.push_back(LogPath);
+    App->findChild<QAction*>(QStringLiteral("NewFile"))->trigger();
+    ASSERT_TRUE(App->LogFileOpen());
+    App->Logging->Items[0]->click();
+    App->StartBtn->click();
+    ASSERT_TRUE(RowsGrowBy(40));
+
+    ASSERT_TRUE(disk.Fill());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Messages.Messages.isEmpty(); }, kWaitMs)) << "the full disk went unnoticed";
+    const QByteArray atFull = ReadAll(LogPath);
+    EXPECT_TRUE(RowsGrowBy(100)) << "the rows stopped";
+    EXPECT_TRUE(App->StopBtn->isEnabled());
+    EXPECT_EQ(ReadAll(LogPath), atFull) << "nothing reached the full disk";
+    EXPECT_TRUE(atFull.endsWith("\r\n")) << "the row that did not fit was cut off";
+
+    disk.Free();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadAll(LogPath).count("\r\n") >= atFull.count("\r\n") + 40; }, kWaitMs))
+        << "the rows did not come back into the log";
+    StopAndClose();
+    ASSERT_EQ(Messages.Messages.size(), 1) << Messages.Texts().join('|').toStdString();
+    EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("Information"));
+    EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("Problem with log file!\n") + LogPath + QStringLiteral(": ") +
+                                             QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    // Whole lines only: every row holds the time and both benches' blocks, each from a good frame.
+    const QByteArray all = ReadAll(LogPath);
+    ASSERT_TRUE(all.endsWith("\r\n\r\n")) << "the Stop line ends the log";
+    for (const QByteArray& line : all.split('\n').mid(3)) {
+        if (line.isEmpty() || line == "\r")
+            continue;
+        EXPECT_TRUE(line.endsWith('\r') && line.size() == qsizetype(kTime.size() + 2 * kBlockWidth + 1))
+            << "[" << line.toStdString() << "]";
+    }
+    CheckLog(10);
+}
+
+// halyard-log at line rate on four benches, one of which has its adapter pulled for a while:
+// its cells are blank for the whole outage (never its last values), the rows go on without a
+// gap (when the pulled bench made them, the next one down takes over at once), every value logged
+// is one its bench sent in a good frame (none before a bench's first reply either), and the bench
+// logs again once its device is back.
+struct PulledBench {
+    const char* Name;
+    int Pulled;         // 0-based
+    int MakerMeanwhile; // the bench whose replies make the rows during the outage
+};
+
+void PrintTo(const PulledBench& c, std::ostream* os) { *os << c.Name; }
+
+struct LoggerPulledBenchTest : ::testing::TestWithParam<PulledBench> {
+    static constexpr int kBenches = 4;
+    TempPlaces Places;
+    FixedClock Clock;
+    RecordingMessages Messages;
+    std::unique_ptr<sim::SimServer> Server;
+    std::unique_ptr<HeadlessLogger> Logger;
+    LinkSpy Spy; // after the logger: it leaves the logger's link before the logger goes
+    std::array<int, kBenches> Decoded{};
+    QString Path;
+
+    // The blocks of a data line by bench, blank ones empty.
+    static std::vector<std::string> Blocks(const std::string& line)
+    {
+        std::vector<std::string> blocks;
+        for (int b = 0; b < kBenches; ++b) {
+            std::string block = line.size() >= kTime.size() + size_t(b + 1) * kBlockWidth
+                ? line.substr(kTime.size() + size_t(b) * kBlockWidth, kBlockWidth)
+                : std::string();
+            if (block.find_first_not_of(' ') == std::string::npos)
+                block.clear();
+            blocks.push_back(block);
+        }
+        return blocks;
+    }
+    // Data lines of the log from byte `from` on.
+    std::vector<std::vector<std::string>> Rows(qsizetype from = 0) const
+    {
+        std::vector<std::vector<std::string>> rows;
+        for (QByteArray line : ReadAll(Path).mid(from).split('\n')) {
+            if (!line.endsWith('\r'))
+                continue; // the last, unfinished piece
+            line.chop(1);
+            if (line.startsWith(QByteArray::fromStdString(kTime)))
+                rows.push_back(Blocks(line.toStdString()));
+        }
+        return rows;
+    }
+};
+
+TEST_P(LoggerPulledBenchTest, BlankCellsNoGapAndTheBenchLogsAgain)
+{
+    const PulledBench& c = GetParam();
+    sim::SimServerConfig config;
+    config.devicesDir = Places.Devices;
+    config.benches = kBenches;
+    config.bench.replyPeriodMs = 20;
+    Server = std::make_unique<sim::SimServer>(config);
+    QString error;
+    ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
+    for (int k = 0; k < kBenches; ++k)
+        Server->Link(k)->Bench().SetLineRate(true, kBaud);
+
+    LoggerOptions options;
+    options.Benches = {true, true, true, true};
+    options.LogPath = Places.InDriveC(QStringLiteral("RUN.LOG"));
+    Logger = std::make_unique<HeadlessLogger>(options, Messages, Clock.Clock());
+    ASSERT_TRUE(Logger->OpenPorts(&error)) << error.toStdString();
+    Spy.Decoded = [this](int k, ReplyKind kind, const RxFrame&) {
+        if (kind == ReplyKind::DataStatus && k >= 0 && k < kBenches)
+            ++Decoded[size_t(k)];
+    };
+    Spy.Join(Logger->BenchLink());
+    ASSERT_TRUE(Logger->Start(&error)) << error.toStdString();
+    Path = Logger->CurrentLogFile();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] { Logger->PollTick(); });
+    poll.start(200);
+    auto rowsWithAll = [&](qsizetype from) {
+        int n = 0;
+        for (const auto& row : Rows(from))
+            n += std::none_of(row.begin(), row.end(), [](const std::string& b) { return b.empty(); });
+        return n;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowsWithAll(0) >= 40; }, kWaitMs));
+
+    bool back = false;
+    sim::SimLink& pulled = *Server->Link(c.Pulled);
+    QObject::connect(&pulled, &sim::SimLink::CameBack, [&] { back = true; });
+    pulled.VanishFor(3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Messages.Messages.isEmpty(); }, kWaitMs));
+    EXPECT_EQ(Messages.Texts(), QStringList{QStringLiteral("COM%1: device lost").arg(c.Pulled + 1)});
+    const qsizetype lostAt = ReadAll(Path).size();
+    const int repliesAtLoss = Decoded[size_t(c.MakerMeanwhile)];
+    const int rowsAtLoss = Logger->RowsLogged();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back; }, kWaitMs));
+    const qsizetype backAt = ReadAll(Path).size();
+    const int replies = Decoded[size_t(c.MakerMeanwhile)] - repliesAtLoss;
+    const int rows = Logger->RowsLogged() - rowsAtLoss;
+
+    // No gap: each reply of the bench that makes the rows now made a row.
+    EXPECT_GT(replies, 20);
+    EXPECT_GE(rows, replies - 2) << rows << " rows for " << replies << " replies of bench " << c.MakerMeanwhile + 1;
+    // Blank while lost; the others go on.
+    const auto outage = Rows(lostAt);
+    for (size_t i = 0; i < outage.size() && i < size_t(rows); ++i) {
+        EXPECT_TRUE(outage[i][size_t(c.Pulled)].empty()) << "row " << i << " of the outage: " << outage[i][size_t(c.Pulled)];
+        for (int b = 0; b < kBenches; ++b)
+            if (b != c.Pulled)
+                EXPECT_FALSE(outage[i][size_t(b)].empty()) << "row " << i << " bench " << b + 1;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowsWithAll(backAt) >= 40; }, kWaitMs)) << "the bench did not log again";
+    Logger->Stop();
+
+    // Every value logged is one its bench sent whole; a bench not yet heard from has blank cells.
+    std::array<std::set<std::string>, kBenches> good;
+    for (int b = 0; b < kBenches; ++b)
+        good[size_t(b)] = GoodBlocks(Server->Link(b)->Bench());
+    size_t bad = 0;
+    const auto all = Rows();
+    ASSERT_GT(all.size(), 100u);
+    for (size_t i = 0; i < all.size() && bad < 5; ++i)
+        for (int b = 0; b < kBenches; ++b)
+            if (!all[i][size_t(b)].empty() && !good[size_t(b)].count(all[i][size_t(b)])) {
+                ADD_FAILURE() << "row " << i << " bench " << b + 1 << " not from a good frame: [" << all[i][size_t(b)] << "]";
+                ++bad;
+            }
+    EXPECT_TRUE(ReadAll(Path).endsWith("\r\n\r\n")) << "the Stop line ends the log";
+}
+
+const PulledBench kPulledBenches[] = {
+    {"LowerBench", 1, 3},
+    {"TopBench", 3, 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(HalyardLog, LoggerPulledBenchTest, ::testing::ValuesIn(kPulledBenches),
+                         [](const ::testing::TestParamInfo<PulledBench>& info) { return std::string(info.param.Name); });
 
 } // namespace

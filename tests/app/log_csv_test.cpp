@@ -47,6 +47,7 @@ struct CsvTest : ::testing::Test, RowsFixture {
         SetDemod(0, demCo2, 20, 30);
         SetGas(1, 200, 60, 1000, bench2No);
         SetDemod(1, 500, 10, 10);
+        (*benches)[0].DataSinceRequest = true; // bench 1 has replied in this run
         Reply(1);
         now += 1;
     }
@@ -102,6 +103,8 @@ const char* kGasHeader2 = "    Time       CO2 [%]  Freon[ppm]  O2 [%]  NO [ppm] 
 
 TEST(LogCsv, HandWrittenLogs)
 {
+    const std::string blankFirst = "08:00:05  " + std::string(29, ' ') + "   4.00        5   6.00     7";
+    const std::string blankLast = "08:00:06     1.50        2   2.50     4" + std::string(29, ' ');
     const std::vector<CsvCase> cases = {
         {"raw rows; an accept count wider than its cell runs into the time; midnight moves the date",
          CrLf({"MainLogfile C:\\a.LOG created 17/01/2013", kGasHeader1,
@@ -129,13 +132,21 @@ TEST(LogCsv, HandWrittenLogs)
          "2013-01-17 10:00:00,Raw,1,1,1.23,250,20.90,55,,,,\r\n"
          "2013-01-18 08:00:05,Raw,2,,1.00,1,2.00,3,4.00,5,6.00,7\r\n",
          0, 0},
-        {"a silent second bench leaves its cells out of the line",
+        {"a silent second bench leaves its cells out of the line (as earlier versions wrote it)",
          CrLf({"MainLogfile C:\\a.LOG created 17/01/2013", kGasHeader2,
                "08:00:05     1.00        1   2.00     3   4.00        5   6.00     7",
                "08:00:06     1.50        2   2.50     4"}),
          "Time,Kind,Run,Bench 1 CO2 [%],Bench 1 Freon [ppm],Bench 1 O2 [%],Bench 1 NO [ppm],"
          "Bench 2 CO2 [%],Bench 2 Freon [ppm],Bench 2 O2 [%],Bench 2 NO [ppm]\r\n"
          "2013-01-17 08:00:05,Raw,1,1.00,1,2.00,3,4.00,5,6.00,7\r\n"
+         "2013-01-17 08:00:06,Raw,1,1.50,2,2.50,4,,,,\r\n",
+         0, 0},
+        {"a bench without values leaves blanks as wide as its cells: the next bench keeps its place",
+         CrLf({"MainLogfile C:\\a.LOG created 17/01/2013", kGasHeader2,
+               blankFirst.c_str(), blankLast.c_str()}),
+         "Time,Kind,Run,Bench 1 CO2 [%],Bench 1 Freon [ppm],Bench 1 O2 [%],Bench 1 NO [ppm],"
+         "Bench 2 CO2 [%],Bench 2 Freon [ppm],Bench 2 O2 [%],Bench 2 NO [ppm]\r\n"
+         "2013-01-17 08:00:05,Raw,1,,,,,4.00,5,6.00,7\r\n"
          "2013-01-17 08:00:06,Raw,1,1.50,2,2.50,4,,,,\r\n",
          0, 0},
         {"comment block: its lines in one quoted cell, its date and time in the Time column",

@@ -2,7 +2,11 @@
 
 #include "history_copy.h"
 #include "rows_fixture.h"
+#include "small_disk.h"
 #include "text_lines.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -42,6 +46,69 @@ TEST_F(LogFixture, AppendKeepsTheContentsAndStampsTheOpening)
     log.Close();
     EXPECT_EQ(ReadAll(path),
               "old line\r\nLogfile " + path.toStdString() + " opened for appending 17/01/2013 00:16:40\r\n\r\n");
+
+    // A file whose last line a crash cut short: the appending line starts a line of its own.
+    {
+        std::FILE* f = OpenFile(path, "wb");
+        std::fputs("whole\r\n12:00:00     1.2", f);
+        std::fclose(f);
+    }
+    ASSERT_TRUE(log.Append(path));
+    log.Close();
+    EXPECT_EQ(ReadAll(path),
+              "whole\r\n12:00:00     1.2\r\nLogfile " + path.toStdString() + " opened for appending 17/01/2013 00:16:40\r\n");
+}
+
+// The disk fills up while rows are logged and space returns later: the failed rows are cut
+// back to the last whole line, the failure is reported once with the system's reason, and the
+// rows after it start lines of their own.
+TEST_F(LogFixture, AFullDiskLeavesOnlyWholeLines)
+{
+    SmallDisk disk(dir.filePath(QStringLiteral("small")), "64k");
+    SMALL_DISK_OR_SKIP(disk);
+    const QString small = disk.Path(QStringLiteral("run.LOG"));
+    ASSERT_TRUE(log.Create(small));
+    // Rows of 40 characters never end at a page boundary: the one that meets the full disk tears.
+    const std::string stdev = std::string(30, 's') + "    STDEV";
+    std::vector<std::string> written;
+    int n = 0;
+    auto row = [&] { return "row " + std::to_string(1000000 + n++) + std::string(29, '.'); };
+    for (int i = 0; i < 5; ++i) {
+        written.push_back(row());
+        ASSERT_EQ(log.WriteRow(written.back(), nullptr), LogFile::RowResult::Written);
+    }
+    ASSERT_TRUE(disk.Fill());
+    LogFile::RowResult result = LogFile::RowResult::Written;
+    for (int i = 0; i < 200 && result == LogFile::RowResult::Written; ++i) {
+        const std::string r = row();
+        result = log.WriteRow(r, i % 2 ? &stdev : nullptr);
+        if (result == LogFile::RowResult::Written) {
+            written.push_back(r);
+            if (i % 2)
+                written.push_back(stdev);
+        }
+    }
+    ASSERT_EQ(result, LogFile::RowResult::Failed);
+    EXPECT_EQ(log.FailureReason(), std::strerror(ENOSPC));
+    EXPECT_EQ(log.ProblemText(), QStringLiteral("Problem with log file!\n") + small + QStringLiteral(": ") +
+                                     QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    EXPECT_TRUE(ReadAll(small).ends_with("\r\n")) << "cut back to the last whole line";
+    EXPECT_EQ(log.WriteRow(row(), &stdev), LogFile::RowResult::FailedAgain);
+    EXPECT_TRUE(ReadAll(small).ends_with("\r\n"));
+    EXPECT_FALSE(log.ReportFailure()) << "reported once";
+
+    disk.Free();
+    for (int i = 0; i < 3; ++i) {
+        written.push_back(row());
+        ASSERT_EQ(log.WriteRow(written.back(), nullptr), LogFile::RowResult::Written);
+    }
+    EXPECT_TRUE(log.WriteEmptyLine());
+    log.Close();
+    std::vector<std::string> lines = SplitLines(ReadAll(small));
+    ASSERT_FALSE(lines.empty());
+    lines.erase(lines.begin()); // the creation line
+    written.push_back("");
+    EXPECT_EQ(lines, written);
 }
 
 TEST_F(LogFixture, AFileThatCannotBeOpenedLeavesNoFileOpen)

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -121,6 +122,30 @@ struct FixedClock {
         return c;
     }
 };
+
+// The serial lock files ("LCK..pts_3") that exist now for the devices behind the COMn entries of
+// a devices folder, wherever the serial layer keeps them.
+inline QStringList SerialLockFiles(const QString& devicesDir)
+{
+    QStringList found;
+    const QStringList folders = {QStringLiteral("/var/lock"), QStringLiteral("/run/lock"), QStringLiteral("/etc/locks"),
+                                 QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"), QDir::tempPath()};
+    for (const QFileInfo& entry : QDir(devicesDir).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        QString device = entry.canonicalFilePath();
+        if (device.isEmpty())
+            continue;
+        if (device.startsWith(QLatin1String("/dev/")))
+            device.remove(0, 5);
+        device.replace(QLatin1Char('/'), QLatin1Char('_'));
+        for (const QString& folder : folders) {
+            // One file may show under two folders (/var/lock is often a link to /run/lock).
+            const QString lock = QFileInfo(folder + QStringLiteral("/LCK..") + device).canonicalFilePath();
+            if (!lock.isEmpty() && !found.contains(lock))
+                found << lock;
+        }
+    }
+    return found;
+}
 
 inline QByteArray ReadAll(const QString& path)
 {

@@ -111,10 +111,12 @@ struct RowsFixture {
         g.NO = no;
     }
 
-    // A data reply of bench b reaches the row output.
+    // A data reply of bench b reaches the row output (flags as the link's decoder sets them).
     void Reply(int b)
     {
         rows.MarkNewData(b);
+        (*benches)[b].DataSinceRequest = true;
+        (*benches)[b].DataTimedOut = false;
         rows.AddDataRow();
     }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cell_format.h"
 #include "decoders.h"
 #include "rows_fixture.h"
@@ -98,44 +100,59 @@ TEST_F(OutputTest, OnlyTheHighestOpenBenchMakesARow)
     EXPECT_EQ(grid.Cell(rows.GroupColumn(kGroupGas, 2), 2), "   3.00");
 }
 
-// Which bench's reply makes the row when benches are timed out: the highest open
-// bench unless it is timed out, then the highest open bench still answering.
-// The cells of silent benches above it stay empty; a silent bench below it keeps
-// showing its last values, as before.
-TEST_F(OutputTest, RowsGoOnWhileTheHighestBenchIsSilent)
+// The row rule of the window and of halyard-log alike. The highest bench of the layout
+// makes the rows unless its port is lost or it is silent (timed out or refused); then the
+// next one down does, at once. The cells of every bench that is lost, silent or has not
+// replied since it was asked for data stay empty, whatever its position, and the row keeps
+// its layout: no value is ever repeated as if it were fresh.
+TEST_F(OutputTest, RowRuleForLostSilentAndNotYetAnsweringBenches)
 {
     struct Case {
         const char* Name;
         std::initializer_list<int> Open;
-        std::initializer_list<int> TimedOut;
-        int Maker; // -1: no reply makes a row
-        const char* Cells; // CO2 cell of benches 1 to 4 in the row, '|' between ("-" closed)
+        std::initializer_list<int> Silent;     // timed out or refused: no reply comes
+        std::initializer_list<int> Lost;       // port gone under the layout: no reply comes
+        std::initializer_list<int> NotReplied; // asked for data, nothing came yet
+        int Maker;         // -1: no reply makes a row
+        const char* Cells; // CO2 cell of benches 1 to 4 in the row, '|' between ("-" not in the layout)
     } cases[] = {
-        {"none timed out", {0, 1, 2, 3}, {}, 3, "   1.00|   2.00|   3.00|   4.00"},
-        {"bench 4 silent", {0, 1, 2, 3}, {3}, 2, "   1.00|   2.00|   3.00|"},
-        {"benches 3 and 4 silent", {0, 1, 2, 3}, {2, 3}, 1, "   1.00|   2.00||"},
-        {"a silent lower bench changes nothing", {0, 1, 2, 3}, {1}, 3, "   1.00|   2.00|   3.00|   4.00"},
-        {"closed benches are skipped", {0, 2}, {2}, 0, "   1.00|-||-"},
-        {"every bench silent", {0, 1, 2, 3}, {0, 1, 2, 3}, -1, ""},
+        {"all answer", {0, 1, 2, 3}, {}, {}, {}, 3, "   1.00|   2.00|   3.00|   4.00"},
+        {"bench 4 silent", {0, 1, 2, 3}, {3}, {}, {}, 2, "   1.00|   2.00|   3.00|"},
+        {"benches 3 and 4 silent", {0, 1, 2, 3}, {2, 3}, {}, {}, 1, "   1.00|   2.00||"},
+        {"a silent lower bench", {0, 1, 2, 3}, {1}, {}, {}, 3, "   1.00||   3.00|   4.00"},
+        {"a lost lower bench", {0, 1, 2, 3}, {}, {1}, {}, 3, "   1.00||   3.00|   4.00"},
+        {"the top bench lost", {0, 1, 2, 3}, {}, {3}, {}, 2, "   1.00|   2.00|   3.00|"},
+        {"top lost and the next silent", {0, 1, 2, 3}, {2}, {3}, {}, 1, "   1.00|   2.00||"},
+        {"a lower bench not replied yet", {0, 1, 2, 3}, {}, {}, {2}, 3, "   1.00|   2.00||   4.00"},
+        {"only the top bench replied yet", {0, 1, 2, 3}, {}, {}, {0, 1, 2}, 3, "|||   4.00"},
+        {"benches out of the layout are skipped", {0, 2}, {2}, {}, {}, 0, "   1.00|-||-"},
+        {"every bench silent", {0, 1, 2, 3}, {0, 1, 2, 3}, {}, {}, -1, ""},
+        {"every bench lost", {0, 1, 2, 3}, {}, {0, 1, 2, 3}, {}, -1, ""},
     };
+    auto in = [](std::initializer_list<int> list, int b) { return std::find(list.begin(), list.end(), b) != list.end(); };
     for (const Case& c : cases) {
         RowsFixture f;
         f.Open(c.Open);
         for (int b = 0; b < 4; ++b) {
             f.SetGas(b, (b + 1) * 100, b + 1, b + 1, b + 1);
-            (*f.benches)[b].DataTimedOut = false;
+            // Every bench but the not-yet-replied ones answered earlier in the run.
+            (*f.benches)[b].DataSinceRequest = !in(c.NotReplied, b);
+            (*f.benches)[b].DataTimedOut = in(c.Silent, b);
+            if (in(c.Lost, b))
+                f.rows.Settings.PortOpen[b] = false; // as halyard-log's settings show a lost port
         }
-        for (int b : c.TimedOut)
-            (*f.benches)[b].DataTimedOut = true;
-        // Every bench replies once, lowest first; only the maker's reply makes a row.
+        // Every bench that can reply does, lowest first; only the maker's reply makes a row.
         std::vector<int> madeBy;
         for (int b = 0; b < 4; ++b) {
+            if (in(c.Silent, b) || in(c.Lost, b) || in(c.NotReplied, b))
+                continue;
             const int before = f.rows.MeanRow();
             f.Reply(b);
             if (f.rows.MeanRow() != before)
                 madeBy.push_back(b);
         }
         EXPECT_EQ(madeBy, c.Maker < 0 ? std::vector<int>{} : std::vector<int>{c.Maker}) << c.Name;
+        EXPECT_EQ(f.rows.RowMaker(), c.Maker) << c.Name;
         if (c.Maker < 0)
             continue;
         std::string cells;
@@ -147,14 +164,42 @@ TEST_F(OutputTest, RowsGoOnWhileTheHighestBenchIsSilent)
                 cells += "-";
                 continue;
             }
+            // A bench without values: every cell blank, as wide as its value would be, so the
+            // benches after it keep their place in the line.
+            if (f.grid.Cell(col, 2).find_first_not_of(' ') == std::string::npos) {
+                const int widths[5] = {7, 9, 7, 6, 0};
+                for (int p = 0; p < kGroupWidth[kGroupGas]; ++p)
+                    EXPECT_EQ(f.grid.Cell(col + p, 2), std::string(size_t(widths[p]), ' ')) << c.Name << " bench " << b + 1;
+                continue;
+            }
             cells += f.grid.Cell(col, 2);
-            // Every cell of a silent bench is empty, not only CO2.
-            if (f.grid.Cell(col, 2).empty())
-                for (int p = 1; p < kGroupWidth[kGroupGas]; ++p)
-                    EXPECT_EQ(f.grid.Cell(col + p, 2), "") << c.Name << " bench " << b + 1;
         }
         EXPECT_EQ(cells, c.Cells) << c.Name;
+        // The layout keeps its width: the header and the row span the same columns.
+        EXPECT_EQ(f.rows.ColumnCount(), 1 + int(c.Open.size()) * kGroupWidth[kGroupGas]) << c.Name;
     }
+}
+
+// A lost bench whose device is back (and which was asked for its stream again): its values of
+// before the loss stay out of the rows until it replies.
+TEST_F(OutputTest, ABenchBackFromALostPortShowsNothingUntilItReplies)
+{
+    Open({0, 1, 2});
+    for (int b = 0; b < 3; ++b)
+        SetGas(b, (b + 1) * 100, 0, 0, 0);
+    for (int b = 0; b < 3; ++b)
+        Reply(b);
+    const int bench2 = rows.GroupColumn(kGroupGas, 1);
+    EXPECT_EQ(grid.Cell(bench2, 2), "   2.00");
+    rows.Settings.PortOpen[1] = false; // lost
+    Reply(2);
+    EXPECT_EQ(grid.Cell(bench2, 3), "       ");
+    rows.Settings.PortOpen[1] = true; // back; no reply yet
+    Reply(2);
+    EXPECT_EQ(grid.Cell(bench2, 4), "       ");
+    Reply(1);
+    Reply(2);
+    EXPECT_EQ(grid.Cell(bench2, 5), "   2.00");
 }
 
 // The silent bench answers again: its replies make the rows at once, and bench 3's
@@ -179,9 +224,9 @@ TEST_F(OutputTest, TheSpecifiedRuleReturnsWhenTheSilentBenchAnswers)
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], Row(2));
     EXPECT_EQ(lines[2], Row(3));
-    // Same time and benches 1 to 3 in both lines; the silent bench adds nothing to the first.
-    EXPECT_LT(lines[1].size(), lines[2].size());
-    EXPECT_EQ(lines[2].substr(0, lines[1].size()), lines[1]);
+    // Same time and benches 1 to 3 in both lines; the silent bench's place holds blanks.
+    const size_t bench4 = lines[2].size() - 29;
+    EXPECT_EQ(lines[1], lines[2].substr(0, bench4) + std::string(29, ' '));
 }
 
 // A block in which bench 4 was silent for a sample shows no mean for bench 4 (its
@@ -200,8 +245,9 @@ TEST_F(OutputTest, ABlockWithASilentSampleHasNoMeanForThatBench)
     Reply(3);
     const int bench3 = rows.GroupColumn(kGroupGas, 2), bench4 = rows.GroupColumn(kGroupGas, 3);
     EXPECT_EQ(grid.Cell(bench3, rows.MeanRow()), "   4.00");
-    EXPECT_EQ(grid.Cell(bench4, rows.MeanRow()), "");
-    EXPECT_EQ(grid.Cell(bench4, rows.StdevRow()), "");
+    EXPECT_EQ(grid.Cell(bench4, rows.MeanRow()), "       ");
+    EXPECT_EQ(grid.Cell(bench4, rows.StdevRow()), "          ");
+    EXPECT_EQ(grid.Cell(bench4 + 3, rows.MeanRow()), "       ") << "the NO mean's width";
     EXPECT_EQ(grid.Cell(bench4, rows.RawRow()), "   4.00") << "the answering sample is shown";
 
     SetGas(3, 600, 0, 0, 0);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 QByteArray Bytes(std::initializer_list<int> values)
 {
@@ -66,12 +68,33 @@ TEST_F(ComPortTest, OpenIsExclusiveUnderEveryName)
     ComPort otherName(2);
     EXPECT_FALSE(sameName.Open());
     EXPECT_FALSE(otherName.Open());
+    // The holder is named from the lock file, under whichever name the device was asked for.
+    const QString holder = QString::number(::getpid());
+    EXPECT_EQ(sameName.LastError(), QStringLiteral("COM1 is in use by another program (process ") + holder + QLatin1Char(')'));
+    EXPECT_EQ(otherName.LastError(), QStringLiteral("COM2 is in use by another program (process ") + holder + QLatin1Char(')'));
     EXPECT_FALSE(ComPort::TestDevice(QStringLiteral("COM1")));
     EXPECT_FALSE(ComPort::TestDevice(QStringLiteral("COM2")));
 
     port.Close();
     EXPECT_TRUE(ComPort::TestDevice(QStringLiteral("COM1")));
     EXPECT_TRUE(otherName.Open());
+}
+
+// What a refused open says. The holder case runs for real above; a user without the device's
+// group cannot be made here (the tests run as root), so its words are checked alone.
+TEST(PortOpenFailureText, SaysWhoHoldsThePortOrHowToGetThePermission)
+{
+    PortOpenFailure denied;
+    denied.PermissionError = true;
+    denied.AccessDenied = true;
+    denied.DeviceGroup = QStringLiteral("dialout");
+    EXPECT_EQ(PortOpenFailureText(QStringLiteral("COM1"), QStringLiteral("/dev/ttyS0"), denied),
+              QStringLiteral("COM1 (/dev/ttyS0): no permission to use the device; add the user to the group dialout "
+                             "(sudo usermod -a -G dialout $USER), then log in again"));
+    PortOpenFailure exclusive;
+    exclusive.PermissionError = true;
+    EXPECT_EQ(PortOpenFailureText(QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"), exclusive),
+              QStringLiteral("COM3 is in use by another program"));
 }
 
 TEST_F(ComPortTest, WrittenBytesArriveInOrder)

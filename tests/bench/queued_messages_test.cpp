@@ -78,3 +78,26 @@ TEST(QueuedMessages, ASinkGoneBeforeItsTurnShowsNothing)
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.Shown.isEmpty());
 }
+
+TEST(QueuedMessages, AButtonOtherThanOkReachesTheScreenAtOnceAndAfterTheQueue)
+{
+    struct ButtonScreen : Screen {
+        std::vector<Button> Buttons;
+        void ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button) override
+        {
+            Buttons.push_back(button);
+            Show(caption, text, icon);
+        }
+    } screen;
+    QueuedMessageSink sink(screen);
+    sink.ShowWithButton(QStringLiteral("Warning"), QStringLiteral("now"), IMessageSink::Icon::Warning,
+                        IMessageSink::Button::Yes);
+    {
+        const ReplyHandling::Scope handling;
+        sink.ShowWithButton(QStringLiteral("Warning"), QStringLiteral("later"), IMessageSink::Icon::Warning,
+                            IMessageSink::Button::Yes);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.Shown, (QStringList{QStringLiteral("now"), QStringLiteral("later")}));
+    EXPECT_EQ(screen.Buttons, (std::vector<IMessageSink::Button>{IMessageSink::Button::Yes, IMessageSink::Button::Yes}));
+}

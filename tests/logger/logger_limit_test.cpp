@@ -134,23 +134,56 @@ TEST_F(LoggerLimitTest, WithoutRotateTheWindowsMessageEndsLoggingWithTheStopLine
     EXPECT_FALSE(QFile::exists(Places.InDriveC(QStringLiteral("run-002.LOG"))));
 }
 
-TEST_F(LoggerLimitTest, AnExistingLogIsNotReplacedWithoutAppend)
+// An existing log: without --append it is refused and left alone; with --append its lines are
+// kept and the run goes on after them (a last line cut short by a crash ends where it was cut).
+TEST_F(LoggerLimitTest, AnExistingLogIsContinuedWithAppendAndLeftAloneWithout)
 {
     const QString path = Places.InDriveC(QStringLiteral("run.LOG"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("kept\r\n");
+    const QByteArray appending = "Logfile " + path.toLatin1() + " opened for appending ";
+    const struct {
+        const char* Name;
+        bool Append;
+        QByteArray Before;
+        bool Starts;
+        std::vector<QByteArray> KeptLines; // then, with --append, the appending line
+    } cases[] = {
+        {"no --append", false, "kept\r\n", false, {"kept"}},
+        {"--append", true, "kept\r\nalso kept\r\n", true, {"kept", "also kept"}},
+        {"--append after a torn last line", true, "kept\r\n12:00:00     1.2", true, {"kept", "12:00:00     1.2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        {
+            QFile old(path);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            old.write(c.Before);
+        }
+        LoggerOptions options;
+        options.Benches = Benches;
+        options.LogPath = path;
+        options.Append = c.Append;
+        HeadlessLogger logger(options, Messages, Clock.Clock());
+        QString error;
+        ASSERT_TRUE(logger.OpenPorts(&error)) << error.toStdString();
+        ScriptedReplies replies(logger.BenchLink());
+        EXPECT_EQ(logger.Start(&error), c.Starts) << error.toStdString();
+        if (!c.Starts) {
+            EXPECT_EQ(error, path + QStringLiteral(" already exists; give --append to continue it, or another name"));
+            EXPECT_EQ(ReadAll(path), c.Before);
+            continue;
+        }
+        replies.Feed(Benches, 3);
+        logger.Stop();
+        const std::vector<QByteArray> lines = Lines(path);
+        const size_t kept = c.KeptLines.size();
+        ASSERT_EQ(lines.size(), kept + 7); // appending, File Log On's empty line, header, 3 rows, Stop
+        EXPECT_EQ(std::vector<QByteArray>(lines.begin(), lines.begin() + long(kept)), c.KeptLines);
+        EXPECT_TRUE(lines[kept].startsWith(appending)) << lines[kept].toStdString();
+        EXPECT_TRUE(lines[kept + 2].startsWith("    Time")) << lines[kept + 2].toStdString();
+        EXPECT_EQ(DataLines(std::vector<QByteArray>(lines.begin() + long(kept), lines.end())).size(), 3u);
+        EXPECT_EQ(lines.back(), QByteArray()) << "the Stop line";
     }
-    LoggerOptions options;
-    options.Benches = Benches;
-    options.LogPath = path;
-    HeadlessLogger logger(options, Messages, Clock.Clock());
-    QString error;
-    ASSERT_TRUE(logger.OpenPorts(&error)) << error.toStdString();
-    EXPECT_FALSE(logger.Start(&error));
-    EXPECT_EQ(error, path + QStringLiteral(" already exists; give --append to continue it, or another name"));
-    EXPECT_EQ(ReadAll(path), QByteArray("kept\r\n"));
+    EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Texts().join('|').toStdString();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // gets is published, bench by bench, with the same cell texts; a refused login
 // shows one box.
 #include "local_broker.h"
+#include "logged_rows.h"
 #include "sim_app_fixture.h"
 
 #include "feed_dialog.h"
@@ -31,15 +32,6 @@
 namespace {
 
 constexpr int kWaitMs = 20000;
-
-std::vector<std::string> Tokens(const QByteArray& line)
-{
-    std::vector<std::string> out;
-    for (const QByteArray& t : line.simplified().split(' '))
-        if (!t.isEmpty())
-            out.push_back(t.toStdString());
-    return out;
-}
 
 struct FeedWindowTest : SimulatedAppTest {
     LocalBroker Broker;
@@ -73,6 +65,34 @@ struct FeedWindowTest : SimulatedAppTest {
             if (m.Topic.size() > 4 && m.Topic.compare(m.Topic.size() - 4, 4, "/row") == 0)
                 out.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(m.Payload)).object());
         return out;
+    }
+    // Over everything the station published: each row and status message under the topic of its
+    // own bench ("lab/st1/bench<k>/row", counted from 1), with QoS 1, and the seq values distinct
+    // and rising in the order the messages arrived.
+    void CheckTopicsSeqAndQos()
+    {
+        uint64_t lastSeq = 0;
+        size_t numbered = 0;
+        for (const auto& m : Subscriber->Messages()) {
+            SCOPED_TRACE(m.Topic + " " + m.Payload);
+            EXPECT_EQ(m.Qos, 1);
+            if (m.Topic == "lab/st1/state")
+                continue;
+            const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(m.Payload)).object();
+            const std::string bench = "lab/st1/bench" + std::to_string(o.value("bench").toInt());
+            const bool row = m.Topic == bench + "/row";
+            EXPECT_TRUE(row || m.Topic == bench + "/status");
+            if (row)
+                EXPECT_TRUE(o.value("values").isArray());
+            else
+                EXPECT_TRUE(o.value("text").isString());
+            ASSERT_TRUE(o.value("seq").isDouble());
+            const uint64_t seq = uint64_t(o.value("seq").toDouble());
+            EXPECT_GT(seq, lastSeq) << "seq " << seq << " after " << lastSeq;
+            lastSeq = seq;
+            ++numbered;
+        }
+        EXPECT_GT(numbered, 0u);
     }
 };
 
@@ -110,52 +130,41 @@ TEST_P(FeedModeTest, EveryLoggedRowIsPublishedPerBenchWithTheSameCells)
     }, kWaitMs));
     App->findChild<QAction*>(QStringLiteral("CloseFile1"))->trigger();
 
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    std::vector<std::vector<std::string>> logged; // per data line, then per bench
-    for (int i = 3; i < lines.size(); ++i) {
-        std::vector<std::string> t = Tokens(lines[i]);
-        if (t.empty())
-            continue;
-        logged.push_back(t);
-    }
+    // One message per bench with values in each logged line (a bench not heard from yet at the
+    // start leaves blanks and sends nothing), with the same cells.
+    const std::vector<LoggedBench> logged = LoggedBenches(ReadAll(path), 2);
     const std::vector<QJsonObject> rows = Rows();
-    ASSERT_EQ(rows.size(), logged.size() * 2);
+    ASSERT_GE(logged.size(), 6u);
+    ASSERT_EQ(rows.size(), logged.size());
     const char* kinds[3] = {"sample", "mean", "mean"};
     for (size_t i = 0; i < logged.size(); ++i) {
-        std::vector<std::string> t = logged[i];
-        const bool stdev = t.back() == "STDEV";
-        if (stdev)
-            t.pop_back();
-        ASSERT_GE(t.size(), 8u);
-        for (int b = 0; b < 2; ++b) {
-            const QJsonObject m = rows[2 * i + size_t(b)];
-            SCOPED_TRACE("line " + std::to_string(i) + " bench " + std::to_string(b + 1));
-            EXPECT_EQ(m.value("bench").toInt(), b + 1);
-            EXPECT_EQ(m.value("station").toString(), QStringLiteral("st1"));
-            EXPECT_EQ(m.value("stdev").toBool(), stdev);
-            EXPECT_EQ(m.value("kind").toString().toStdString(), stdev ? "stdev" : kinds[mode]);
-            EXPECT_EQ(m.value("mode").toString().toStdString(), mode == 0 ? "none" : mode == 1 ? "mean" : "mean+stdev");
-            // The window's clock stands at 1700000000: 2023-11-14 22:13:20 UTC, in local time with its offset.
-            EXPECT_TRUE(QRegularExpression(QStringLiteral("^2023-11-1[45]T\\d\\d:\\d\\d:20[+-]\\d\\d:\\d\\d$"))
-                            .match(m.value("time").toString())
-                            .hasMatch())
-                << m.value("time").toString().toStdString();
-            const QJsonArray values = m.value("values").toArray();
-            ASSERT_EQ(values.size(), 4);
-            const char* names[4] = {"CO2", "Freon", "O2", "NO"};
-            const char* units[4] = {"%", "ppm", "%", "ppm"};
-            for (int v = 0; v < 4; ++v) {
-                const QJsonObject value = values[v].toObject();
-                EXPECT_EQ(value.value("name").toString().toStdString(), names[v]);
-                EXPECT_EQ(value.value("unit").toString().toStdString(), units[v]);
-                // Bench 1's four cells, then bench 2's, at the end of the line.
-                EXPECT_EQ(value.value("text").toString().toStdString(), t[t.size() - 8 + size_t(4 * b + v)]);
-                EXPECT_EQ(value.value("value").toDouble(), std::stod(t[t.size() - 8 + size_t(4 * b + v)]));
-            }
+        const LoggedBench& expected = logged[i];
+        const QJsonObject m = rows[i];
+        SCOPED_TRACE("message " + std::to_string(i) + " bench " + std::to_string(expected.Bench));
+        EXPECT_EQ(m.value("bench").toInt(), expected.Bench);
+        EXPECT_EQ(m.value("station").toString(), QStringLiteral("st1"));
+        EXPECT_EQ(m.value("stdev").toBool(), expected.Stdev);
+        EXPECT_EQ(m.value("kind").toString().toStdString(), expected.Stdev ? "stdev" : kinds[mode]);
+        EXPECT_EQ(m.value("mode").toString().toStdString(), mode == 0 ? "none" : mode == 1 ? "mean" : "mean+stdev");
+        // The window's clock stands at 1700000000: 2023-11-14 22:13:20 UTC, in local time with its offset.
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^2023-11-1[45]T\\d\\d:\\d\\d:20[+-]\\d\\d:\\d\\d$"))
+                        .match(m.value("time").toString())
+                        .hasMatch())
+            << m.value("time").toString().toStdString();
+        const QJsonArray values = m.value("values").toArray();
+        ASSERT_EQ(values.size(), 4);
+        ASSERT_EQ(expected.Cells.size(), 4u);
+        const char* names[4] = {"CO2", "Freon", "O2", "NO"};
+        const char* units[4] = {"%", "ppm", "%", "ppm"};
+        for (int v = 0; v < 4; ++v) {
+            const QJsonObject value = values[v].toObject();
+            EXPECT_EQ(value.value("name").toString().toStdString(), names[v]);
+            EXPECT_EQ(value.value("unit").toString().toStdString(), units[v]);
+            EXPECT_EQ(value.value("text").toString().toStdString(), expected.Cells[size_t(v)]);
+            EXPECT_EQ(value.value("value").toDouble(), std::stod(expected.Cells[size_t(v)]));
         }
     }
+    CheckTopicsSeqAndQos();
     // Each bench's link status is there, retained, for late readers.
     TestSubscriber late(Broker.Port, "lab/st1/+/status");
     auto retained = [&](const std::string& topic) {

@@ -147,6 +147,7 @@ public:
     struct Message {
         std::string Topic, Payload;
         bool Retained;
+        int Qos; // as delivered: the lower of the publisher's and this subscription's (1)
     };
 
     // A persistent session (fixed id, no clean start) keeps what arrives while it is away.
@@ -168,7 +169,8 @@ public:
         mosquitto_message_callback_set(M, [](mosquitto*, void* self, const mosquitto_message* msg) {
             auto* s = static_cast<TestSubscriber*>(self);
             std::lock_guard<std::mutex> lock(s->Mutex);
-            s->Received.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), static_cast<size_t>(msg->payloadlen)), msg->retain});
+            s->Received.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), static_cast<size_t>(msg->payloadlen)),
+                                   msg->retain, msg->qos});
         });
         mosquitto_reconnect_delay_set(M, 1, 1, false);
         mosquitto_connect_async(M, "127.0.0.1", port, 30);

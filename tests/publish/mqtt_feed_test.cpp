@@ -58,6 +58,9 @@ TEST(MqttFeed, DeliversInOrderAndSaysOnlineThenOffline)
         return states.size() >= 2;
     }, 5000));
     EXPECT_EQ(states, (std::vector<std::string>{"online", "offline"}));
+    // Rows and states alike go out with QoS 1 (the subscription asks for 1, so less would show).
+    for (const auto& m : sub.Messages())
+        EXPECT_EQ(m.Qos, 1) << m.Topic << " " << m.Payload;
 
     // The state is retained: a late subscriber learns it at once.
     TestSubscriber late(broker.Port, "t/s1/state");

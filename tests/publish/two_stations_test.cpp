@@ -2,6 +2,7 @@
 // name, publish to one broker; a subscriber sees both stations' rows, each
 // equal to the lines of that station's own log.
 #include "local_broker.h"
+#include "logged_rows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,15 +23,6 @@ struct Station {
     QProcess Sim, App;
     QString Log() const { return Dir.filePath(QStringLiteral("drive_c/RUN.LOG")); }
 };
-
-std::vector<std::string> Tokens(const QByteArray& line)
-{
-    std::vector<std::string> out;
-    for (const QByteArray& t : line.simplified().split(' '))
-        if (!t.isEmpty())
-            out.push_back(t.toStdString());
-    return out;
-}
 
 void StopProcess(QProcess& p)
 {
@@ -130,27 +122,20 @@ TEST(TwoStations, BothStationsRowsArriveEqualToTheirLogs)
         SCOPED_TRACE(st.Name.toStdString());
         QFile f(st.Log());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = f.readAll().split('\n');
-        std::vector<std::vector<std::string>> logged;
-        for (int i = 3; i < lines.size(); ++i) {
-            const std::vector<std::string> t = Tokens(lines[i]);
-            if (t.size() >= 8)
-                logged.push_back(t);
-        }
+        // One message per bench with values in each logged line, with the same cells.
+        const std::vector<LoggedBench> logged = LoggedBenches(f.readAll(), 2);
         const std::vector<QJsonObject>& rows = got.at(st.Name);
-        ASSERT_GE(logged.size(), 20u);
-        ASSERT_EQ(rows.size(), 2 * logged.size());
+        ASSERT_GE(logged.size(), 40u);
+        ASSERT_EQ(rows.size(), logged.size());
         for (size_t i = 0; i < logged.size(); ++i) {
-            const std::vector<std::string>& t = logged[i];
-            for (int b = 0; b < 2; ++b) {
-                const QJsonObject& m = rows[2 * i + size_t(b)];
-                ASSERT_EQ(m.value("bench").toInt(), b + 1) << "line " << i;
-                const QJsonArray values = m.value("values").toArray();
-                ASSERT_EQ(values.size(), 4) << "line " << i;
-                for (int v = 0; v < 4; ++v)
-                    EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(), t[t.size() - 8 + size_t(4 * b + v)])
-                        << "line " << i << " bench " << b + 1;
-            }
+            const QJsonObject& m = rows[i];
+            ASSERT_EQ(m.value("bench").toInt(), logged[i].Bench) << "message " << i;
+            const QJsonArray values = m.value("values").toArray();
+            ASSERT_EQ(values.size(), 4) << "message " << i;
+            ASSERT_EQ(logged[i].Cells.size(), 4u) << "message " << i;
+            for (int v = 0; v < 4; ++v)
+                EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(), logged[i].Cells[size_t(v)])
+                    << "message " << i << " bench " << logged[i].Bench;
         }
     }
 }
@@ -201,31 +186,24 @@ TEST(TwoStations, HeadlessLoggerRowsArriveEqualToItsLog)
 
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    std::vector<std::vector<std::string>> logged;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (int i = 3; i < lines.size(); ++i) {
-        const std::vector<std::string> t = Tokens(lines[i]);
-        if (t.size() >= 8)
-            logged.push_back(t);
-    }
+    const std::vector<LoggedBench> logged = LoggedBenches(f.readAll(), 2);
     std::vector<QJsonObject> got;
     ASSERT_TRUE(WaitFor([&] {
         got = rows();
-        return got.size() >= 2 * logged.size();
+        return got.size() >= logged.size();
     }, 10000));
-    ASSERT_EQ(got.size(), 2 * logged.size());
-    for (size_t i = 0; i < logged.size(); ++i)
-        for (int b = 0; b < 2; ++b) {
-            const QJsonObject& m = got[2 * i + size_t(b)];
-            ASSERT_EQ(m.value("bench").toInt(), b + 1) << "line " << i;
-            EXPECT_EQ(m.value("station").toString(), QStringLiteral("logbox"));
-            const QJsonArray values = m.value("values").toArray();
-            ASSERT_EQ(values.size(), 4);
-            for (int v = 0; v < 4; ++v)
-                EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(),
-                          logged[i][logged[i].size() - 8 + size_t(4 * b + v)])
-                    << "line " << i << " bench " << b + 1;
-        }
+    ASSERT_EQ(got.size(), logged.size());
+    for (size_t i = 0; i < logged.size(); ++i) {
+        const QJsonObject& m = got[i];
+        ASSERT_EQ(m.value("bench").toInt(), logged[i].Bench) << "message " << i;
+        EXPECT_EQ(m.value("station").toString(), QStringLiteral("logbox"));
+        const QJsonArray values = m.value("values").toArray();
+        ASSERT_EQ(values.size(), 4);
+        ASSERT_EQ(logged[i].Cells.size(), 4u);
+        for (int v = 0; v < 4; ++v)
+            EXPECT_EQ(values[v].toObject().value("text").toString().toStdString(), logged[i].Cells[size_t(v)])
+                << "message " << i << " bench " << logged[i].Bench;
+    }
     std::string state;
     for (const auto& m : sub.Messages())
         if (m.Topic == "lab/logbox/state")

@@ -154,6 +154,45 @@ TEST_F(CalFirmwareSimTest, LoadCheckAndMismatchThroughTheWindow)
     EXPECT_TRUE(CalTexts.contains(QStringLiteral("Error")));
 }
 
+// The menu items "Load Cal Constants" and "Check Cal Constants" set the mode of the window:
+// while a procedure runs, the other mode's item must not change it, or the rest of a load
+// would be compared but never written (or a check would start writing).
+TEST_F(CalFirmwareSimTest, OtherModesMenuItemLeavesARunningProcedureAlone)
+{
+    sim::SimParameterStore& store = Bench().Parameters();
+    store.SetNormalise(false);
+    const CalFileContent c = CalFileContent::Sample();
+    const QString calPath = File(QStringLiteral("bench.CAL"), QByteArray::fromStdString(c.Text(false)));
+    Dialogs.Paths.push_back(calPath);
+    Cal->OpenButton[0]->click();
+    Cal->show();
+    struct Case {
+        bool Load;
+        const char* Title;
+        const char* Result;
+    };
+    for (const Case& k : {Case{true, "Load Calibration Parameters", "Download Successful, Kestrel 1"},
+                          Case{false, "Check Calibration Parameters", "Check Successful, Kestrel 1"}}) {
+        Cal->SetLoadMode(k.Load);
+        const int writesBefore = Bench().RepliesSent(0x48);
+        const int loadsBefore = Bench().RepliesSent(0x55);
+        Cal->OKBtn->click();
+        ASSERT_TRUE(WaitFor([&] { return Bench().RepliesSent(0x55) > loadsBefore + 2; })) << k.Title;
+        Cal->SetLoadMode(!k.Load);
+        EXPECT_EQ(Cal->Machine().LoadMode, k.Load) << k.Title;
+        EXPECT_EQ(Cal->windowTitle(), QString::fromLatin1(k.Title));
+        ASSERT_TRUE(WaitFor([this] { return !Cal->Machine().Running(); }, 60000)) << k.Title;
+        EXPECT_EQ(Cal->Edit1->text(), QString::fromLatin1(k.Result));
+        EXPECT_EQ(Bench().RepliesSent(0x48) - writesBefore, k.Load ? 42 : 0) << k.Title;
+    }
+    for (const auto& [n, text] : c.Expected())
+        EXPECT_EQ(store.Flash(n), text) << n;
+    // Once the procedure has ended the menu items choose the mode again.
+    Cal->SetLoadMode(true);
+    EXPECT_TRUE(Cal->Machine().LoadMode);
+    EXPECT_EQ(Cal->windowTitle(), QStringLiteral("Load Calibration Parameters"));
+}
+
 TEST_F(CalFirmwareSimTest, NakDuringLoadStopsAtTheRefusedRequest)
 {
     Bench().Faults().nakParameter[133] = 0x02;
@@ -227,7 +266,8 @@ TEST_F(CalFirmwareSimTest, RefusedWriteEndsTheDownload)
     EXPECT_TRUE(Upgrade->StartBtn->isEnabled());
     EXPECT_FALSE(Upgrade->Success->isVisible());
 
-    // A lost reply leaves the download waiting; Cancel ends it and sends nothing.
+    // A lost reply leaves the download waiting; Cancel ends it and takes the bench out of
+    // download mode with one End Flash Download.
     Bench().Faults().flash.nakWriteNumber = 0;
     Bench().Faults().flash.dropWriteNumber = 3;
     Host.Sink.Shown.clear();
@@ -237,12 +277,17 @@ TEST_F(CalFirmwareSimTest, RefusedWriteEndsTheDownload)
     ASSERT_TRUE(WaitFor([this] { return Bench().Flash().WritesReceived() == 3; }));
     SpinFor(100);
     EXPECT_TRUE(Upgrade->Machine().Busy());
+    EXPECT_TRUE(Bench().BootMode());
     const size_t requests = Bench().Requests().size();
     Upgrade->CancelBtn->click();
+    ASSERT_TRUE(WaitFor([this] { return Bench().Flash().EndDownloads() == 2; }));
     SpinFor(100);
-    EXPECT_EQ(Bench().Requests().size(), requests);
+    EXPECT_EQ(Bench().Requests().size(), requests + 1);
+    EXPECT_FALSE(Bench().BootMode());
     EXPECT_FALSE(Upgrade->Machine().Busy());
     EXPECT_TRUE(Upgrade->StartBtn->isEnabled());
+    EXPECT_FALSE(Upgrade->isVisible());
+    EXPECT_EQ(Host.Sink.Texts(), QStringList{QStringLiteral("Download aborted")});
 }
 
 TEST_F(CalFirmwareSimTest, StartRefusals)
@@ -254,6 +299,17 @@ TEST_F(CalFirmwareSimTest, StartRefusals)
     Upgrade->StartBtn->click();
     EXPECT_EQ(Host.Sink.Texts(), (QStringList{QStringLiteral("No File Selected"), QStringLiteral("No Active Benvhes")}));
     EXPECT_TRUE(Bench().Requests().empty());
+
+    // A damaged file is refused before the bench hears of it.
+    Host.SwitchedOn = {true, false, false, false};
+    Upgrade->UpdateBenchSelection();
+    Host.Sink.Shown.clear();
+    const QString result = RunUpgrade(File(QStringLiteral("bad.s19"), "S2080000100A0B0C0DB9\nS2080000140A0B0C0DB9\n"));
+    EXPECT_EQ(result, QStringLiteral("Invalid data in Hex file, line 2: wrong checksum B9 (B5 expected)"));
+    SpinFor(100);
+    EXPECT_TRUE(Bench().Requests().empty());
+    EXPECT_FALSE(Bench().BootMode());
+    EXPECT_TRUE(Upgrade->StartBtn->isEnabled());
 }
 
 } // namespace

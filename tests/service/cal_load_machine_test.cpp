@@ -20,8 +20,9 @@ namespace {
 
 TEST(CheckCalValues, TolerancesAndCounts)
 {
+    using namespace std::string_literals;
     struct Case {
-        const char* Text;
+        std::string Text;
         std::vector<float> Expected;
         float Tolerance;
         bool Match;
@@ -38,6 +39,21 @@ TEST(CheckCalValues, TolerancesAndCounts)
         {"", {1}, 0.0f, false},
         {"-1.5e-3,0", {-0.0015f, 0.0f}, 0.0f, true},
         {"2,1", {1, 2}, 0.0f, false},
+        // How a bench may end or lay out its text: a zero byte ends it, blanks and line ends
+        // around a value are no part of it.
+        {"1,2,3\0"s, {1, 2, 3}, 0.0f, true},
+        {"1,2,3\0,9,9"s, {1, 2, 3}, 0.0f, true},
+        {"1,2\0,3"s, {1, 2, 3}, 0.0f, false}, // the text ends at the zero: two values only
+        {"1,2,3 ", {1, 2, 3}, 0.0f, true},
+        {"1,2,3\r\n", {1, 2, 3}, 0.0f, true},
+        {"1,2,3 \r\n\0"s, {1, 2, 3}, 0.0f, true},
+        {" 1,\t2 , 3", {1, 2, 3}, 0.0f, true},
+        {"1,2,\r\n", {1, 2, 3}, 0.0f, false}, // a line end is no value
+        // Anything else around a number is still a mismatch.
+        {"1,2,3;", {1, 2, 3}, 0.0f, false},
+        {"1,2,3 x", {1, 2, 3}, 0.0f, false},
+        {"1,2 2,3", {1, 2, 3}, 0.0f, false},
+        {"1,2,\x01" "3", {1, 2, 3}, 0.0f, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckCalValues(int(c.Expected.size()), c.Expected, c.Text, c.Tolerance), c.Match) << c.Text;
@@ -57,6 +73,8 @@ struct CalHarness {
     std::string LastParamText;
     bool TimerRunning = false;
     std::map<int, int> SpoilReadBack;  // parameter -> read-backs still to spoil
+    std::map<int, int> LoseReadBack;   // parameter -> read-backs still to lose after the load
+    std::string ReadBackEnding;        // what the bench puts after the text of each read reply
     int NakWriteOf = -1;
     bool Silent = false;
 
@@ -90,10 +108,15 @@ struct CalHarness {
                 --SpoilReadBack[n];
                 text = "9" + text;
             }
+            if (LoseReadBack[n] > 0) {
+                --LoseReadBack[n]; // the load is acknowledged, its read-back never arrives
+                return;
+            }
             Answer(0x49, text);
         };
         p.BenchTicked = [this](int k) { return Ticked.count(k) > 0; };
         p.LastParamText = [this] { return LastParamText; };
+        p.ClearLastParamText = [this] { LastParamText.clear(); };
         p.ShowStatus = [this](const std::string& s) { Statuses.push_back(s); };
         p.StartTimer = [this](int) { TimerRunning = true; };
         p.StopTimer = [this] { TimerRunning = false; };
@@ -112,10 +135,11 @@ struct CalHarness {
         RxFrame f;
         f.Start = kAck;
         f.Code = code;
-        f.Length = uint8_t(text.size());
-        std::copy(text.begin(), text.end(), f.Data.begin());
+        const std::string sent = code == 0x49 ? text + ReadBackEnding : text;
+        f.Length = uint8_t(sent.size());
+        std::copy(sent.begin(), sent.end(), f.Data.begin());
         if (code == 0x49)
-            LastParamText = text; // the editor keeps the text before the step runs
+            LastParamText = sent; // the editor keeps the text before the step runs
         Pending.push_back(f);
     }
     void Refuse(uint8_t code)
@@ -228,21 +252,149 @@ TEST(CalLoadMachine, CheckPassesOnTheSameFileAndFailsOnOneChangedValue)
     }
 }
 
+TEST(CalLoadMachine, ABenchsTextEndingFailsNoComparison)
+{
+    // A bench may end each read-back with a zero byte, a blank or CR LF.
+    const CalFileContent c = CalFileContent::Sample();
+    for (const std::string& ending : {std::string(1, '\0'), std::string(" "), std::string("\r\n"), std::string(" \r\n\0", 4)}) {
+        CalHarness load;
+        load.ReadBackEnding = ending;
+        load.Machine.CalFileNames[0] = load.WriteFile("a.CAL", c.Text(false));
+        load.Run();
+        EXPECT_EQ(load.Statuses.back(), "Download Successful, Kestrel 1") << ending.size();
+        EXPECT_EQ(std::count_if(load.Sent.begin(), load.Sent.end(), [](const std::string& s) { return s[0] == 'W'; }), 42);
+
+        CalHarness check;
+        check.Store = load.Store;
+        check.ReadBackEnding = ending;
+        check.Machine.LoadMode = false;
+        check.Machine.CalFileNames[0] = check.WriteFile("a.CAL", c.Text(false));
+        check.Run();
+        EXPECT_EQ(check.Statuses.back(), "Check Successful, Kestrel 1") << ending.size();
+    }
+}
+
+TEST(CalLoadMachine, ALostReadBackIsAMismatchNotThePreviousText)
+{
+    // Parameters 117 and 127 carry the same values (all-zero groups are common): the read-back
+    // of 127 that never arrives must not pass on the text still held from 117.
+    CalFileContent c = CalFileContent::Sample();
+    c.Records[127] = c.Records[117];
+    CalHarness loaded;
+    loaded.Machine.CalFileNames[0] = loaded.WriteFile("a.CAL", c.Text(false));
+    loaded.Run();
+    ASSERT_EQ(loaded.Statuses.back(), "Download Successful, Kestrel 1");
+
+    struct Case {
+        bool Load;
+        int Lost;
+        const char* Result;
+        int Writes127;
+    };
+    for (const Case& k : {Case{true, 1, "Download Successful, Kestrel 1", 2}, // retried, then read back
+                          Case{true, 3, "Error, Bench 1", 3},
+                          Case{false, 1, "Error, Bench 1", 0}}) {
+        CalHarness h;
+        h.Store = loaded.Store;
+        h.LoseReadBack[127] = k.Lost;
+        h.Machine.LoadMode = k.Load;
+        h.Machine.CalFileNames[0] = h.WriteFile("a.CAL", c.Text(false));
+        h.Run();
+        EXPECT_EQ(h.Statuses.back(), k.Result) << k.Load << k.Lost;
+        EXPECT_EQ(std::count(h.Sent.begin(), h.Sent.end(), "W 127"), k.Writes127) << k.Load << k.Lost;
+        EXPECT_EQ(std::count(h.Sent.begin(), h.Sent.end(), "L 127"), k.Load ? std::min(k.Lost + 1, 3) : 1)
+            << k.Load << k.Lost;
+    }
+}
+
+// A write request carries at most kMaxFlashDataBytes of text; a longer one would be cut and the
+// cut text stored. Load refuses such values before writing them; check writes nothing and
+// compares them as numbers.
+TEST(CalLoadMachine, ValuesTooLongForOneWrite)
+{
+    // The same numbers with 60 more zeros among their decimals.
+    auto padded = [](std::string v) {
+        const size_t e = v.find_first_of("eE");
+        return v.insert(e == std::string::npos ? v.size() : e, 60, '0');
+    };
+    const CalFileContent c = CalFileContent::Sample();
+    CalFileContent longTemps = c;
+    for (auto& t : longTemps.Temps)
+        t[1] = padded(t[1]); // detector temperatures: 4 values of some 65 characters
+    CalFileContent longGroup = c;
+    for (std::string& v : longGroup.Records[117])
+        v = padded(v);
+    CalFileContent both = longTemps;
+    both.Records[117] = longGroup.Records[117];
+
+    CalHarness loaded;
+    loaded.Machine.CalFileNames[0] = loaded.WriteFile("a.CAL", c.Text(false));
+    loaded.Run();
+    ASSERT_EQ(loaded.Statuses.back(), "Download Successful, Kestrel 1");
+
+    struct Case {
+        const char* Name;
+        const CalFileContent& File;
+        bool Load;
+        const char* Result;
+        std::vector<std::string> Warnings;
+        const char* NeverSent;
+    };
+    const Case cases[] = {
+        // The detector list outgrows a request with the fourth temperature line (line 113).
+        {"long temperature list, load", longTemps, true, "Error, Bench 1",
+         {"Cal file line 113: values of parameter 152 are longer than 251 characters"}, "W 152"},
+        {"long coefficient group, load", longGroup, true, "Error, Bench 1",
+         {"Cal file line 6: values of parameter 117 are longer than 251 characters"}, "W 117"},
+        {"both, check", both, false, "Check Successful, Kestrel 1", {}, "W 117"},
+    };
+    for (const Case& k : cases) {
+        CalHarness h;
+        h.Store = loaded.Store;
+        h.Machine.LoadMode = k.Load;
+        h.Machine.CalFileNames[0] = h.WriteFile("a.CAL", k.File.Text(false));
+        h.Run();
+        EXPECT_EQ(h.Statuses.back(), k.Result) << k.Name;
+        EXPECT_EQ(h.Warnings, k.Warnings) << k.Name;
+        EXPECT_EQ(std::count(h.Sent.begin(), h.Sent.end(), k.NeverSent), 0) << k.Name;
+        EXPECT_EQ(h.Store.Flash(152), loaded.Store.Flash(152)) << k.Name;
+    }
+}
+
+// Each kind of parameter gets at most three attempts (write, store, load, compare): a read-back
+// spoiled twice still loads, one spoiled three times ends in the error, and neither ever takes a
+// fourth write.
 TEST(CalLoadMachine, RetriesAParameterTwiceThenGivesUp)
 {
     struct Case {
-        int Spoiled;
+        const char* Kind;
+        int Param;
+        int Spoiled; // read-backs that come back wrong
         const char* Result;
+        int Writes; // of that parameter
     };
-    for (const Case& k : {Case{2, "Download Successful, Kestrel 1"}, Case{3, "Error, Bench 1"}}) {
+    const Case cases[] = {
+        {"span coefficients", 117, 2, "Download Successful, Kestrel 1", 3},
+        {"span coefficients", 117, 3, "Error, Bench 1", 3},
+        {"detector temperatures", 152, 2, "Download Successful, Kestrel 1", 3},
+        {"detector temperatures", 152, 3, "Error, Bench 1", 3},
+        {"cell temperatures", 153, 2, "Download Successful, Kestrel 1", 3},
+        {"cell temperatures", 153, 3, "Error, Bench 1", 3},
+        {"pressures", 154, 2, "Download Successful, Kestrel 1", 3},
+        {"pressures", 154, 3, "Error, Bench 1", 3},
+        {"zero temperature coefficients", 145, 2, "Download Successful, Kestrel 1", 3},
+        {"zero temperature coefficients", 145, 3, "Error, Bench 1", 3},
+        {"NH3 coefficients, first", 273, 2, "Download Successful, Kestrel 1", 3},
+        {"NH3 coefficients, second", 274, 3, "Error, Bench 1", 3},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.Kind) + ", " + std::to_string(k.Spoiled) + " spoiled");
         CalHarness h;
-        h.SpoilReadBack[145] = k.Spoiled;
-        h.SpoilReadBack[153] = k.Spoiled;
+        h.SpoilReadBack[k.Param] = k.Spoiled;
         h.Machine.CalFileNames[0] = h.WriteFile("a.CAL", CalFileContent::Sample().Text(false));
         h.Run();
-        EXPECT_EQ(h.Statuses.back(), k.Result) << k.Spoiled;
-        const int writes153 = int(std::count(h.Sent.begin(), h.Sent.end(), "W 153"));
-        EXPECT_EQ(writes153, 3) << k.Spoiled; // two retries, or the third and final attempt
+        EXPECT_EQ(h.Statuses.back(), k.Result);
+        EXPECT_EQ(int(std::count(h.Sent.begin(), h.Sent.end(), "W " + std::to_string(k.Param))), k.Writes);
     }
 }
 

@@ -97,10 +97,22 @@ TEST_F(EditorTest, StartsWithTheListAndParameterOne)
     EXPECT_EQ(Editor->ElementsLabel->text(), QStringLiteral("3"));
     EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("Memo1"));
     EXPECT_EQ(Editor->ColumnEdit->text(), QStringLiteral("10"));
-    EXPECT_TRUE(Editor->StoreBtn->isEnabled());
     EXPECT_FALSE(Editor->FlashStoreAllowed);
     EXPECT_EQ(Editor->SelectedBench(), 0);
     EXPECT_TRUE(Editor->BenchGroup->BB[0]->isChecked());
+}
+
+TEST_F(EditorTest, StoreButtonAtOpeningFollowsTheMarker)
+{
+    // Without the marker file flash cannot be stored from the editor, not even before the first
+    // Read or Write; with it, storing is offered from the start.
+    for (bool marker : {false, true}) {
+        Create(marker);
+        EXPECT_EQ(Editor->StoreBtn->isEnabled(), marker) << marker;
+        Number("12");
+        Editor->StoreBtn->click();
+        EXPECT_EQ(Requests().size(), marker ? 1u : 0u) << marker;
+    }
 }
 
 TEST_F(EditorTest, LabelsFollowTheChosenNumber)
@@ -134,6 +146,7 @@ TEST_F(EditorTest, LabelsFollowTheChosenNumber)
 
 TEST_F(EditorTest, ButtonsSendTheirRequestsForTheNumber)
 {
+    Create(true); // the marker file offers Store
     Number("12");
     Editor->Memo1->setPlainText(QStringLiteral("1.5,\n2,\t 0\r\n"));
     Editor->WriteBtn->click();
@@ -157,11 +170,17 @@ TEST_F(EditorTest, ButtonsSendTheirRequestsForTheNumber)
 
 TEST_F(EditorTest, BadNumbersSendNothing)
 {
+    Create(true); // the marker file offers Store
+    using Button = IMessageSink::Button;
+    // The warning for a number out of range has a single Yes button; conversion errors have OK.
     const struct {
         const char* Text;
         const char* Message;
-    } cases[] = {{"x", "'x' is not a valid integer value"}, {"", "'' is not a valid integer value"},
-                 {"401", "Illegal Parameter number"}, {"-1", "Illegal Parameter number"}};
+        Button Buttons;
+    } cases[] = {{"x", "'x' is not a valid integer value", Button::Ok},
+                 {"", "'' is not a valid integer value", Button::Ok},
+                 {"401", "Illegal Parameter number", Button::Yes},
+                 {"-1", "Illegal Parameter number", Button::Yes}};
     for (const auto& c : cases) {
         for (QPushButton* b : {Editor->WriteBtn, Editor->LoadBtn, Editor->StoreBtn}) {
             Editor->CurrentParam = 7;
@@ -169,17 +188,22 @@ TEST_F(EditorTest, BadNumbersSendNothing)
             Number(c.Text);
             b->click();
             EXPECT_EQ(Messages(), QStringList{QString::fromLatin1(c.Message)}) << c.Text;
+            ASSERT_EQ(Host.Sink.Shown.size(), 1u) << c.Text;
+            EXPECT_EQ(Host.Sink.Shown[0].ButtonShown, c.Buttons) << c.Text;
             EXPECT_EQ(Editor->CurrentParam, 7) << c.Text;
         }
     }
     Number("abc"); // Read converts leniently: -999 is out of range
     Editor->ReadButton->click();
     EXPECT_EQ(Messages().last(), QStringLiteral("Illegal Parameter number"));
+    EXPECT_EQ(Host.Sink.Shown.back().ButtonShown, Button::Yes);
+    EXPECT_EQ(Host.Sink.Shown.back().IconShown, IMessageSink::Icon::Warning);
     EXPECT_TRUE(Requests().empty());
 }
 
 TEST_F(EditorTest, NoBenchChosenSendsNothingAndSaysNothing)
 {
+    Create(true); // the marker file offers Store
     Host.SwitchedOn = {};
     Editor->UpdateBenchSelection();
     EXPECT_EQ(Editor->SelectedBench(), -1);

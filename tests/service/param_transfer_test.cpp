@@ -37,6 +37,8 @@ struct BenchView : ParamTransfer::View {
     std::set<uint8_t> SilentCodes;
     // Replies to reads with only the first N bytes of the value (-1: whole).
     int ShortReadBytes = -1;
+    // Parameter numbers each bench has; it refuses the others as invalid.
+    std::array<int, 4> ListLength{401, 401, 401, 401};
 
     std::vector<Request> Sent;
     std::deque<Request> Pending;
@@ -99,6 +101,8 @@ struct BenchView : ParamTransfer::View {
             return t.Timeout(r.Code);
         if (RefuseCode.count(r.Code))
             return t.Refusal(r.Code, RefuseCode[r.Code]);
+        if (r.Number >= ListLength[size_t(r.Bench)])
+            return t.Refusal(r.Code, ParamTransfer::kInvalidParameterNumber);
         switch (r.Code) {
         case 0x55:
             if (RefuseLoad.count(r.Number))
@@ -235,6 +239,8 @@ TEST_F(TransferTest, RepeatedFailuresEndTheRunWithTheirText)
         {"read refused", false, {{0x49, 0x46}}, {}, "Error  Upload Fail 1 Nak command $ 49 46", 0x49},
         {"load unanswered", false, {}, {0x55}, "Error  Upload Fail 1 Timeout command $ 55", 0x55},
         {"write refused", true, {{0x48, 0x48}}, {}, "Error  Download Fail 1 Nak command $ 48 48", 0x48},
+        // In a download an invalid number is an error like any other refusal.
+        {"write refused as invalid", true, {{0x48, 0x46}}, {}, "Error  Download Fail 1 Nak command $ 48 46", 0x48},
         {"store unanswered", true, {}, {0x54}, "Error  Download Fail 1 Timeout command $ 54", 0x54},
     };
     WriteFile(File("in.CAL"), "// 3 P3 \n  1 \n// 4 P4 \n  2 \n");
@@ -357,6 +363,55 @@ TEST_F(TransferTest, BenchesWithoutTheirBoxArePassedOver)
         benches.insert(r.Bench);
     EXPECT_EQ(benches, (std::set<int>{0, 2}));
     EXPECT_TRUE(QFile::exists(File("three.CAL")));
+}
+
+// "Last Parameter" is one number for every bench ticked, 500 unless changed: a bench whose list
+// ends before it refuses the next number as invalid. That ends its upload, complete, and the run
+// goes on with the next bench.
+TEST_F(TransferTest, ListEndingBeforeLastParameterCompletesThatBench)
+{
+    View.ListLength = {300, 401, 250, 401};
+    T.BenchFlags = {true, false, true, false};
+    T.ParamFileNames = {File("one.CAL"), {}, File("three.CAL"), {}};
+    T.MaxParam = 500;
+    T.Start(false);
+    View.Run(T);
+    EXPECT_EQ(View.States.last(), QStringLiteral(" Successful  Upload (bench 1 list ends at 299, bench 3 list ends at 249)"));
+    EXPECT_EQ(T.ListEnd, (std::array<int, 4>{299, -1, 249, -1}));
+    EXPECT_TRUE(View.StartEnabled);
+    EXPECT_EQ(T.TransferState, 0);
+    for (const auto& [file, last] : {std::pair{"one.CAL", 299}, std::pair{"three.CAL", 249}}) {
+        const QByteArray text = ReadFile(File(file));
+        EXPECT_TRUE(text.contains("// " + QByteArray::number(last) + " P" + QByteArray::number(last) + " \n")) << file;
+        EXPECT_FALSE(text.contains("// " + QByteArray::number(last + 1) + " ")) << file;
+        EXPECT_TRUE(text.endsWith(" \n")) << file; // whole entries, the file flushed and closed
+    }
+    EXPECT_TRUE(ReadFile(T.TracePath).contains("CalLoadState = eLoadParamU, list ends at 249, Time = "));
+    // One refused load per bench: no repeats of a number the bench does not have.
+    EXPECT_EQ(std::count_if(View.Sent.begin(), View.Sent.end(), [](const Request& r) { return r.Number == 300; }), 1);
+
+    // A bench that refuses the very first number has uploaded nothing: that stays an error.
+    View.Sent.clear();
+    View.ListLength = {0, 401, 401, 401};
+    QFile::remove(File("one.CAL"));
+    Upload(0, File("one.CAL"), 500);
+    EXPECT_EQ(View.States.last(), QStringLiteral("Error  Upload Fail 1 Nak command $ 55 46"));
+    EXPECT_EQ(View.Count(0x55), ParamTransfer::kMaxRetries + 1);
+}
+
+TEST_F(TransferTest, TypedDriveCPathServesUploadAndDownloadAlike)
+{
+    const QString driveC = Dir.filePath(QStringLiteral("drive_c"));
+    ASSERT_TRUE(QDir().mkpath(driveC));
+    qputenv("HALYARD_DRIVE_C", driveC.toLocal8Bit());
+    Upload(0, QStringLiteral("C:\\bench1.CAL"), 20);
+    EXPECT_EQ(View.States.last(), QStringLiteral(" Successful  Upload"));
+    EXPECT_TRUE(QFile::exists(driveC + QStringLiteral("/bench1.CAL")));
+    Download(1, QStringLiteral("C:\\bench1.CAL"));
+    EXPECT_EQ(View.States.last(), QStringLiteral(" Successful  Download"));
+    for (int n = 0; n <= 20; ++n)
+        EXPECT_EQ(View.Stores[1]->Flash(n), View.Stores[0]->Flash(n)) << n;
+    qunsetenv("HALYARD_DRIVE_C");
 }
 
 TEST_F(TransferTest, CancelEndsTheRunAlsoWhenIdle)

@@ -2,105 +2,78 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
-using R = SRecord::Result;
+using P = SRecord::Problem;
 
 // Records made with srec_cat from the bytes 01..08 A0 B1.
 const char* const kS2 = "S20E1234560102030405060708A0B1E0";   // at 0x123456
 const char* const kS3 = "S30F000001000102030405060708A0B17A"; // at 0x00000100
 const std::vector<uint8_t> kData{1, 2, 3, 4, 5, 6, 7, 8, 0xA0, 0xB1};
 
-TEST(SRecord, RecordsOfEachKind)
+TEST(SRecord, LinesAndWhatIsWrongWithThem)
 {
     struct Case {
         const char* Name;
         std::string Line;
-        SRecordKind Kind;
-        R Outcome;
+        P Fault;
+        const char* Text; // what the user is told (empty for a good record)
     };
     const Case cases[] = {
-        {"S2", kS2, SRecordKind::S2, R::Valid},
-        {"S3", kS3, SRecordKind::S3, R::Valid},
-        {"lower-case hex", "S20e1234560102030405060708a0b1e0", SRecordKind::S2, R::Valid},
-        {"trailing blanks", std::string(kS2) + "  ", SRecordKind::S2, R::Valid},
-        {"no data bytes", "S2041234565F", SRecordKind::S2, R::Valid},
-        {"bad checksum", "S20E1234560102030405060708A0B1E1", SRecordKind::S2, R::Invalid},
-        {"one data digit changed", "S20E1234560102030405060708A0B2E0", SRecordKind::S2, R::Invalid},
-        {"count beyond the line", "S20F1234560102030405060708A0B1E0", SRecordKind::S2, R::Invalid},
-        {"line cut short", "S20E1234560102030405", SRecordKind::S2, R::Invalid},
-        {"count below address and checksum", "S203123456E0", SRecordKind::S2, R::Invalid},
-        {"not a hex digit in the data", "S20E12345601020304050607G8A0B1E0", SRecordKind::S2, R::Invalid},
-        {"not a hex digit in the count", "S2X01234565F", SRecordKind::S2, R::Invalid},
-        {"shorter than the shortest S2", "S20412345", SRecordKind::S2, R::NotData},
-        {"shorter than the shortest S3", "S30500000100", SRecordKind::S3, R::NotData},
-        {"S3 read as S2", kS3, SRecordKind::S2, R::NotData},
-        {"S2 read as S3", kS2, SRecordKind::S3, R::NotData},
-        {"S0 header", "S0220000687474703A2F2F737265636F72642E736F75726365666F7267652E6E65742F1D", SRecordKind::S3,
-         R::NotData},
-        {"S5 count", "S5030001FB", SRecordKind::S2, R::NotData},
-        {"S7 end", "S70500000000FA", SRecordKind::S3, R::NotData},
-        {"S8 end", "S804000000FB", SRecordKind::S2, R::NotData},
-        {"S9 end", "S9030000FC", SRecordKind::S2, R::NotData},
-        {"lower-case s", "s20E1234560102030405060708A0B1E0", SRecordKind::S2, R::NotData},
-        {"not a record", "hello world, this is no record", SRecordKind::S2, R::NotData},
-        {"empty", "", SRecordKind::S3, R::NotData},
+        {"S2", kS2, P::None, ""},
+        {"S3", kS3, P::None, ""},
+        {"lower-case hex", "S20e1234560102030405060708a0b1e0", P::None, ""},
+        {"trailing blanks and CR", std::string(kS2) + " \t\r", P::None, ""},
+        {"no data bytes", "S2041234565F", P::None, ""},
+        {"S0 header", "S0220000687474703A2F2F737265636F72642E736F75726365666F7267652E6E65742F1D", P::None, ""},
+        {"S1", "S1130000000102030405060708090A0B0C0D0E0F74", P::None, ""},
+        {"S5 count", "S5030001FB", P::None, ""},
+        {"S7 end", "S70500000000FA", P::None, ""},
+        {"S8 end", "S804000000FB", P::None, ""},
+        {"S9 end", "S9030000FC", P::None, ""},
+        {"bad checksum", "S20E1234560102030405060708A0B1E1", P::BadChecksum, "wrong checksum E1 (E0 expected)"},
+        {"one data digit changed", "S20E1234560102030405060708A0B2E0", P::BadChecksum, "wrong checksum E0 (DF expected)"},
+        {"count beyond the line", "S20F1234560102030405060708A0B1E0", P::ShorterThanCount,
+         "the record is shorter than its count says"},
+        {"line cut short", "S20E1234560102030405", P::ShorterThanCount, "the record is shorter than its count says"},
+        {"only the type", "S2", P::ShorterThanCount, "the record is shorter than its count says"},
+        {"more than the count", std::string(kS2) + "00", P::LongerThanCount, "the record is longer than its count says"},
+        {"count below address and checksum", "S203123456E0", P::CountTooSmall, "count 03 is too small for an S2 record"},
+        {"not a hex digit in the data", "S20E12345601020304050607G8A0B1E0", P::NotHex,
+         "'G' at character 25 is not a hex digit"},
+        {"not a hex digit in the count", "S2X01234565F", P::NotHex, "'X' at character 3 is not a hex digit"},
+        {"a blank inside", "S20E123456 0102030405060708A0B1E0", P::NotHex, "a blank at character 11 is not a hex digit"},
+        {"a zero byte", std::string("S20E12345601\0", 13), P::NotHex, "byte 0x00 at character 13 is not a hex digit"},
+        {"S4", "S4030000FC", P::UnknownType, "'4' at character 2 is no S-record type"},
+        {"lower-case s", "s20E1234560102030405060708A0B1E0", P::NotARecord, "not an S-record (it does not begin with 'S')"},
+        {"not a record", "hello world", P::NotARecord, "not an S-record (it does not begin with 'S')"},
+        {"leading blank", std::string(" ") + kS2, P::NotARecord, "not an S-record (it does not begin with 'S')"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseSRecord(c.Line, c.Kind).Outcome, c.Outcome) << c.Name;
+    for (const Case& c : cases) {
+        const SRecord r = ParseSRecord(c.Line);
+        EXPECT_EQ(r.Fault, c.Fault) << c.Name;
+        EXPECT_EQ(r.ProblemText(c.Line), c.Text) << c.Name;
+    }
 
-    const SRecord s2 = ParseSRecord(kS2, SRecordKind::S2);
+    const SRecord s2 = ParseSRecord(kS2);
+    EXPECT_EQ(s2.Type, '2');
     EXPECT_EQ(s2.Address, (std::array<uint8_t, 4>{0x00, 0x12, 0x34, 0x56}));
     EXPECT_EQ(s2.Data, kData);
-    const SRecord s3 = ParseSRecord(kS3, SRecordKind::S3);
+    const SRecord s3 = ParseSRecord(kS3);
+    EXPECT_EQ(s3.Type, '3');
     EXPECT_EQ(s3.AddressValue(), 0x100u);
     EXPECT_EQ(s3.Data, kData);
 }
 
-TEST(SRecord, EveryCutOfARecordIsSkippedOrRefusedNeverReadPast)
+TEST(SRecord, EveryCutOfARecordIsRefusedNeverReadPast)
 {
     // Under the sanitizers this also shows no cut is read beyond its end.
     const std::string full = kS3;
     for (size_t n = 0; n < full.size(); ++n) {
         const std::string cut = full.substr(0, n);
-        const R outcome = ParseSRecord(cut, SRecordKind::S3).Outcome;
-        EXPECT_EQ(outcome, n < 14 ? R::NotData : R::Invalid) << cut;
+        const P fault = ParseSRecord(cut).Fault;
+        EXPECT_EQ(fault, n == 0 ? P::NotARecord : P::ShorterThanCount) << cut;
     }
-}
-
-TEST(SRecord, KindOfAFile)
-{
-    const std::string s0 = "S0220000687474703A2F2F737265636F72642E736F75726365666F7267652E6E65742F1D";
-    struct Case {
-        const char* Name;
-        std::vector<std::string> Lines;
-        SRecordKind Previous;
-        SRecordKind Kind;
-    };
-    const Case cases[] = {
-        {"S0 then S3", {s0, kS3, "S70500000000FA"}, SRecordKind::S2, SRecordKind::S3},
-        // An S0 header is written before S2 records too: the records decide.
-        {"S0 then S2", {s0, kS2, "S804000000FB"}, SRecordKind::S3, SRecordKind::S2},
-        {"S2 without header", {kS2, "S9030000FC"}, SRecordKind::S3, SRecordKind::S2},
-        {"only a header", {s0}, SRecordKind::S2, SRecordKind::S3},
-        {"nothing decides, S2 before", {"junk", "S1130000"}, SRecordKind::S2, SRecordKind::S2},
-        {"nothing decides, S3 before", {"junk"}, SRecordKind::S3, SRecordKind::S3},
-        {"empty file", {}, SRecordKind::S3, SRecordKind::S3},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(DecideRecordKind(c.Lines, c.Previous), c.Kind) << c.Name;
-}
-
-TEST(SRecord, LinesLoseTheirLineEnds)
-{
-    std::istringstream in("S1\r\nS2\n\nlast");
-    std::vector<std::string> lines;
-    std::string line;
-    while (ReadFirmwareLine(in, &line))
-        lines.push_back(line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"S1", "S2", "", "last"}));
 }
 
 } // namespace

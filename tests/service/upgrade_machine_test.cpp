@@ -94,38 +94,24 @@ TEST(UpgradeMachine, DownloadsEveryRecordOneAtATime)
     EXPECT_TRUE(h.Warnings.empty());
 }
 
-TEST(UpgradeMachine, RefusalsAndBadRecordsStopAndLeaveDownloadMode)
+TEST(UpgradeMachine, RefusalsStopAndLeaveDownloadMode)
 {
     struct Case {
         const char* Name;
-        std::string File;
-        uint8_t Refused; // 0: none
+        uint8_t Refused;
         const char* Message;
         UpgradeDisplay::Item UpgradeDisplay::*Red;
         int Writes;
     };
-    const std::string good = kS3File;
     const Case cases[] = {
-        {"boot refused", good, 0x25, "Failed to Unlock Download, NAK", &UpgradeDisplay::BootText, 0},
-        {"erase refused", good, 0x26, "Failed to Erase Flash Sectors, NAK", &UpgradeDisplay::EraseText, 0},
-        {"write refused", good, 0x27, "Flash Write Failure, NAK", &UpgradeDisplay::HexAddressText, 1},
-        {"end refused", good, 0x28, "Failed to End Programming, NAK", &UpgradeDisplay::ProgrammingText, 2},
-        {"bad checksum", "S31500000100000102030405060708090A0B0C0D0E0F72\n", 0, "Invalid data in Hex file",
-         &UpgradeDisplay::HexAddressText, 0},
-        {"count beyond the line", "S3FF00000100000102030405060708090A0B0C0D0E0F71\n", 0, "Invalid data in Hex file",
-         &UpgradeDisplay::HexAddressText, 0},
-        {"second record short", "S31500000100000102030405060708090A0B0C0D0E0F71\nS325000000001122\n", 0,
-         "Invalid data in Hex file", &UpgradeDisplay::HexAddressText, 1},
-        {"address beyond 24 bits", "S30901000000AABBCCDDE7\n", 0, "Address beyond 24 bits in Hex file",
-         &UpgradeDisplay::HexAddressText, 0},
-        {"empty file", "", 0, "No data records in Hex file", &UpgradeDisplay::ProgrammingText, 0},
-        {"no record of the kind", "S1130000000102030405060708090A0B0C0D0E0F74\n", 0, "No data records in Hex file",
-         &UpgradeDisplay::ProgrammingText, 0},
+        {"boot refused", 0x25, "Failed to Unlock Download, NAK", &UpgradeDisplay::BootText, 0},
+        {"erase refused", 0x26, "Failed to Erase Flash Sectors, NAK", &UpgradeDisplay::EraseText, 0},
+        {"write refused", 0x27, "Flash Write Failure, NAK", &UpgradeDisplay::HexAddressText, 1},
+        {"end refused", 0x28, "Failed to End Programming, NAK", &UpgradeDisplay::ProgrammingText, 2},
     };
     for (const Case& c : cases) {
         UpgradeHarness h;
-        UpgradeMachine::Kind = SRecordKind::S3;
-        ASSERT_TRUE(h.Machine.Start(0, h.File(c.File)));
+        ASSERT_TRUE(h.Machine.Start(0, h.File(kS3File)));
         for (size_t done = 0; h.Machine.Busy() && done < h.Sent.size(); ++done) {
             const std::string& s = h.Sent[done];
             const uint8_t code = s.rfind("boot", 0) == 0 ? 0x25 : s == "erase" ? 0x26 : s.rfind("write", 0) == 0 ? 0x27 : 0x28;
@@ -148,6 +134,52 @@ TEST(UpgradeMachine, RefusalsAndBadRecordsStopAndLeaveDownloadMode)
     }
 }
 
+// Boot mode and the erase go out first: a file found wrong after them would leave an erased
+// or half-written bench. A bad file sends nothing at all, says what is wrong and where, and
+// the next file starts as usual.
+TEST(UpgradeMachine, BadFileSendsNothing)
+{
+    const std::string good = "S31500000100000102030405060708090A0B0C0D0E0F71\n";
+    struct Case {
+        const char* Name;
+        std::string File;
+        const char* Message;
+    };
+    const Case cases[] = {
+        {"bad checksum in the last record", good + good + "S31500000100000102030405060708090A0B0C0D0E0F72\n",
+         "Invalid data in Hex file, line 3: wrong checksum 72 (71 expected)"},
+        {"count beyond the line", "S3FF00000100000102030405060708090A0B0C0D0E0F71\n",
+         "Invalid data in Hex file, line 1: the record is shorter than its count says"},
+        {"second record short", good + "S325000000001122\n",
+         "Invalid data in Hex file, line 2: the record is shorter than its count says"},
+        {"not a hex digit", good + "S31500000100000102030405060708090A0B0C0D0E0FZ1\n",
+         "Invalid data in Hex file, line 2: 'Z' at character 45 is not a hex digit"},
+        {"address beyond 24 bits", good + "S30901000000AABBCCDDE7\n", "Address beyond 24 bits in Hex file, line 2"},
+        {"empty file", "", "No data records in Hex file"},
+        {"S1 records only", "S1130000000102030405060708090A0B0C0D0E0F74\n",
+         "Invalid data in Hex file, line 1: S1 record (only S2 or S3 data records can be written)"},
+        // Taken as S2 with every S1 record skipped, such a file used to end with "Success!!!".
+        {"S1 next to S2", "S20E1234560102030405060708A0B1E0\nS1130000000102030405060708090A0B0C0D0E0F74\n",
+         "Invalid data in Hex file, line 2: S1 record in an S2 file"},
+        {"S2 inside an S3 file", good + "S20E1234560102030405060708A0B1E0\n",
+         "Invalid data in Hex file, line 2: S2 record in an S3 file"},
+    };
+    for (const Case& c : cases) {
+        UpgradeHarness h;
+        EXPECT_FALSE(h.Machine.Start(0, h.File(c.File))) << c.Name;
+        EXPECT_TRUE(h.Sent.empty()) << c.Name;
+        EXPECT_EQ(h.Warnings, (std::vector<std::string>{c.Message})) << c.Name;
+        EXPECT_FALSE(h.Machine.Busy()) << c.Name;
+        EXPECT_TRUE(h.Machine.Display().StartEnabled) << c.Name;
+        // The window stays usable: the next file downloads.
+        h.Warnings.clear();
+        ASSERT_TRUE(h.Machine.Start(0, h.File(kS3File))) << c.Name;
+        h.AckAll();
+        EXPECT_TRUE(h.Machine.Display().Success) << c.Name;
+        EXPECT_TRUE(h.Warnings.empty()) << c.Name;
+    }
+}
+
 TEST(UpgradeMachine, RecordKindFollowsTheFile)
 {
     // srec_cat writes a header before S2 records too; the S9 end record is skipped.
@@ -163,27 +195,50 @@ TEST(UpgradeMachine, RecordKindFollowsTheFile)
     EXPECT_TRUE(h.Machine.Display().Success);
 }
 
-TEST(UpgradeMachine, CancelAndCloseSendNothingAndResetTheDisplay)
+TEST(UpgradeMachine, CancelOrCloseInMidDownloadLeavesDownloadMode)
 {
+    // Cancel and closing the window end a download the same way, at any step after Start.
+    for (int acked = 0; acked < 3; ++acked) {
+        for (bool cancel : {true, false}) {
+            UpgradeHarness h;
+            ASSERT_TRUE(h.Machine.Start(0, h.File(kS3File)));
+            const uint8_t codes[] = {0x25, 0x26, 0x27};
+            for (int i = 0; i < acked; ++i)
+                h.Reply(codes[i]);
+            const size_t sent = h.Sent.size();
+            cancel ? h.Machine.Cancel() : h.Machine.Close();
+            EXPECT_FALSE(h.Machine.Busy());
+            ASSERT_EQ(h.Sent.size(), sent + 1) << acked << cancel;
+            EXPECT_EQ(h.Sent.back(), "end") << acked << cancel;
+            EXPECT_EQ(h.Warnings, std::vector<std::string>{"Download aborted"}) << acked << cancel;
+            // Once only: closing the window after Cancel, and late replies, send nothing more.
+            h.Machine.Close();
+            h.Reply(0x27);
+            h.Reply(0x28);
+            EXPECT_EQ(h.Sent.size(), sent + 1) << acked << cancel;
+            const UpgradeDisplay& d = h.Machine.Display();
+            EXPECT_TRUE(d.StartEnabled);
+            EXPECT_FALSE(d.Success);
+            EXPECT_EQ(d.HexAddress, "000000");
+            EXPECT_EQ(d.Gauge, 0);
+            EXPECT_EQ(d.EraseText.Look, Colour::Black);
+        }
+    }
+
+    // Closing an idle window, or one whose download is over, sends nothing and says nothing.
     UpgradeHarness h;
+    h.Machine.Close();
     ASSERT_TRUE(h.Machine.Start(0, h.File(kS3File)));
-    h.Reply(0x25);
-    h.Reply(0x26);
+    h.AckAll();
     const size_t sent = h.Sent.size();
-    h.Machine.Cancel();
-    EXPECT_FALSE(h.Machine.Busy());
-    h.Reply(0x27); // a late reply changes nothing
+    h.Machine.Close();
     EXPECT_EQ(h.Sent.size(), sent);
-    const UpgradeDisplay& d = h.Machine.Display();
-    EXPECT_TRUE(d.StartEnabled);
-    EXPECT_EQ(d.HexAddress, "000000");
-    EXPECT_EQ(d.Gauge, 0);
-    EXPECT_EQ(d.EraseText.Look, Colour::Black);
+    EXPECT_TRUE(h.Warnings.empty());
 
     UpgradeHarness missing;
     EXPECT_FALSE(missing.Machine.Start(0, "/nonexistent/fw.s19"));
     EXPECT_TRUE(missing.Sent.empty());
-    EXPECT_EQ(missing.Warnings.size(), 1u);
+    EXPECT_EQ(missing.Warnings, std::vector<std::string>{"Cannot open /nonexistent/fw.s19"});
 }
 
 TEST(UpgradeMachine, RepliesToOtherRequestsDoNotAdvanceTheRun)

@@ -17,9 +17,14 @@ struct RecordingSink : IMessageSink {
         QString Caption;
         QString Text;
         Icon IconShown;
+        Button ButtonShown = Button::Ok;
     };
     std::vector<Message> Shown;
     void Show(const QString& caption, const QString& text, Icon icon) override { Shown.push_back({caption, text, icon}); }
+    void ShowWithButton(const QString& caption, const QString& text, Icon icon, Button button) override
+    {
+        Shown.push_back({caption, text, icon, button});
+    }
     QStringList Texts() const
     {
         QStringList t;
