@@ -39,8 +39,9 @@ constexpr bool IsValue(int key) { return key >= 1000; }
 constexpr int BenchOf(int key) { return (key - 1000) / 10 % 10; }
 constexpr int ValueOf(int key) { return (key - 1000) % 10; }
 constexpr int LayoutIndexOf(int key) { return (key - 1000) / 100; }
-// The group (RowGroup) of a value key.
+// The group (RowGroup) of a value key, and a group's place in the line layout.
 int GroupOf(int key);
+int PlaceOfGroup(int group);
 // Values per group (RowGroup), and their names with units, e.g. "CO2 [%]".
 int ValueCount(int group);
 const char* ValueName(int group, int value);
@@ -93,9 +94,9 @@ public:
 
     // The next line, false at the end. With WholeLinesOnly a last line without its
     // line end is left unread (the writer is in the middle of it), and a later
-    // call reads it once the file has grown; otherwise it is read as it is.
+    // call reads it once the file has grown; otherwise (the default) it is read as it is.
     bool Next(Line& line);
-    bool WholeLinesOnly = false;
+    void SetWholeLinesOnly(bool on);
     // Byte position of `in` after the last line returned.
     qint64 Position() const;
 
