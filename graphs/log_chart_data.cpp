@@ -80,13 +80,15 @@ struct LogChartData::Loader {
     size_t RunStart = 0;            // first row of the current run
     std::vector<int> TraceIndex = std::vector<int>(kKeySlots, kNoTrace);
     bool Reserved = false;
+    std::function<void()> Progress;
 };
 
 LogChartData::LogChartData() : L(std::make_unique<Loader>()) {}
 
 LogChartData::~LogChartData() = default;
 
-bool LogChartData::Open(const QString& path, QString* error, const LogFormats& formats)
+bool LogChartData::Open(const QString& path, QString* error, const LogFormats& formats,
+                        const std::function<void()>& progress)
 {
     Path = path;
     L->File = std::make_unique<QFile>(path);
@@ -96,17 +98,20 @@ bool LogChartData::Open(const QString& path, QString* error, const LogFormats& f
             *error = QStringLiteral("Cannot open %1: %2").arg(path, L->File->errorString());
         return false;
     }
-    return Read(*L->File, error, formats);
+    return Read(*L->File, error, formats, progress);
 }
 
-bool LogChartData::Read(QIODevice& in, QString* error, const LogFormats& formats)
+bool LogChartData::Read(QIODevice& in, QString* error, const LogFormats& formats,
+                        const std::function<void()>& progress)
 {
+    L->Progress = progress;
     L->Formats = formats;
     L->In = &in;
     L->Reader = std::make_unique<LogReader>(in, L->Formats);
     // A log being written: its last line may be half written.
     L->Reader->SetWholeLinesOnly(true);
     ReadLines();
+    L->Progress = {};
     if (!L->LogLines) {
         if (error)
             *error = QStringLiteral("This is not a log file: it has no creation, appending or header line.");
@@ -137,6 +142,8 @@ void LogChartData::ReadLines()
     LogReader::Line line;
     while (L->Reader->Next(line)) {
         ++Lines;
+        if (L->Progress && L->Reader->ProgressDue(line))
+            L->Progress();
         if (line.What != Kind::Stdev)
             L->StdevRow = SIZE_MAX;
         switch (line.What) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -65,9 +66,11 @@ public:
 
     // Reads `path` to its last whole line. False (and `error`) when it cannot be
     // opened or holds no log; lines it cannot read are counted, never fatal.
-    bool Open(const QString& path, QString* error, const LogFormats& formats = LogFormats::System());
+    // `progress` (may be empty) is called every few thousand lines while reading.
+    bool Open(const QString& path, QString* error, const LogFormats& formats = LogFormats::System(),
+              const std::function<void()>& progress = {});
     // Reads from a device already open (tests); the device must outlive the data.
-    bool Read(QIODevice& in, QString* error, const LogFormats& formats);
+    bool Read(QIODevice& in, QString* error, const LogFormats& formats, const std::function<void()>& progress = {});
     // Reads the lines written since; returns the number of new rows.
     size_t Update();
 
