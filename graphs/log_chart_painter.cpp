@@ -65,13 +65,17 @@ QFont LogChartPainter::Font()
 
 QColor LogChartPainter::TraceColor(const LogTrace& t)
 {
-    // A hue per value (the gas values as on the trend graphs), darker for each later bench.
+    // A hue per value (the gas values as on the trend graphs); the benches of a value
+    // differ by a turn of the hue and by brightness.
     static const int gasHues[] = {240, 0, 60, 180};
     static const int otherHues[] = {300, 30, 120, 270, 210, 90, 330, 150, 20};
+    static const int hueTurn[] = {0, -22, 22, -44};
+    static const int brightness[] = {235, 150, 235, 150};
+    static const int saturation[] = {255, 255, 190, 190};
     const int place = LogColumns::PlaceOfGroup(t.Group);
     const int hue = t.Group == 0 && t.Value < 4 ? gasHues[t.Value] : otherHues[(place * 3 + t.Value) % 9];
-    static const int values[] = {235, 175, 125, 85};
-    return QColor::fromHsv(hue, 255, values[t.Bench & 3]);
+    const int b = t.Bench & 3;
+    return QColor::fromHsv((hue + hueTurn[b] + 360) % 360, saturation[b], brightness[b]);
 }
 
 LogChartPainter::Layout LogChartPainter::LayoutFor(QSize size) const

@@ -102,6 +102,8 @@ TEST_F(LogChartWindowTest, TogglesKeysMouseAndCursor)
     EXPECT_LT(w.View().Left.Max, 22.0);
     canvas->SetCursorTime(At(10, 5, 0));
     const QString readout = w.ReadoutText();
+    if (qEnvironmentVariableIsSet("HALYARD_KEEP_WINDOW"))
+        w.grab().save(qEnvironmentVariable("HALYARD_KEEP_WINDOW"));
     EXPECT_TRUE(readout.startsWith(QStringLiteral("2013-01-17 10:05:00\n"))) << readout.toStdString();
     EXPECT_NE(readout.indexOf(QStringLiteral("Bench 1 CO2 [%]: 1")), -1) << readout.toStdString();
     EXPECT_NE(readout.indexOf(QStringLiteral("Bench 2 NO [ppm]: 7")), -1) << readout.toStdString();
