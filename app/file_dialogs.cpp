@@ -46,6 +46,21 @@ QString QtFileDialogs::OpenLogForExport(const QString& preselected)
     return dialog.selectedFiles().first();
 }
 
+QStringList QtFileDialogs::OpenLogsForChart(const QString& preselected)
+{
+    QFileDialog dialog(parent_, QStringLiteral("Open Log as Chart"), QString(),
+                       QString::fromLatin1(kLogFilter) + QStringLiteral(";;All Files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (QFileInfo(preselected).isDir())
+        dialog.setDirectory(preselected);
+    else
+        dialog.selectFile(preselected);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 QString QtFileDialogs::SaveCsvFileName(const QString& suggested)
 {
     QFileDialog dialog(parent_, QStringLiteral("Export CSV: CSV file"), QString(), QStringLiteral("CSV Files (*.csv)"));

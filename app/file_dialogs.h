@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -18,6 +19,8 @@ public:
     virtual QString OpenLogForExport(const QString& preselected) = 0;
     // Export CSV: the CSV file to write, `suggested` chosen at first; asks before replacing a file.
     virtual QString SaveCsvFileName(const QString& suggested) = 0;
+    // Open Log as Chart: one or more existing logs, `preselected` chosen at first; empty when cancelled.
+    virtual QStringList OpenLogsForChart(const QString& preselected) = 0;
     // Printer set-up dialog: chooses the printer and its settings on the printer object given,
     // the one Print Window prints on. Prints nothing.
     virtual void PrinterSetup(QPrinter& printer) = 0;
@@ -32,6 +35,7 @@ public:
     bool AskYesNo(const QString& caption, const QString& text) override;
     QString OpenLogForExport(const QString& preselected) override;
     QString SaveCsvFileName(const QString& suggested) override;
+    QStringList OpenLogsForChart(const QString& preselected) override;
     void PrinterSetup(QPrinter& printer) override;
 
 private:

@@ -3,6 +3,8 @@
 #include <functional>
 #include <QStringList>
 
+#include "log_reader.h"
+
 class QIODevice;
 
 // Conversion of a data log (Latin-1, CR LF, fields run together without
@@ -30,13 +32,8 @@ inline constexpr const char* kLogCsvNotes =
     "when the time of day falls back by more than 12 hours. Lines that are neither log\n"
     "lines nor comment text are skipped and counted.\n";
 
-// The date and time formats the log's lines were written with, tried in order.
-struct LogCsvFormats {
-    QStringList DateFormats; // short date of the creation, appending and comment lines
-    QStringList TimeFormats; // long time of the time cells and those lines
-    // The system locale's formats first, then common numeric ones.
-    static LogCsvFormats System();
-};
+// The date and time formats the log's lines were written with (see log_reader.h).
+using LogCsvFormats = LogFormats;
 
 struct LogCsvResult {
     bool Ok = false;        // false: the input is no log file, or reading or writing failed

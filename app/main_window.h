@@ -146,6 +146,8 @@ public:
     void CloseFile1Click();
     // "Export CSV...": a log file (the current one preselected) converted into a CSV file.
     void ExportCsv1Click();
+    // File menu "Open Log as Chart...": the chosen logs in a chart window of their own.
+    void OpenLogChartClick();
     void PrintForm1Click();
     void PrinterSetup1Click();
     // The window's image on the printer, proportioned as on the screen.

@@ -3,6 +3,7 @@
 #include "bench_window.h"
 #include "fcalload.h"
 #include "file_dialogs.h"
+#include "log_chart_window.h"
 #include "log_csv.h"
 #include "message_sink.h"
 #include "paths.h"
@@ -112,6 +113,8 @@ void TApp::BuildMenus()
     file->addSeparator();
     connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &TApp::CloseFile1Click);
     connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &TApp::ExportCsv1Click);
+    connect(NewItem(file, "OpenLogChart", QStringLiteral("Open Log as C&hart...")), &QAction::triggered, this,
+            &TApp::OpenLogChartClick);
     file->addSeparator();
     connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &TApp::PrintForm1Click);
     connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &TApp::PrinterSetup1Click);
@@ -204,4 +207,29 @@ void TApp::ExportCsv1Click()
         messages_->Show(caption, message + QStringLiteral("\n") + csvPath, IMessageSink::Icon::Information);
     else
         messages_->Show(caption, QStringLiteral("CSV export failed: ") + message, IMessageSink::Icon::Warning);
+}
+
+void TApp::OpenLogChartClick()
+{
+    // The current log, or the one last used, is offered first: it may be open and growing.
+    const QString last = log_.FileName();
+    const QStringList paths = dialogs_->OpenLogsForChart(last.isEmpty() ? Paths::DriveC() : last);
+    if (paths.isEmpty())
+        return;
+    // A window of its own that goes when it is closed, or with the main window.
+    auto* chart = new LogChartWindow(this);
+    chart->setAttribute(Qt::WA_DeleteOnClose);
+    chart->Messages = messages_;
+    QString error;
+    // A long log takes a second or two: timers and port input go on being served meanwhile.
+    const bool opened = chart->OpenLogs(paths, &error,
+                                        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (!error.isEmpty())
+        messages_->Show(QStringLiteral("Information"), QStringLiteral("Some logs could not be read:\n") + error,
+                        IMessageSink::Icon::Warning);
+    if (!opened) {
+        delete chart;
+        return;
+    }
+    chart->show();
 }

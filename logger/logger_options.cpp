@@ -57,7 +57,9 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
             || name == QLatin1String("-h");
         const bool takesValue = name == QLatin1String("--benches") || name == QLatin1String("--averaging")
             || name == QLatin1String("--samples") || name == QLatin1String("--log") || name == QLatin1String("--minutes")
-            || name == QLatin1String("--baud") || name == QLatin1String("--csv");
+            || name == QLatin1String("--baud") || name == QLatin1String("--csv") || name == QLatin1String("--plot")
+            || name == QLatin1String("--out") || name == QLatin1String("--from") || name == QLatin1String("--to")
+            || name == QLatin1String("--columns") || name == QLatin1String("--size");
         if (!flag && !takesValue) {
             r.Error = QStringLiteral("unknown option \"%1\"").arg(args[i]);
             return r;
@@ -105,6 +107,38 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
             if (value.isEmpty())
                 r.Error = QStringLiteral("--csv needs a file name");
             o.CsvPath = value;
+        } else if (name == QLatin1String("--plot")) {
+            if (value.isEmpty())
+                r.Error = QStringLiteral("--plot needs a log file");
+            o.PlotPath = value;
+        } else if (name == QLatin1String("--out")) {
+            static const QRegularExpression picture(QStringLiteral("\\.(png|svg|pdf)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            if (!picture.match(value).hasMatch())
+                r.Error = QStringLiteral("--out takes a file name ending in .png, .svg or .pdf, not \"%1\"").arg(value);
+            o.OutPath = value;
+        } else if (name == QLatin1String("--from") || name == QLatin1String("--to")) {
+            static const QRegularExpression time(
+                QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2}[ T])?[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?$"));
+            if (!time.match(value.trimmed()).hasMatch())
+                r.Error = QStringLiteral("%1 takes a time as HH:mm[:ss] or yyyy-MM-dd HH:mm[:ss], not \"%2\"")
+                              .arg(name, value);
+            (name == QLatin1String("--from") ? o.From : o.To) = value.trimmed();
+        } else if (name == QLatin1String("--columns")) {
+            o.Columns.clear();
+            for (const QString& item : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                if (!item.trimmed().isEmpty())
+                    o.Columns << item.trimmed();
+            if (o.Columns.isEmpty())
+                r.Error = QStringLiteral("--columns needs names, for example --columns \"CO2,Bench 2\"");
+        } else if (name == QLatin1String("--size")) {
+            static const QRegularExpression size(QStringLiteral("^([0-9]{3,5})[xX]([0-9]{3,5})$"));
+            const QRegularExpressionMatch m = size.match(value);
+            const int w = m.hasMatch() ? m.captured(1).toInt() : 0, h = m.hasMatch() ? m.captured(2).toInt() : 0;
+            if (w < 100 || h < 100 || w > 20000 || h > 20000)
+                r.Error = QStringLiteral("--size takes WIDTHxHEIGHT in pixels, 100 to 20000 each, not \"%1\"").arg(value);
+            o.Width = w;
+            o.Height = h;
         } else if (name == QLatin1String("--minutes")) {
             if (!ParseWhole(value, o.Minutes) || o.Minutes < 1)
                 r.Error = QStringLiteral("--minutes takes a whole number of 1 or more, not \"%1\"").arg(value);
@@ -119,6 +153,16 @@ LoggerOptionsResult ParseLoggerOptions(const QStringList& args)
     }
     if (o.Help)
         return r;
+    const bool plotOnly = !o.OutPath.isEmpty() || !o.From.isEmpty() || !o.To.isEmpty() || !o.Columns.isEmpty();
+    if (!o.PlotPath.isEmpty() || plotOnly) {
+        if (o.PlotPath.isEmpty())
+            r.Error = QStringLiteral("--out, --from, --to, --columns and --size go with --plot LOG");
+        else if (benchesGiven || !o.LogPath.isEmpty() || !o.CsvPath.isEmpty())
+            r.Error = QStringLiteral("--plot draws an existing log: give it without --benches, --log and --csv");
+        else if (o.OutPath.isEmpty())
+            r.Error = QStringLiteral("--plot needs the picture to write (--out FILE.png, .svg or .pdf)");
+        return r;
+    }
     if (!o.CsvPath.isEmpty()) {
         if (benchesGiven)
             r.Error = QStringLiteral("--csv converts an existing log: give it with --log and without --benches");
@@ -138,6 +182,7 @@ QString LoggerUsage()
     return QStringLiteral(
         "usage: halyard-log --benches LIST --log FILE [options]\n"
         "       halyard-log --log FILE --csv CSVFILE\n"
+        "       halyard-log --plot FILE --out PICTURE [--from T] [--to T] [--columns LIST] [--size WxH]\n"
         "Streams the chosen benches into a log file without a window: the same creation line,\n"
         "header, rows and Stop line as the main window writes with the same settings.\n"
         "\n"
@@ -156,6 +201,15 @@ QString LoggerUsage()
         "  --baud RATE           9600, 19200, 38400, 57600 or 115200; default 19200\n"
         "  --csv CSVFILE         no logging: convert the --log file to CSV (replaced only when\n"
         "                        the conversion succeeds) and end\n"
+        "  --plot FILE           no logging: draw the log FILE as a chart into --out and end\n"
+        "  --out PICTURE         the picture: .png, .svg or .pdf (replaced only when drawn)\n"
+        "  --from T, --to T      the time range drawn, HH:mm[:ss] (the first such time of the\n"
+        "                        log, --to the first after --from) or yyyy-MM-dd HH:mm[:ss];\n"
+        "                        default the whole log\n"
+        "  --columns LIST        benches and values to draw, separated by commas: \"Bench 2\",\n"
+        "                        \"CO2\", \"NO [ppm]\", \"Bench 1 O2\" (a bench and a value); a value\n"
+        "                        is drawn for every bench named, all when none is; default all\n"
+        "  --size WxH            picture size in pixels (PDF: points); default 1200x700\n"
         "  --help                this text\n"
         "\n"
         "On a terminal a progress line is printed every few seconds. SIGINT, SIGTERM or SIGHUP (a\n"

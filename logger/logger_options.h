@@ -15,6 +15,11 @@ struct LoggerOptions {
     bool Rotate = false;             // --rotate: at the line limit go on in FILE-002.LOG, ...
     int Baud = 19200;                // --baud RATE, one of the communications dialog's rates
     QString CsvPath;                 // --csv FILE: convert the --log file to CSV, no benches
+    QString PlotPath;                // --plot LOG: draw the log as a chart into --out, no benches
+    QString OutPath;                 // --out FILE.png|.svg|.pdf
+    QString From, To;                // --from T, --to T: the time range drawn (as given)
+    QStringList Columns;             // --columns A,B: the benches and values drawn; all when empty
+    int Width = 1200, Height = 700;  // --size WxH of the picture
     bool Help = false;               // --help
 };
 

@@ -3,11 +3,13 @@
 #include "headless_logger.h"
 #include "logger_feed.h"
 #include "log_csv.h"
+#include "log_plot.h"
 #include "logger_options.h"
 #include "progress_line.h"
 #include "stop_signals.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -33,10 +35,36 @@ struct StderrSink : IMessageSink {
 
 } // namespace
 
+// --plot paints its picture: fonts need a QGuiApplication, which runs here on the
+// offscreen platform, so no screen or desktop is needed.
+int Plot(int argc, char** argv, const LoggerOptions& options)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform's remarks on the session (no runtime folder and the like)
+    // say nothing about the picture; anything else Qt says still goes to standard error.
+    static QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths:")))
+            return;
+        previous(type, context, text);
+    });
+    QGuiApplication app(argc, argv);
+    const PlotResult result = PlotLog(options);
+    PrintError(result.Message);
+    return result.Ok ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    {
+        const LoggerOptionsResult plot = ParseLoggerOptions(args);
+        if (plot.Error.isEmpty() && !plot.Options.Help && !plot.Options.PlotPath.isEmpty())
+            return Plot(argc, argv, plot.Options);
+    }
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
     const FeedOptionsResult feedOptions = TakeFeedOptions(args);
     if (!feedOptions.Error.isEmpty()) {
         PrintError(feedOptions.Error);

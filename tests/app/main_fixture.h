@@ -54,6 +54,17 @@ struct ScriptedDialogs : IFileDialogs {
         ExportOffers << suggested;
         return Take(CsvPaths, suggested);
     }
+    // Open Log as Chart: each answer a list of logs (none: cancelled).
+    std::deque<QStringList> ChartLogPaths;
+    QStringList OpenLogsForChart(const QString& preselected) override
+    {
+        ExportOffers << preselected;
+        if (ChartLogPaths.empty())
+            return {};
+        QStringList p = ChartLogPaths.front();
+        ChartLogPaths.pop_front();
+        return p;
+    }
     bool AskYesNo(const QString&, const QString& text) override
     {
         Questions << text;

@@ -66,6 +66,13 @@ TEST(LoggerOptions, BadLinesSayWhatIsWrong)
         {"--benches 1 --log a.LOG --rotate=yes", "--rotate takes no value"},
         {"--benches 1 --log a.LOG --csv a.csv", "--csv converts an existing log: give it with --log and without --benches"},
         {"--csv a.csv", "--csv needs the log to convert (--log FILE)"},
+        {"--plot a.LOG", "--plot needs the picture to write (--out FILE.png, .svg or .pdf)"},
+        {"--plot a.LOG --out a.gif", "--out takes a file name ending in .png, .svg or .pdf, not \"a.gif\""},
+        {"--out a.png", "--out, --from, --to, --columns and --size go with --plot LOG"},
+        {"--plot a.LOG --out a.png --benches 1", "--plot draws an existing log: give it without --benches, --log and --csv"},
+        {"--plot a.LOG --out a.png --from 25", "--from takes a time as HH:mm[:ss] or yyyy-MM-dd HH:mm[:ss], not \"25\""},
+        {"--plot a.LOG --out a.png --size 50x50", "--size takes WIDTHxHEIGHT in pixels, 100 to 20000 each, not \"50x50\""},
+        {"--plot a.LOG --out a.png --columns ,", "--columns needs names, for example --columns \"CO2,Bench 2\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Line);
@@ -81,13 +88,28 @@ TEST(LoggerOptions, CsvConversionNeedsOnlyTheLog)
     EXPECT_EQ(r.Options.LogPath, QStringLiteral("run.LOG"));
 }
 
+TEST(LoggerOptions, PlotNeedsTheLogAndThePicture)
+{
+    QStringList args = Args("--plot run.LOG --out=night.svg --from 2013-01-17T23:00 --to 01:30:00 --size 800x400");
+    args << QStringLiteral("--columns") << QStringLiteral("Bench 2, CO2 [%],NO");
+    const LoggerOptionsResult r = ParseLoggerOptions(args);
+    ASSERT_TRUE(r.Error.isEmpty()) << r.Error.toStdString();
+    EXPECT_EQ(r.Options.PlotPath, QStringLiteral("run.LOG"));
+    EXPECT_EQ(r.Options.OutPath, QStringLiteral("night.svg"));
+    EXPECT_EQ(r.Options.From, QStringLiteral("2013-01-17T23:00"));
+    EXPECT_EQ(r.Options.To, QStringLiteral("01:30:00"));
+    EXPECT_EQ(r.Options.Columns, (QStringList{"Bench 2", "CO2 [%]", "NO"}));
+    EXPECT_EQ(r.Options.Width, 800);
+    EXPECT_EQ(r.Options.Height, 400);
+}
+
 TEST(LoggerOptions, HelpNeedsNothingElseAndNamesEveryOption)
 {
     const LoggerOptionsResult r = ParseLoggerOptions(Args("--help"));
     EXPECT_TRUE(r.Error.isEmpty());
     EXPECT_TRUE(r.Options.Help);
     const QString usage = LoggerUsage();
-    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud", "--csv", "--help"})
+    for (const char* option : {"--benches", "--log", "--append", "--averaging", "--samples", "--minutes", "--rotate", "--baud", "--csv", "--plot", "--out", "--from", "--to", "--columns", "--size", "--help"})
         EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
 }
 
