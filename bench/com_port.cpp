@@ -2,13 +2,18 @@
 
 #include "paths.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <poll.h>
+#include <unistd.h>
 
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -60,14 +65,72 @@ bool LineHungUp(QSerialPort& serial)
         return false;
     return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
+
+// QSerialPort reads its descriptor whenever a read notifier it keeps as a child wakes: one system call
+// and one turn of the event loop for every reply at line rate. The port reads the descriptor on the read
+// batch's beat instead, so that notifier is switched off. Should a Qt keep it elsewhere, QSerialPort goes
+// on reading too and the port takes what it holds first, still in order, only less thriftily.
+void SilenceSerialReadNotifier(QSerialPort& serial)
+{
+    for (QSocketNotifier* notifier : serial.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
+        if (notifier->type() == QSocketNotifier::Read && notifier->socket() == serial.handle())
+            notifier->setEnabled(false);
+}
+
+// Ports in the order they were made: bench 1's first.
+int NextPortRank()
+{
+    static int made = 0;
+    return made++;
+}
 } // namespace
+
+class ComPort::SharedBatch final : public IBeatTimer, public std::enable_shared_from_this<SharedBatch> {
+public:
+    SharedBatch()
+        : batch_(*this)
+    {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            // A handler may let the last port go while the beat is still handing on: the batch and its
+            // timer then go once the timer's signal is over.
+            std::shared_ptr<SharedBatch> keep = shared_from_this();
+            batch_.Beat();
+            if (keep.use_count() == 1 && QCoreApplication::instance())
+                QMetaObject::invokeMethod(QCoreApplication::instance(), [keep] {}, Qt::QueuedConnection);
+        });
+    }
+    ReadBatch& Batch() { return batch_; }
+    void Start(int ms) override { timer_.start(ms); }
+    void Stop() override { timer_.stop(); }
+    bool Active() const override { return timer_.isActive(); }
+
+    // Made with the thread's first port and gone with its last.
+    static std::shared_ptr<SharedBatch> OfThisThread()
+    {
+        thread_local std::weak_ptr<SharedBatch> current;
+        std::shared_ptr<SharedBatch> batch = current.lock();
+        if (!batch) {
+            batch = std::make_shared<SharedBatch>();
+            current = batch;
+        }
+        return batch;
+    }
+
+private:
+    QTimer timer_;
+    ReadBatch batch_;
+};
 
 ComPort::ComPort(int comNumber, QObject* parent)
     : QObject(parent)
     , comNumber_(comNumber)
+    , rank_(NextPortRank())
     , serial_(new QSerialPort(this))
+    , batch_(SharedBatch::OfThisThread())
 {
-    connect(serial_, &QSerialPort::readyRead, this, &ComPort::OnReadyRead);
+    // Only when QSerialPort read bytes itself (see SilenceSerialReadNotifier).
+    connect(serial_, &QSerialPort::readyRead, this, [this] { batch_->Batch().InputWaiting(*this); });
     connect(serial_, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnError(int(error)); });
 }
@@ -117,6 +180,7 @@ bool ComPort::OpenDevice()
     ++openCount_;
     lineErrorCount_ = 0;
     ReadLineErrorCount(*serial_, lineErrorCount_);
+    StartReading();
     return true;
 }
 
@@ -124,6 +188,7 @@ void ComPort::CloseDevice()
 {
     if (!serial_->isOpen())
         return;
+    StopReading();
     serial_->flush(); // give queued bytes their chance without waiting
     serial_->close();
     serial_->clearError();
@@ -187,13 +252,75 @@ void ComPort::SetBaud(int rate)
     }
 }
 
-void ComPort::OnReadyRead()
+void ComPort::StartReading()
 {
-    readErrors_ = 0;
-    const QByteArray data = serial_->readAll();
-    if (data.isEmpty())
+    SilenceSerialReadNotifier(*serial_);
+    inputWatch_ = new QSocketNotifier(serial_->handle(), QSocketNotifier::Read, this);
+    inputWatch_->setEnabled(false);
+    connect(inputWatch_, &QSocketNotifier::activated, this, [this] { batch_->Batch().InputWaiting(*this); });
+    batch_->Batch().Join(*this, rank_);
+}
+
+void ComPort::StopReading()
+{
+    batch_->Batch().Leave(*this);
+    if (inputWatch_) {
+        inputWatch_->setEnabled(false);
+        inputWatch_->deleteLater(); // may be the sender of the notice being handled
+        inputWatch_ = nullptr;
+    }
+}
+
+void ComPort::WatchInput(bool on)
+{
+    if (inputWatch_)
+        inputWatch_->setEnabled(on);
+}
+
+bool ComPort::ReadWaiting()
+{
+    if (!IsOpen())
+        return false;
+    bool got = false;
+    // Bytes QSerialPort read itself are older than any still in the descriptor.
+    if (serial_->bytesAvailable() > 0) {
+        const QByteArray held = serial_->readAll();
+        SilenceSerialReadNotifier(*serial_);
+        TakeInput(held.constData(), int(held.size()));
+        got = !held.isEmpty();
+    }
+    // Several seconds of line rate: one call takes everything a beat brings.
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::read(serial_->handle(), chunk, sizeof chunk);
+        if (n > 0) {
+            TakeInput(chunk, int(n));
+            got = true;
+            if (size_t(n) < sizeof chunk)
+                break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // End of file (the other end of a pty closed) or a device that is gone.
+        const bool gone = n < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV || errno == EBADF);
+        readFailure_ = n == 0 ? QStringLiteral("end of input") : QString::fromLocal8Bit(std::strerror(errno));
+        OnError(int(gone ? QSerialPort::ResourceError : QSerialPort::ReadError));
+        readFailure_.clear();
+        break;
+    }
+    if (got)
+        readErrors_ = 0;
+    return got;
+}
+
+void ComPort::TakeInput(const char* bytes, int n)
+{
+    if (n <= 0)
         return;
-    input_.append(data);
+    input_.append(bytes, n);
     if (input_.size() > kInBufferLimit) {
         const qsizetype excess = input_.size() - kInBufferLimit;
         input_.remove(0, excess);
@@ -201,24 +328,14 @@ void ComPort::OnReadyRead()
             qWarning("%s: received bytes are not being read; the oldest are dropped", qPrintable(ComName()));
         droppedInput_ += quint64(excess);
     }
-    Record(reinterpret_cast<const uint8_t*>(data.constData()), int(data.size()), false);
-    emit Received(int(data.size()));
-    PostDataAvailable();
+    Record(reinterpret_cast<const uint8_t*>(bytes), n, false);
+    emit Received(n);
 }
 
-void ComPort::PostDataAvailable()
+void ComPort::DeliverInput()
 {
-    if (availablePosted_)
-        return;
-    availablePosted_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            availablePosted_ = false;
-            if (InBuffUsed() > 0)
-                emit DataAvailable(this);
-        },
-        Qt::QueuedConnection);
+    if (InBuffUsed() > 0)
+        emit DataAvailable(this);
 }
 
 void ComPort::OnError(int error)
@@ -235,7 +352,7 @@ void ComPort::OnError(int error)
         return;
     }
     failed_ = true;
-    const QString reason = QStringLiteral("%1: %2").arg(ComName(), serial_->errorString());
+    const QString reason = QStringLiteral("%1: %2").arg(ComName(), readFailure_.isEmpty() ? serial_->errorString() : readFailure_);
     // QSerialPort is still inside its own notification here; close once it has returned.
     const quint64 session = openCount_;
     QMetaObject::invokeMethod(
