@@ -175,11 +175,13 @@ bool ComPort::OpenDevice()
     lastError_.clear();
     openedEntry_ = Paths::ResolveDevice(ComName());
     input_.clear();
+    handedOn_ = 0;
     failed_ = false;
     readErrors_ = 0;
     ++openCount_;
     lineErrorCount_ = 0;
-    ReadLineErrorCount(*serial_, lineErrorCount_);
+    lineCounters_ = ReadLineErrorCount(*serial_, lineErrorCount_);
+    lineErrorSeen_ = false;
     StartReading();
     return true;
 }
@@ -193,6 +195,7 @@ void ComPort::CloseDevice()
     serial_->close();
     serial_->clearError();
     input_.clear();
+    handedOn_ = 0;
 }
 
 bool ComPort::Open()
@@ -277,17 +280,17 @@ void ComPort::WatchInput(bool on)
         inputWatch_->setEnabled(on);
 }
 
-bool ComPort::ReadWaiting()
+int ComPort::ReadWaiting()
 {
     if (!IsOpen())
-        return false;
-    bool got = false;
+        return 0;
+    int got = 0;
     // Bytes QSerialPort read itself are older than any still in the descriptor.
     if (serial_->bytesAvailable() > 0) {
         const QByteArray held = serial_->readAll();
         SilenceSerialReadNotifier(*serial_);
         TakeInput(held.constData(), int(held.size()));
-        got = !held.isEmpty();
+        got += int(held.size());
     }
     // Several seconds of line rate: one call takes everything a beat brings.
     char chunk[16384];
@@ -295,7 +298,7 @@ bool ComPort::ReadWaiting()
         const ssize_t n = ::read(serial_->handle(), chunk, sizeof chunk);
         if (n > 0) {
             TakeInput(chunk, int(n));
-            got = true;
+            got += int(n);
             if (size_t(n) < sizeof chunk)
                 break;
             continue;
@@ -311,8 +314,15 @@ bool ComPort::ReadWaiting()
         readFailure_.clear();
         break;
     }
-    if (got)
+    if (got > 0) {
         readErrors_ = 0;
+        // The line-error counters are asked once a read, not once a reply; a pty keeps none.
+        uint64_t count = 0;
+        if (lineCounters_ && ReadLineErrorCount(*serial_, count)) {
+            lineErrorSeen_ = lineErrorSeen_ || count != lineErrorCount_;
+            lineErrorCount_ = count;
+        }
+    }
     return got;
 }
 
@@ -324,6 +334,7 @@ void ComPort::TakeInput(const char* bytes, int n)
     if (input_.size() > kInBufferLimit) {
         const qsizetype excess = input_.size() - kInBufferLimit;
         input_.remove(0, excess);
+        handedOn_ = std::max<qsizetype>(0, handedOn_ - excess);
         if (droppedInput_ == 0)
             qWarning("%s: received bytes are not being read; the oldest are dropped", qPrintable(ComName()));
         droppedInput_ += quint64(excess);
@@ -332,8 +343,9 @@ void ComPort::TakeInput(const char* bytes, int n)
     emit Received(n);
 }
 
-void ComPort::DeliverInput()
+void ComPort::DeliverInput(int bytes)
 {
+    handedOn_ = std::min(input_.size(), handedOn_ + std::max(0, bytes));
     if (InBuffUsed() > 0)
         emit DataAvailable(this);
 }
@@ -366,7 +378,7 @@ void ComPort::OnError(int error)
         Qt::QueuedConnection);
 }
 
-int ComPort::InBuffUsed() { return IsOpen() ? int(input_.size()) : 0; }
+int ComPort::InBuffUsed() { return IsOpen() ? int(handedOn_) : 0; }
 
 void ComPort::GetBlock(uint8_t* buffer, int n)
 {
@@ -375,18 +387,16 @@ void ComPort::GetBlock(uint8_t* buffer, int n)
         return;
     std::copy_n(reinterpret_cast<const uint8_t*>(input_.constData()), n, buffer);
     input_.remove(0, n);
+    handedOn_ -= n;
 }
 
 int ComPort::GetLineError()
 {
     if (!IsOpen())
         return 0;
-    uint64_t count = 0;
-    if (!ReadLineErrorCount(*serial_, count))
-        return 0;
-    const bool grew = count != lineErrorCount_;
-    lineErrorCount_ = count;
-    return grew ? 1 : 0;
+    const bool seen = lineErrorSeen_;
+    lineErrorSeen_ = false;
+    return seen ? 1 : 0;
 }
 
 void ComPort::FlushOutBuffer()

@@ -103,8 +103,8 @@ private:
     void StopReading();
     // IBatchedPort
     void WatchInput(bool on) override;
-    bool ReadWaiting() override;
-    void DeliverInput() override;
+    int ReadWaiting() override;
+    void DeliverInput(int bytes) override;
     void TakeInput(const char* bytes, int n);
     void Record(const uint8_t* bytes, int n, bool tx);
     void WriteTrace();
@@ -119,7 +119,10 @@ private:
     std::shared_ptr<SharedBatch> batch_;
     // Watches the open descriptor for bytes waiting while the batch is not reading it on its beat.
     QSocketNotifier* inputWatch_ = nullptr;
+    // Bytes read; the first handedOn_ of them are waiting for the link, the rest come with the next
+    // slices of the beat that read them.
     QByteArray input_;
+    qsizetype handedOn_ = 0;
     quint64 droppedInput_ = 0;
     bool failed_ = false;
     // Read errors since the last good read; past the limit the line counts as gone.
@@ -132,8 +135,11 @@ private:
     // The device entry (before links are followed) of the last successful open.
     QString openedEntry_;
     QString lastError_;
-    // Driver line-error counters (frame, parity, overrun, break) at the last query.
+    // Driver line-error counters (frame, parity, overrun, break) at the last read, whether the
+    // device keeps them, and whether they grew since GetLineError last asked.
     uint64_t lineErrorCount_ = 0;
+    bool lineCounters_ = false;
+    bool lineErrorSeen_ = false;
 
     QString traceName_;
     int traceSize_ = kDefaultTraceSize;

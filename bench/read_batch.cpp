@@ -1,10 +1,12 @@
 #include "read_batch.h"
 
 #include <algorithm>
+#include <cstdint>
 
-ReadBatch::ReadBatch(IBeatTimer& timer, int beatMs)
+ReadBatch::ReadBatch(IBeatTimer& timer, int beatMs, int sliceBytes)
     : timer_(timer)
     , beatMs_(std::max(0, beatMs))
+    , sliceBytes_(std::max(1, sliceBytes))
 {
 }
 
@@ -65,32 +67,43 @@ void ReadBatch::Beat()
     // Every due port is read before anything is handed on. Handing on may run a nested event loop
     // (a message box) in which ports close or the next beat comes, so the list is copied and each
     // port is looked up again before it gets its bytes.
-    std::vector<IBatchedPort*> read;
+    struct Read {
+        IBatchedPort* Port;
+        int Bytes;
+        int HandedOn;
+    };
+    std::vector<Read> read;
     read.reserve(members_.size());
     const std::vector<Member> due = members_;
-    bool again = false;
+    int most = 0;
     for (const Member& d : due) {
-        if (!d.Due)
-            continue;
         const Member* before = Find(*d.Port);
         if (!before || !before->Due)
             continue;
-        const bool got = d.Port->ReadWaiting();
+        const int got = d.Port->ReadWaiting();
         Member* m = Find(*d.Port); // a port that failed while being read may have left
         if (!m)
             continue;
-        if (got) {
-            read.push_back(d.Port);
-            again = true;
+        if (got > 0) {
+            read.push_back({d.Port, got, 0});
+            most = std::max(most, got);
             continue;
         }
         m->Due = false;
         d.Port->WatchInput(true);
     }
     // Armed before anything is handed on, so a handler that waits inside keeps the ports read.
-    if (again && !timer_.Active())
+    if (!read.empty() && !timer_.Active())
         timer_.Start(beatMs_);
-    for (IBatchedPort* port : read)
-        if (Find(*port))
-            port->DeliverInput();
+    const int rounds = read.size() < 2 ? 1 : std::clamp((most + sliceBytes_ - 1) / sliceBytes_, 1, kMostRounds);
+    for (int round = 1; round <= rounds; ++round) {
+        for (Read& r : read) {
+            const int upTo = int(int64_t(r.Bytes) * round / rounds);
+            if (upTo <= r.HandedOn || !Find(*r.Port))
+                continue;
+            const int slice = upTo - r.HandedOn;
+            r.HandedOn = upTo;
+            r.Port->DeliverInput(slice);
+        }
+    }
 }

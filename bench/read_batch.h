@@ -7,10 +7,10 @@ public:
     virtual ~IBatchedPort() = default;
     // Switches the watch for bytes waiting on the port's descriptor on or off.
     virtual void WatchInput(bool on) = 0;
-    // Reads everything waiting, in one call; false when nothing was waiting.
-    virtual bool ReadWaiting() = 0;
-    // Hands the bytes read on to whoever reads the port.
-    virtual void DeliverInput() = 0;
+    // Reads everything waiting, in one call; the number of bytes read, 0 when nothing was waiting.
+    virtual int ReadWaiting() = 0;
+    // Hands the next `bytes` of what was read on to whoever reads the port.
+    virtual void DeliverInput(int bytes) = 0;
 };
 
 // A single-shot timer: the real one is a QTimer, tests fire it by hand.
@@ -30,13 +30,19 @@ public:
 // now and then is thus read at most one beat after its bytes arrive, and a streaming one once a beat.
 //
 // All ports share the beat: on each one every port due is read, and only then are the bytes handed
-// on, in the order the ports joined (the order of the benches). A row, made when the highest bench's
-// reply comes, then carries what the other benches sent up to the same moment.
+// on, in the order they came as near as a batch can tell. A row is made when the highest bench's reply
+// comes and carries every other bench's latest values, so a reply must be handed on after the other
+// benches' replies that came before it and before those that came after. Bytes come at the pace of the
+// line, so a port's bytes are handed on in slices, the same share of every port's batch in each round,
+// lowest bench first: a reply overtakes another port's reply by a slice at most.
 class ReadBatch {
 public:
     static constexpr int kBeatMs = 8;
+    // About one short reply. A lone port, or one round's worth, is handed on whole.
+    static constexpr int kSliceBytes = 16;
+    static constexpr int kMostRounds = 64;
 
-    explicit ReadBatch(IBeatTimer& timer, int beatMs = kBeatMs);
+    explicit ReadBatch(IBeatTimer& timer, int beatMs = kBeatMs, int sliceBytes = kSliceBytes);
     ReadBatch(const ReadBatch&) = delete;
     ReadBatch& operator=(const ReadBatch&) = delete;
 
@@ -63,5 +69,6 @@ private:
 
     IBeatTimer& timer_;
     int beatMs_;
+    int sliceBytes_;
     std::vector<Member> members_;
 };

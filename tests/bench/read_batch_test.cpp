@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,22 +41,22 @@ struct FakePort : IBatchedPort {
     std::function<void()> onDeliver;
 
     void WatchInput(bool on) override { watching = on; }
-    bool ReadWaiting() override
+    int ReadWaiting() override
     {
         journal.push_back("read " + name);
         if (onRead)
             onRead();
-        if (line.empty())
-            return false;
+        const int n = int(line.size());
         held += line;
         line.clear();
-        return true;
+        return n;
     }
-    void DeliverInput() override
+    void DeliverInput(int bytes) override
     {
-        journal.push_back("deliver " + name);
-        handedOn += held;
-        held.clear();
+        const std::string slice = held.substr(0, size_t(bytes));
+        journal.push_back("deliver " + name + (slice.size() > 1 ? " " + slice : ""));
+        handedOn += slice;
+        held.erase(0, slice.size());
         if (onDeliver)
             onDeliver();
     }
@@ -97,7 +98,7 @@ TEST_F(ReadBatchTest, AReplyIsReadOnTheNextBeatAndAQuietPortWatchesAgain)
     ASSERT_EQ(timer.starts, std::vector<int>{ReadBatch::kBeatMs});
 
     Beat();
-    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "deliver 1"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "deliver 1 ACK"}));
     EXPECT_EQ(bench1.handedOn, "ACK");
     EXPECT_TRUE(timer.active) << "a port that had bytes is read again on the next beat";
     EXPECT_FALSE(bench1.watching);
@@ -112,7 +113,7 @@ TEST_F(ReadBatchTest, AReplyIsReadOnTheNextBeatAndAQuietPortWatchesAgain)
     journal.clear();
     Arrive(bench1, "NAK");
     Beat();
-    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "deliver 1"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "deliver 1 NAK"}));
     EXPECT_EQ(bench1.handedOn, "ACKNAK");
 }
 
@@ -130,7 +131,7 @@ TEST_F(ReadBatchTest, AStreamingPortIsReadOnceABeatWhateverArrivedMeanwhile)
     }
     EXPECT_EQ(bench1.handedOn, "abcbcbcbcbc");
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "read 1"), 5);
-    EXPECT_EQ(std::count(journal.begin(), journal.end(), "deliver 1"), 5);
+    EXPECT_EQ(std::count_if(journal.begin(), journal.end(), [](const std::string& e) { return e.rfind("deliver 1", 0) == 0; }), 5);
     EXPECT_EQ(timer.starts.size(), 6u);
     EXPECT_FALSE(bench1.watching);
 }
@@ -157,6 +158,40 @@ TEST_F(ReadBatchTest, DuePortsAreAllReadThenHandedOnInBenchOrder)
     EXPECT_TRUE(bench1.watching);
     EXPECT_FALSE(bench2.watching);
     EXPECT_TRUE(bench3.watching);
+}
+
+// Bytes come at the pace of the line, so a batch is handed on in slices, the same share of each port's
+// bytes a round, lowest bench first: a reply is handed on after what the other benches sent before it,
+// give or take a slice, and the rows pair each reply of the highest bench with its contemporaries.
+TEST_F(ReadBatchTest, BatchesOfSeveralPortsAreHandedOnInterleavedByShare)
+{
+    FakeTimer sliceTimer;
+    ReadBatch sliced(sliceTimer, ReadBatch::kBeatMs, 4);
+    sliced.Join(bench1, 0);
+    sliced.Join(bench2, 1);
+    sliced.Join(bench3, 2);
+    bench1.line = "aaaaAAAAaa"; // the most, 10 bytes: 3 rounds at 4 bytes a slice
+    bench2.line = "bbbBBB";
+    bench3.line = "c";
+    for (FakePort* port : {&bench1, &bench2, &bench3})
+        sliced.InputWaiting(*port);
+    sliceTimer.active = false;
+    sliced.Beat();
+    // Each round hands on up to the same share of every batch: a third, two thirds, all.
+    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "read 2", "read 3",
+                                                 "deliver 1 aaa", "deliver 2 bb",
+                                                 "deliver 1 aAA", "deliver 2 bB",
+                                                 "deliver 1 AAaa", "deliver 2 BB", "deliver 3"}));
+    EXPECT_EQ(bench1.handedOn, "aaaaAAAAaa");
+    EXPECT_EQ(bench2.handedOn, "bbbBBB");
+    EXPECT_EQ(bench3.handedOn, "c");
+
+    // A port alone is handed its batch whole, however long.
+    journal.clear();
+    bench2.line = std::string(100, 'x');
+    sliceTimer.active = false;
+    sliced.Beat();
+    EXPECT_EQ(journal, (std::vector<std::string>{"read 1", "read 2", "read 3", "deliver 2 " + std::string(100, 'x')}));
 }
 
 // Handing on may show a box with an event loop of its own: the beat is armed before, so the ports go on
