@@ -2,7 +2,6 @@
 
 #include "paths.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -19,6 +18,43 @@
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #endif
+
+class ComPort::SharedBatch final : public IBeatTimer, public std::enable_shared_from_this<SharedBatch> {
+public:
+    SharedBatch()
+        : batch_(*this)
+    {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            // A handler may let the last port go while the beat is still handing on: the batch and its
+            // timer then go once the timer's signal is over.
+            std::shared_ptr<SharedBatch> keep = shared_from_this();
+            batch_.Beat();
+            if (keep.use_count() == 1)
+                QTimer::singleShot(0, [keep] {});
+        });
+    }
+    ReadBatch& Batch() { return batch_; }
+    void Start(int ms) override { timer_.start(ms); }
+    void Stop() override { timer_.stop(); }
+    bool Active() const override { return timer_.isActive(); }
+
+    // Made with the thread's first port and gone with its last.
+    static std::shared_ptr<SharedBatch> OfThisThread()
+    {
+        thread_local std::weak_ptr<SharedBatch> current;
+        std::shared_ptr<SharedBatch> batch = current.lock();
+        if (!batch) {
+            batch = std::make_shared<SharedBatch>();
+            current = batch;
+        }
+        return batch;
+    }
+
+private:
+    QTimer timer_;
+    ReadBatch batch_;
+};
 
 namespace {
 // Devices are opened by their real path so that two names for one device share one lock file.
@@ -84,43 +120,6 @@ int NextPortRank()
     return made++;
 }
 } // namespace
-
-class ComPort::SharedBatch final : public IBeatTimer, public std::enable_shared_from_this<SharedBatch> {
-public:
-    SharedBatch()
-        : batch_(*this)
-    {
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-            // A handler may let the last port go while the beat is still handing on: the batch and its
-            // timer then go once the timer's signal is over.
-            std::shared_ptr<SharedBatch> keep = shared_from_this();
-            batch_.Beat();
-            if (keep.use_count() == 1 && QCoreApplication::instance())
-                QMetaObject::invokeMethod(QCoreApplication::instance(), [keep] {}, Qt::QueuedConnection);
-        });
-    }
-    ReadBatch& Batch() { return batch_; }
-    void Start(int ms) override { timer_.start(ms); }
-    void Stop() override { timer_.stop(); }
-    bool Active() const override { return timer_.isActive(); }
-
-    // Made with the thread's first port and gone with its last.
-    static std::shared_ptr<SharedBatch> OfThisThread()
-    {
-        thread_local std::weak_ptr<SharedBatch> current;
-        std::shared_ptr<SharedBatch> batch = current.lock();
-        if (!batch) {
-            batch = std::make_shared<SharedBatch>();
-            current = batch;
-        }
-        return batch;
-    }
-
-private:
-    QTimer timer_;
-    ReadBatch batch_;
-};
 
 ComPort::ComPort(int comNumber, QObject* parent)
     : QObject(parent)
