@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -72,10 +73,15 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     // The same margin and colour the style gives a cell's text.
     const int margin = 3;
+    // Drawn at its baseline, centred as a single line would be: text drawn into a rectangle goes
+    // through a full text layout (line breaking) for every cell on every repaint.
+    const QFontMetrics metrics(option.font);
+    const QRect area = option.rect.adjusted(margin, 0, -margin, 0);
+    const int baseline = area.top() + (area.height() - metrics.height()) / 2 + metrics.ascent();
     painter->save();
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
     painter->setPen(option.palette.color(QPalette::Text));
-    painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter->drawText(QPoint(area.left(), baseline), text);
     painter->restore();
 }

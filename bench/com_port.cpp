@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <poll.h>
 #include <unistd.h>
@@ -16,6 +19,43 @@
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #endif
+
+class ComPort::SharedBatch final : public IBeatTimer, public std::enable_shared_from_this<SharedBatch> {
+public:
+    SharedBatch()
+        : batch_(*this)
+    {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            // A handler may let the last port go while the beat is still handing on: the batch and its
+            // timer then go once the timer's signal is over.
+            std::shared_ptr<SharedBatch> keep = shared_from_this();
+            batch_.Beat();
+            if (keep.use_count() == 1)
+                QTimer::singleShot(0, [keep] {});
+        });
+    }
+    ReadBatch& Batch() { return batch_; }
+    void Start(int ms) override { timer_.start(ms); }
+    void Stop() override { timer_.stop(); }
+    bool Active() const override { return timer_.isActive(); }
+
+    // Made with the thread's first port and gone with its last.
+    static std::shared_ptr<SharedBatch> OfThisThread()
+    {
+        thread_local std::weak_ptr<SharedBatch> current;
+        std::shared_ptr<SharedBatch> batch = current.lock();
+        if (!batch) {
+            batch = std::make_shared<SharedBatch>();
+            current = batch;
+        }
+        return batch;
+    }
+
+private:
+    QTimer timer_;
+    ReadBatch batch_;
+};
 
 namespace {
 // Devices are opened by their real path so that two names for one device share one lock file.
@@ -84,6 +124,24 @@ bool LineHungUp(QSerialPort& serial)
         return false;
     return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
+
+// QSerialPort reads its descriptor whenever a read notifier it keeps as a child wakes: one system call
+// and one turn of the event loop for every reply at line rate. The port reads the descriptor on the read
+// batch's beat instead, so that notifier is switched off. Should a Qt keep it elsewhere, QSerialPort goes
+// on reading too and the port takes what it holds first, still in order, only less thriftily.
+void SilenceSerialReadNotifier(QSerialPort& serial)
+{
+    for (QSocketNotifier* notifier : serial.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
+        if (notifier->type() == QSocketNotifier::Read && notifier->socket() == serial.handle())
+            notifier->setEnabled(false);
+}
+
+// Ports in the order they were made: bench 1's first.
+int NextPortRank()
+{
+    static int made = 0;
+    return made++;
+}
 } // namespace
 
 QString PortOpenFailureText(const QString& comName, const QString& device, const PortOpenFailure& failure)
@@ -106,9 +164,12 @@ QString PortOpenFailureText(const QString& comName, const QString& device, const
 ComPort::ComPort(int comNumber, QObject* parent)
     : QObject(parent)
     , comNumber_(comNumber)
+    , rank_(NextPortRank())
     , serial_(new QSerialPort(this))
+    , batch_(SharedBatch::OfThisThread())
 {
-    connect(serial_, &QSerialPort::readyRead, this, &ComPort::OnReadyRead);
+    // Only when QSerialPort read bytes itself (see SilenceSerialReadNotifier).
+    connect(serial_, &QSerialPort::readyRead, this, [this] { batch_->Batch().InputWaiting(*this); });
     connect(serial_, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnError(int(error)); });
 }
@@ -161,11 +222,14 @@ bool ComPort::OpenDevice()
     lastError_.clear();
     openedEntry_ = Paths::ResolveDevice(ComName());
     input_.clear();
+    handedOn_ = 0;
     failed_ = false;
     readErrors_ = 0;
     ++openCount_;
     lineErrorCount_ = 0;
-    ReadLineErrorCount(*serial_, lineErrorCount_);
+    lineCounters_ = ReadLineErrorCount(*serial_, lineErrorCount_);
+    lineErrorSeen_ = false;
+    StartReading();
     return true;
 }
 
@@ -173,10 +237,12 @@ void ComPort::CloseDevice()
 {
     if (!serial_->isOpen())
         return;
+    StopReading();
     serial_->flush(); // give queued bytes their chance without waiting
     serial_->close();
     serial_->clearError();
     input_.clear();
+    handedOn_ = 0;
 }
 
 bool ComPort::Open()
@@ -236,38 +302,99 @@ void ComPort::SetBaud(int rate)
     }
 }
 
-void ComPort::OnReadyRead()
+void ComPort::StartReading()
 {
-    readErrors_ = 0;
-    const QByteArray data = serial_->readAll();
-    if (data.isEmpty())
+    SilenceSerialReadNotifier(*serial_);
+    inputWatch_ = new QSocketNotifier(serial_->handle(), QSocketNotifier::Read, this);
+    inputWatch_->setEnabled(false);
+    connect(inputWatch_, &QSocketNotifier::activated, this, [this] { batch_->Batch().InputWaiting(*this); });
+    batch_->Batch().Join(*this, rank_);
+}
+
+void ComPort::StopReading()
+{
+    batch_->Batch().Leave(*this);
+    if (inputWatch_) {
+        inputWatch_->setEnabled(false);
+        inputWatch_->deleteLater(); // may be the sender of the notice being handled
+        inputWatch_ = nullptr;
+    }
+}
+
+void ComPort::WatchInput(bool on)
+{
+    if (inputWatch_)
+        inputWatch_->setEnabled(on);
+}
+
+int ComPort::ReadWaiting()
+{
+    if (!IsOpen())
+        return 0;
+    int got = 0;
+    // Bytes QSerialPort read itself are older than any still in the descriptor.
+    if (serial_->bytesAvailable() > 0) {
+        const QByteArray held = serial_->readAll();
+        SilenceSerialReadNotifier(*serial_);
+        TakeInput(held.constData(), int(held.size()));
+        got += int(held.size());
+    }
+    // Several seconds of line rate: one call takes everything a beat brings.
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::read(serial_->handle(), chunk, sizeof chunk);
+        if (n > 0) {
+            TakeInput(chunk, int(n));
+            got += int(n);
+            if (size_t(n) < sizeof chunk)
+                break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // End of file (the other end of a pty closed) or a device that is gone.
+        const bool gone = n < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV || errno == EBADF);
+        readFailure_ = n == 0 ? QStringLiteral("end of input") : QString::fromLocal8Bit(std::strerror(errno));
+        OnError(int(gone ? QSerialPort::ResourceError : QSerialPort::ReadError));
+        readFailure_.clear();
+        break;
+    }
+    if (got > 0) {
+        readErrors_ = 0;
+        // The line-error counters are asked once a read, not once a reply; a pty keeps none.
+        uint64_t count = 0;
+        if (lineCounters_ && ReadLineErrorCount(*serial_, count)) {
+            lineErrorSeen_ = lineErrorSeen_ || count != lineErrorCount_;
+            lineErrorCount_ = count;
+        }
+    }
+    return got;
+}
+
+void ComPort::TakeInput(const char* bytes, int n)
+{
+    if (n <= 0)
         return;
-    input_.append(data);
+    input_.append(bytes, n);
     if (input_.size() > kInBufferLimit) {
         const qsizetype excess = input_.size() - kInBufferLimit;
         input_.remove(0, excess);
+        handedOn_ = std::max<qsizetype>(0, handedOn_ - excess);
         if (droppedInput_ == 0)
             qWarning("%s: received bytes are not being read; the oldest are dropped", qPrintable(ComName()));
         droppedInput_ += quint64(excess);
     }
-    Record(reinterpret_cast<const uint8_t*>(data.constData()), int(data.size()), false);
-    emit Received(int(data.size()));
-    PostDataAvailable();
+    Record(reinterpret_cast<const uint8_t*>(bytes), n, false);
+    emit Received(n);
 }
 
-void ComPort::PostDataAvailable()
+void ComPort::DeliverInput(int bytes)
 {
-    if (availablePosted_)
-        return;
-    availablePosted_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            availablePosted_ = false;
-            if (InBuffUsed() > 0)
-                emit DataAvailable(this);
-        },
-        Qt::QueuedConnection);
+    handedOn_ = std::min(input_.size(), handedOn_ + std::max(0, bytes));
+    if (InBuffUsed() > 0)
+        emit DataAvailable(this);
 }
 
 void ComPort::OnError(int error)
@@ -284,7 +411,7 @@ void ComPort::OnError(int error)
         return;
     }
     failed_ = true;
-    const QString reason = QStringLiteral("%1: %2").arg(ComName(), serial_->errorString());
+    const QString reason = QStringLiteral("%1: %2").arg(ComName(), readFailure_.isEmpty() ? serial_->errorString() : readFailure_);
     // QSerialPort is still inside its own notification here; close once it has returned.
     const quint64 session = openCount_;
     QMetaObject::invokeMethod(
@@ -298,7 +425,7 @@ void ComPort::OnError(int error)
         Qt::QueuedConnection);
 }
 
-int ComPort::InBuffUsed() { return IsOpen() ? int(input_.size()) : 0; }
+int ComPort::InBuffUsed() { return IsOpen() ? int(handedOn_) : 0; }
 
 void ComPort::GetBlock(uint8_t* buffer, int n)
 {
@@ -307,18 +434,16 @@ void ComPort::GetBlock(uint8_t* buffer, int n)
         return;
     std::copy_n(reinterpret_cast<const uint8_t*>(input_.constData()), n, buffer);
     input_.remove(0, n);
+    handedOn_ -= n;
 }
 
 int ComPort::GetLineError()
 {
     if (!IsOpen())
         return 0;
-    uint64_t count = 0;
-    if (!ReadLineErrorCount(*serial_, count))
-        return 0;
-    const bool grew = count != lineErrorCount_;
-    lineErrorCount_ = count;
-    return grew ? 1 : 0;
+    const bool seen = lineErrorSeen_;
+    lineErrorSeen_ = false;
+    return seen ? 1 : 0;
 }
 
 void ComPort::FlushOutBuffer()

@@ -1,12 +1,15 @@
 #pragma once
 #include "port.h"
+#include "read_batch.h"
 
 #include <QByteArray>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 
 class QSerialPort;
 
@@ -23,9 +26,11 @@ struct PortOpenFailure {
 QString PortOpenFailureText(const QString& comName, const QString& device, const PortOpenFailure& failure);
 
 // One serial port of a bench over QSerialPort: 8N1, no flow control, DTR and RTS raised, exclusive.
-// Everything runs on the GUI thread; DataAvailable is posted (coalesced) rather than raised inside
-// readyRead, because a handler that shows a modal box would otherwise stop further readyRead signals.
-class ComPort : public QObject, public IComPort {
+// QSerialPort opens, sets, writes and reports errors; the received bytes are read from the descriptor
+// by this port on the beat of the read batch that all ports of the thread share (read_batch.h), in
+// batches rather than once per reply. Everything runs on the GUI thread; DataAvailable comes from the
+// beat, straight from the event loop, so a handler may show a modal box without stopping the reading.
+class ComPort : public QObject, public IComPort, private IBatchedPort {
     Q_OBJECT
 public:
     static constexpr int kOutBufferSize = 4096;
@@ -88,7 +93,7 @@ public:
     void PutBlock(const uint8_t* bytes, int n) override;
 
 signals:
-    // Received bytes are waiting. Delivered through the event queue, once per burst.
+    // Received bytes are waiting. Raised at most once a beat, after every port due was read.
     void DataAvailable(ComPort* port);
     // The open device went away (unplugged, other end closed); the port is closed. Raised once.
     void Failed(ComPort* port, QString reason);
@@ -104,29 +109,49 @@ private:
 
     bool OpenDevice();
     void CloseDevice();
-    void OnReadyRead();
     void OnError(int error);
-    void PostDataAvailable();
+    // Reading the descriptor on the batch's beat instead of QSerialPort's own notifier.
+    void StartReading();
+    void StopReading();
+    // IBatchedPort
+    void WatchInput(bool on) override;
+    int ReadWaiting() override;
+    void DeliverInput(int bytes) override;
+    void TakeInput(const char* bytes, int n);
     void Record(const uint8_t* bytes, int n, bool tx);
     void WriteTrace();
 
     int comNumber_;
+    // Orders the ports in the read batch: the order they were made in, which is that of the benches.
+    int rank_;
     int baud_ = kDefaultBaud;
     QSerialPort* serial_ = nullptr;
+    // The read batch of this thread's ports, with its timer; shared by every port of the thread.
+    class SharedBatch;
+    std::shared_ptr<SharedBatch> batch_;
+    // Watches the open descriptor for bytes waiting while the batch is not reading it on its beat.
+    QSocketNotifier* inputWatch_ = nullptr;
+    // Bytes read; the first handedOn_ of them are waiting for the link, the rest come with the next
+    // slices of the beat that read them.
     QByteArray input_;
+    qsizetype handedOn_ = 0;
     quint64 droppedInput_ = 0;
-    bool availablePosted_ = false;
     bool failed_ = false;
     // Read errors since the last good read; past the limit the line counts as gone.
     static constexpr int kReadErrorLimit = 1000;
     int readErrors_ = 0;
+    // Why the port's own read of the descriptor failed, for the failure notice.
+    QString readFailure_;
     // Counts successful opens, so a late failure notice from an earlier opening is ignored.
     quint64 openCount_ = 0;
     // The device entry (before links are followed) of the last successful open.
     QString openedEntry_;
     QString lastError_;
-    // Driver line-error counters (frame, parity, overrun, break) at the last query.
+    // Driver line-error counters (frame, parity, overrun, break) at the last read, whether the
+    // device keeps them, and whether they grew since GetLineError last asked.
     uint64_t lineErrorCount_ = 0;
+    bool lineCounters_ = false;
+    bool lineErrorSeen_ = false;
 
     QString traceName_;
     int traceSize_ = kDefaultTraceSize;

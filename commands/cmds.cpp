@@ -270,6 +270,14 @@ void TFCmds::ShowCommandReply(uint8_t code)
     if (k == -1)
         return;
     TBench& b = Host.BenchLink().Benches[size_t(k)];
+    if (code == 0) {
+        // A data reply (every reply of a stream): only the bench's In Progress bit can change what the
+        // dialog shows, so the panel is not read back and written again for each one.
+        View_.InProgText = b.InProgress ? QStringLiteral("In Progress") : QString();
+        if (InProgEdit->text() != View_.InProgText)
+            InProgEdit->setText(View_.InProgText);
+        return;
+    }
     PullFromWidgets();
     const PanelDef* panel = code != 0 ? Panels::Find(code) : nullptr;
     // Only the panel on show may write into the pool.

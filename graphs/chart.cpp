@@ -14,6 +14,44 @@
 
 namespace {
 
+// A title measured when its text, font or margins change, not twice on every redraw: measuring text
+// takes a full text layout, and a chart at line rate is redrawn twenty times a second.
+class ChartTitle : public QCPTextElement {
+public:
+    using QCPTextElement::QCPTextElement;
+
+protected:
+    QSize minimumOuterSizeHint() const override
+    {
+        Measure();
+        return minimumHint_;
+    }
+    QSize maximumOuterSizeHint() const override
+    {
+        Measure();
+        return maximumHint_;
+    }
+
+private:
+    void Measure() const
+    {
+        if (measured_ && mText == text_ && mFont == font_ && margins() == margins_)
+            return;
+        text_ = mText;
+        font_ = mFont;
+        margins_ = margins();
+        minimumHint_ = QCPTextElement::minimumOuterSizeHint();
+        maximumHint_ = QCPTextElement::maximumOuterSizeHint();
+        measured_ = true;
+    }
+    mutable bool measured_ = false;
+    mutable QString text_;
+    mutable QFont font_;
+    mutable QMargins margins_;
+    mutable QSize minimumHint_;
+    mutable QSize maximumHint_;
+};
+
 // X ticks at whole points, labelled with the point's own label.
 class PointLabelTicker : public QCPAxisTicker {
 public:
@@ -114,6 +152,7 @@ TChart::~TChart() = default;
 
 QCPGraph* TChart::Graph(int subset) const
 {
+    FlushData();
     return subset >= 0 && subset < int(Graphs.size()) ? Graphs[size_t(subset)] : nullptr;
 }
 
@@ -146,11 +185,11 @@ void TChart::Rebuild()
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
     if (!M.MainTitle.trimmed().isEmpty()) {
-        grid->addElement(row, 0, new QCPTextElement(P, M.MainTitle, titleFont));
+        grid->addElement(row, 0, new ChartTitle(P, M.MainTitle, titleFont));
         grid->setRowStretchFactor(row++, 0.001);
     }
     if (!M.SubTitle.trimmed().isEmpty()) {
-        grid->addElement(row, 0, new QCPTextElement(P, M.SubTitle, font()));
+        grid->addElement(row, 0, new ChartTitle(P, M.SubTitle, font()));
         grid->setRowStretchFactor(row++, 0.001);
     }
 
@@ -198,6 +237,7 @@ void TChart::Rebuild()
         Graphs.push_back(g);
         PushData(s);
     }
+    DataStale = false;
     PushStyles();
     PushRanges();
 }
@@ -246,9 +286,9 @@ void TChart::PushRanges()
     }
 }
 
-void TChart::PushData(int subset)
+void TChart::PushData(int subset) const
 {
-    QCPGraph* g = Graph(subset);
+    QCPGraph* g = subset >= 0 && subset < int(Graphs.size()) ? Graphs[size_t(subset)] : nullptr;
     if (!g)
         return;
     const double first = double(M.FirstKey());
@@ -272,8 +312,7 @@ void TChart::AppendData(int n, const std::vector<float>& values, const QStringLi
     if (M.AppendData(n, values, labels) == 0)
         return;
     const double first = double(M.FirstKey());
-    for (int s = 0; s < int(Graphs.size()); ++s)
-        PushData(s);
+    DataStale = true;
     // Keep the same points in view, full or zoomed: the data scroll under it.
     if (!Rects.empty()) {
         const QCPRange r = Rects.front()->axis(QCPAxis::atBottom)->range();
@@ -290,9 +329,18 @@ void TChart::AppendPoint(const std::vector<float>& values, const QString& label)
 
 void TChart::DataChanged()
 {
+    DataStale = true;
+    FlushData();
+    Redraw();
+}
+
+void TChart::FlushData() const
+{
+    if (!DataStale)
+        return;
+    DataStale = false;
     for (int s = 0; s < int(Graphs.size()); ++s)
         PushData(s);
-    Redraw();
 }
 
 void TChart::ShowSubsets(const std::vector<int>& subsets)
@@ -348,6 +396,7 @@ void TChart::DrawNow()
     if (!Pending || !isVisible())
         return;
     Pending = false;
+    FlushData();
     P->replot(QCustomPlot::rpQueuedRefresh);
 }
 
@@ -360,16 +409,19 @@ void TChart::showEvent(QShowEvent* event)
 
 QPixmap TChart::Render(int width, int height)
 {
+    FlushData();
     return P->toPixmap(width, height);
 }
 
 bool TChart::ExportPng(const QString& path)
 {
+    FlushData();
     return P->savePng(path);
 }
 
 bool TChart::ExportPdf(const QString& path)
 {
+    FlushData();
     return P->savePdf(path);
 }
 
@@ -382,6 +434,7 @@ void TChart::Print()
     QCPPainter painter(&printer);
     if (!painter.isActive())
         return;
+    FlushData();
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
     // Keep the on-screen proportions and fonts; scale the whole image to the page.

@@ -63,7 +63,12 @@ public:
     // Where export failures are reported; none = silently.
     IMessageSink* Messages = nullptr;
 
-    QCustomPlot* Plot() { return P; }
+    // The drawing, with every point appended so far.
+    QCustomPlot* Plot()
+    {
+        FlushData();
+        return P;
+    }
     // Drawing objects, for checks on what is on screen.
     int DrawnGraphCount() const { return int(Graphs.size()); }
     QCPGraph* Graph(int subset) const;
@@ -77,7 +82,10 @@ private:
     void Rebuild();
     void PushStyles();
     void PushRanges();
-    void PushData(int subset);
+    void PushData(int subset) const;
+    // Appended points reach the drawing when it is drawn (or looked at), not with every point: at line
+    // rate a chart gets hundreds of points a second and is drawn twenty times.
+    void FlushData() const;
     void SetXRange(double lower, double upper);
     void ShowContextMenu(const QPoint& at);
     void ExportWithDialog(bool pdf);
@@ -91,4 +99,5 @@ private:
     bool SyncingX = false;
     QTimer* RedrawTimer = nullptr; // child "RedrawTimer"
     bool Pending = false;
+    mutable bool DataStale = false;
 };

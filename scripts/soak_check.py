@@ -24,7 +24,8 @@ def hundredths(text):
 
 def read_log(path, benches):
     rows, bad = [], []
-    lines = Path(path).read_bytes().decode('latin-1').split('\r\n')
+    # What follows the last line end is no line yet: a program stopped while writing it may leave it cut.
+    lines = Path(path).read_bytes().decode('latin-1').split('\r\n')[:-1]
     for number, line in enumerate(lines, 1):
         if not line.strip() or line.startswith('MainLogfile ') or 'Time' in line.split()[:1]:
             continue
@@ -42,7 +43,6 @@ def read_log(path, benches):
             bad.append((number, line))
             continue
         rows.append(values)
-    # The last line may be cut when the program was stopped while writing it.
     return rows, bad
 
 

@@ -2,6 +2,7 @@
 #include "pty_fixture.h"
 
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -121,6 +122,24 @@ TEST_F(ComPortTest, ReceivedBytesRaiseDataAvailableAndReadInOrder)
     EXPECT_EQ(first[1], 0x04);
     EXPECT_EQ(TakeAll(port), Bytes({0x00, 0xF6}));
     EXPECT_EQ(port.InBuffUsed(), 0);
+}
+
+// The port reads its line itself, a batch at a time: QSerialPort, which would read on every wake-up of its
+// own notifier (one system call per reply at line rate), never reads and never says readyRead.
+TEST_F(ComPortTest, ReceivedBytesAreReadByThePortNotByQSerialPort)
+{
+    ASSERT_TRUE(port.Open());
+    auto* serial = port.findChild<QSerialPort*>();
+    ASSERT_NE(serial, nullptr);
+    QSignalSpy readyRead(serial, &QSerialPort::readyRead);
+    QSignalSpy available(&port, &ComPort::DataAvailable);
+    for (int reply = 0; reply < 3; ++reply) {
+        line.Write(Bytes({0x06, 0x04, 0x00, 0xF6}));
+        ASSERT_TRUE(WaitFor([&] { return port.InBuffUsed() == 4 * (reply + 1); }));
+    }
+    EXPECT_EQ(readyRead.count(), 0);
+    EXPECT_EQ(serial->bytesAvailable(), 0);
+    EXPECT_LE(available.count(), 3);
 }
 
 TEST_F(ComPortTest, NothingIsLostWhenTheHandlerLeavesBytesWaiting)
