@@ -212,7 +212,7 @@ void TApp::ExportCsv1Click()
 void TApp::OpenLogChartClick()
 {
     // The current log, or the one last used, is offered first: it may be open and growing.
-    const QString last = log_.FileName();
+    const QString last = station_.Log().FileName();
     const QStringList paths = dialogs_->OpenLogsForChart(last.isEmpty() ? Paths::DriveC() : last);
     if (paths.isEmpty())
         return;

@@ -148,6 +148,7 @@ TEST(LogCsv, HandWrittenLogs)
          "Bench 2 CO2 [%],Bench 2 Freon [ppm],Bench 2 O2 [%],Bench 2 NO [ppm]\r\n"
          "2013-01-17 08:00:05,Raw,1,,,,,4.00,5,6.00,7\r\n"
          "2013-01-17 08:00:06,Raw,1,1.50,2,2.50,4,,,,\r\n",
+         0, 0},
         {"a silent first bench keeps its cells' widths in blanks: its CSV cells are empty",
          CrLf({"MainLogfile C:\\a.LOG created 17/01/2013", kGasHeader2,
                "08:00:05     1.00        1   2.00     3   4.00        5   6.00     7",
