@@ -193,6 +193,7 @@ TEST_F(MainWindowTest, MenuItemsExistWithCaptionsAndVisibility)
     const MenuItem items[] = {
         {"NewFile", "&New File...", true},     {"Appendtofile1", "&Append to file", true},
         {"CloseFile1", "&Close File", true},   {"ExportCsv1", "&Export CSV...", true},
+        {"OpenLogChart", "Open Log as C&hart...", true},
         {"PrintForm1", "Print &Window", true},
         {"PrinterSetup1", "Printer &Setup...", true}, {"Exit1", "Exit", true},
         {"Status", "Status", true},            {"Graphics1", "Graphics&1", true},
@@ -223,7 +224,7 @@ TEST_F(MainWindowTest, MenuItemsExistWithCaptionsAndVisibility)
     QStringList file;
     for (QAction* a : Find<QMenu>("File1")->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    EXPECT_EQ(file, (QStringList{"NewFile", "Appendtofile1", "-", "CloseFile1", "ExportCsv1", "-", "PrintForm1", "PrinterSetup1", "-", "Exit1"}));
+    EXPECT_EQ(file, (QStringList{"NewFile", "Appendtofile1", "-", "CloseFile1", "ExportCsv1", "OpenLogChart", "-", "PrintForm1", "PrinterSetup1", "-", "Exit1"}));
 }
 
 TEST_F(MainWindowTest, EngineeringMarkerKeepsTheEngineeringItems)
