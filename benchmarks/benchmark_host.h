@@ -1,7 +1,7 @@
 #pragma once
-#include "bench_host.h"
-#include "link.h"
-#include "message_sink.h"
+#include "link/bench_host.h"
+#include "link/link.h"
+#include "link/message_sink.h"
 
 // The main window as the graph windows see it: bench 1 alone switched on, messages dropped.
 struct QuietSink : IMessageSink {

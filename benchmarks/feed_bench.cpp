@@ -18,8 +18,8 @@
 
 #include <chrono>
 
-#include "feed_publisher.h"
-#include "loopback_port.h"
+#include "feed/feed_publisher.h"
+#include "support/loopback_port.h"
 
 namespace {
 constexpr double kArrivalPerSecond = 4 * 576.0;

@@ -10,11 +10,11 @@
 #include <qcustomplot.h>
 
 #include "benchmark_host.h"
-#include "chart.h"
-#include "graph1.h"
-#include "graph2.h"
-#include "link.h"
-#include "message_sink.h"
+#include "ui/graphs/chart.h"
+#include "ui/graphs/overlay_trend_window.h"
+#include "ui/graphs/stacked_trend_window.h"
+#include "link/link.h"
+#include "link/message_sink.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "decoders.h"
-#include "rx_assembler.h"
+#include "link/decoders.h"
+#include "link/rx_assembler.h"
 
 namespace {
 std::vector<uint8_t> EngineeringReply(uint8_t seed)

@@ -18,10 +18,10 @@
 #include <random>
 #include <string>
 
-#include "log_chart_data.h"
-#include "log_chart_export.h"
-#include "log_chart_view.h"
-#include "log_reader.h"
+#include "logchart/log_chart_data.h"
+#include "logchart/log_chart_export.h"
+#include "logchart/log_chart_view.h"
+#include "rows/log_reader.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <qcustomplot.h>
 
 #include "benchmark_host.h"
-#include "chart.h"
-#include "link.h"
-#include "message_sink.h"
-#include "port.h"
-#include "raw_ir_history.h"
-#include "raw_ir_log.h"
-#include "raw_ir_window.h"
+#include "ui/graphs/chart.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "link/port.h"
+#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_window.h"
 
 namespace {
 

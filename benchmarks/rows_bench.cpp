@@ -6,10 +6,10 @@
 
 #include <QTemporaryDir>
 
-#include "bench.h"
-#include "data_rows.h"
-#include "grid_model.h"
-#include "log_file.h"
+#include "link/bench.h"
+#include "rows/data_rows.h"
+#include "rows/grid_model.h"
+#include "rows/log_file.h"
 
 namespace {
 

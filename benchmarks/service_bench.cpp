@@ -12,14 +12,14 @@
 #include <cstdio>
 #include <sstream>
 
-#include "com_port.h"
-#include "link.h"
-#include "param_file.h"
-#include "param_list.h"
-#include "sim_parameters.h"
-#include "sim_server.h"
-#include "firmware_file.h"
-#include "upgrade_machine.h"
+#include "link/com_port.h"
+#include "link/link.h"
+#include "service/param_file.h"
+#include "service/param_list.h"
+#include "sim/sim_parameters.h"
+#include "sim/sim_server.h"
+#include "service/firmware_file.h"
+#include "service/upgrade_machine.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "feed_publisher.h"
+#include "feed/feed_publisher.h"
 
 #include <QDateTime>
 
-#include "row_message.h"
+#include "feed/row_message.h"
 
 FeedPublisher::FeedPublisher(const FeedSettings& settings, QObject* parent)
     : QObject(parent), client_(std::make_unique<MqttFeed>(settings))

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "feed_settings.h"
-#include "mqtt_feed.h"
-#include "row_feed.h"
+#include "feed/feed_settings.h"
+#include "feed/mqtt_feed.h"
+#include "rows/row_feed.h"
 
 // The row feed over MQTT: turns rows and link status lines into messages on
 // "<prefix>/<station>/bench<k>/row" and ".../status" (retained, sent only when

@@ -1,4 +1,4 @@
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 
 #include <QDir>
 #include <QFile>

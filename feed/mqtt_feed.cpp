@@ -1,4 +1,4 @@
-#include "mqtt_feed.h"
+#include "feed/mqtt_feed.h"
 
 #include <mosquitto.h>
 

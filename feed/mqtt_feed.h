@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "bounded_queue.h"
-#include "feed_settings.h"
+#include "feed/bounded_queue.h"
+#include "feed/feed_settings.h"
 
 struct mosquitto;
 

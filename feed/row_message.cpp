@@ -1,4 +1,4 @@
-#include "row_message.h"
+#include "feed/row_message.h"
 
 #include <QDateTime>
 

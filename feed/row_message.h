@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "row_feed.h"
+#include "rows/row_feed.h"
 
 // The JSON payloads of the feed (UTF-8, one object, no line breaks). Cell and
 // status texts are Latin-1 and are converted; names and units are UTF-8.

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "cal_file.h"
+#include "service/cal_file.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "entry_conventions.h"
+#include "ui/commands/entry_conventions.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "text_lines.h"
+#include "rows/text_lines.h"
 
 namespace {
 

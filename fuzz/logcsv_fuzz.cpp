@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
-#include "log_csv.h"
+#include "rows/log_csv.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "param_file.h"
+#include "service/param_file.h"
 
 namespace {
 

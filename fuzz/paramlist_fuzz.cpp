@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "param_list.h"
+#include "service/param_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

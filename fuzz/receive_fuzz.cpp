@@ -15,15 +15,15 @@
 
 #include <unistd.h>
 
-#include "bench.h"
-#include "data_rows.h"
+#include "link/bench.h"
+#include "rows/data_rows.h"
 #include "fuzz_check.h"
-#include "grid_model.h"
-#include "link.h"
-#include "log_file.h"
-#include "memory_port.h"
-#include "message_sink.h"
-#include "ticks.h"
+#include "rows/grid_model.h"
+#include "link/link.h"
+#include "rows/log_file.h"
+#include "support/memory_port.h"
+#include "link/message_sink.h"
+#include "link/ticks.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "fuzz_check.h"
-#include "trend_settings.h"
+#include "ui/graphs/trend_settings.h"
 
 namespace {
 

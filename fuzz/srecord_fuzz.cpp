@@ -10,9 +10,9 @@
 
 #include <sstream>
 
-#include "firmware_file.h"
+#include "service/firmware_file.h"
 #include "fuzz_check.h"
-#include "srecord.h"
+#include "service/srecord.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "bench.h"
+#include "link/bench.h"
 
-#include "command_table.h"
+#include "link/command_table.h"
 
 void TBench::Setup(IComPort* port)
 {

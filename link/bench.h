@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "cmd.h"
-#include "command_args.h"
-#include "rx_assembler.h"
+#include "link/command_slot.h"
+#include "link/command_args.h"
+#include "link/rx_assembler.h"
 
 class IComPort;
 

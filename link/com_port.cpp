@@ -1,6 +1,6 @@
-#include "com_port.h"
+#include "link/com_port.h"
 
-#include "paths.h"
+#include "link/paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
-#include "port.h"
-#include "read_batch.h"
+#include "link/port.h"
+#include "link/read_batch.h"
 
 #include <QByteArray>
 #include <QObject>

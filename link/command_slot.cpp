@@ -1,6 +1,6 @@
-#include "cmd.h"
+#include "link/command_slot.h"
 
-#include "port.h"
+#include "link/port.h"
 
 uint8_t RequestStartByte(uint8_t code)
 {

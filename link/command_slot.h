@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ticks.h"
+#include "link/ticks.h"
 
 class IComPort;
 

@@ -1,4 +1,4 @@
-#include "command_table.h"
+#include "link/command_table.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "decoders.h"
+#include "link/decoders.h"
 
 #include <algorithm>
 

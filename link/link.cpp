@@ -1,11 +1,11 @@
-#include "link.h"
+#include "link/link.h"
 
 #include <algorithm>
 
-#include "command_table.h"
-#include "decoders.h"
-#include "message_sink.h"
-#include "port.h"
+#include "link/command_table.h"
+#include "link/decoders.h"
+#include "link/message_sink.h"
+#include "link/port.h"
 
 
 std::string HexByte(uint8_t b)

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "bench.h"
-#include "link_listener.h"
+#include "link/bench.h"
+#include "link/link_listener.h"
 #include <vector>
 
 // The bench link: the four bench records, reply dispatch with ACK/NAK

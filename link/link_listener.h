@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "command_table.h"
-#include "rx_assembler.h"
+#include "link/command_table.h"
+#include "link/rx_assembler.h"
 
 // What the link announces. Windows, the data rows, the logger and the feed subscribe
 // (Link::Subscribe) and are told in the order they subscribed; the link never knows who

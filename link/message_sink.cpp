@@ -1,4 +1,4 @@
-#include "message_sink.h"
+#include "link/message_sink.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "link/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

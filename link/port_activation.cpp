@@ -1,6 +1,6 @@
-#include "port_activation.h"
+#include "link/port_activation.h"
 
-#include "paths.h"
+#include "link/paths.h"
 
 PortActivation::PortActivation(IBenchSwitches& switches)
     : PortActivation(switches, {})

@@ -1,6 +1,6 @@
 #pragma once
-#include "com_port.h"
-#include "traffic_lights.h"
+#include "link/com_port.h"
+#include "link/traffic_lights.h"
 
 #include <QString>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "read_batch.h"
+#include "link/read_batch.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "cmd.h"
+#include "link/command_slot.h"
 
 // Longest reply on the line: start, code, length, 255 data bytes, checksum.
 constexpr int kMaxReplyFrameBytes = 259;

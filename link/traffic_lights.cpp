@@ -1,6 +1,6 @@
-#include "traffic_lights.h"
+#include "link/traffic_lights.h"
 
-#include "com_port.h"
+#include "link/com_port.h"
 
 TrafficLights::TrafficLights(ComPort* port, QObject* parent)
     : QObject(parent)

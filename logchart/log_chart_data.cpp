@@ -1,4 +1,4 @@
-#include "log_chart_data.h"
+#include "logchart/log_chart_data.h"
 
 #include <QDateTime>
 #include <QFile>

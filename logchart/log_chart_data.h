@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "log_reader.h"
-#include "minmax_pyramid.h"
+#include "rows/log_reader.h"
+#include "logchart/minmax_pyramid.h"
 
 class QFile;
 

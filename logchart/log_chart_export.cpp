@@ -1,4 +1,4 @@
-#include "log_chart_export.h"
+#include "logchart/log_chart_export.h"
 
 #include <QFileInfo>
 #include <QPageLayout>
@@ -8,8 +8,8 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
-#include "log_chart_painter.h"
-#include "log_chart_view.h"
+#include "logchart/log_chart_painter.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

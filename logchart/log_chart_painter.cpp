@@ -1,4 +1,4 @@
-#include "log_chart_painter.h"
+#include "logchart/log_chart_painter.h"
 
 #include <QDateTime>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "log_chart_view.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "log_chart_selection.h"
+#include "logchart/log_chart_selection.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <set>
 
-#include "log_chart_view.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "log_chart_view.h"
+#include "logchart/log_chart_view.h"
 
 #include <QFileInfo>
 

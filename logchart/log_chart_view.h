@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "log_chart_data.h"
+#include "logchart/log_chart_data.h"
 
 // A trace of one of the files a chart shows.
 struct TraceId {

@@ -1,4 +1,4 @@
-#include "block_stats.h"
+#include "rows/block_stats.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
-#include "calendar_clock.h"
+#include "rows/calendar_clock.h"
 
 #include <QDateTime>
 #include <QLocale>
 
-#include "text_lines.h"
+#include "rows/text_lines.h"
 
 namespace {
 // The long time format without its time zone: the time cell is a time of day.

@@ -1,4 +1,4 @@
-#include "cell_format.h"
+#include "rows/cell_format.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -1,4 +1,4 @@
-#include "column_table.h"
+#include "rows/column_table.h"
 
 namespace {
 constexpr CellForm I(int w) { return IntegerForm(w); }

@@ -1,12 +1,12 @@
-#include "data_rows.h"
+#include "rows/data_rows.h"
 
 #include <algorithm>
 
-#include "bench.h"
-#include "cell_format.h"
-#include "grid_model.h"
-#include "log_file.h"
-#include "message_sink.h"
+#include "link/bench.h"
+#include "rows/cell_format.h"
+#include "rows/grid_model.h"
+#include "rows/log_file.h"
+#include "link/message_sink.h"
 
 namespace {
 bool GroupShown(const TRowSettings& s, int group)

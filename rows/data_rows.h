@@ -5,11 +5,11 @@
 
 #include <QString>
 
-#include "block_stats.h"
-#include "calendar_clock.h"
-#include "column_table.h"
-#include "row_feed.h"
-#include "row_settings.h"
+#include "rows/block_stats.h"
+#include "rows/calendar_clock.h"
+#include "rows/column_table.h"
+#include "rows/row_feed.h"
+#include "rows/row_settings.h"
 
 struct TBench;
 class TGridModel;

@@ -1,9 +1,9 @@
 // The completed rows of the data grid handed to the row feed, one per bench,
 // with each cell's column name and unit.
-#include "data_rows.h"
+#include "rows/data_rows.h"
 
-#include "grid_model.h"
-#include "row_feed.h"
+#include "rows/grid_model.h"
+#include "rows/row_feed.h"
 
 void TDataRows::PublishRows(int64_t timeSeconds)
 {

@@ -1,4 +1,4 @@
-#include "grid_model.h"
+#include "rows/grid_model.h"
 
 #include <algorithm>
 

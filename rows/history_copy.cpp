@@ -1,8 +1,8 @@
-#include "history_copy.h"
+#include "rows/history_copy.h"
 
-#include "log_file.h"
-#include "paths.h"
-#include "text_lines.h"
+#include "rows/log_file.h"
+#include "link/paths.h"
+#include "rows/text_lines.h"
 
 QString HistoryFilePath()
 {

@@ -1,4 +1,4 @@
-#include "log_csv.h"
+#include "rows/log_csv.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "log_reader.h"
+#include "rows/log_reader.h"
 
 namespace {
 

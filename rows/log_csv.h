@@ -3,7 +3,7 @@
 #include <functional>
 #include <QStringList>
 
-#include "log_reader.h"
+#include "rows/log_reader.h"
 
 class QIODevice;
 

@@ -1,4 +1,4 @@
-#include "log_file.h"
+#include "rows/log_file.h"
 
 #include <QFile>
 #include <QStringList>
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "text_lines.h"
+#include "rows/text_lines.h"
 
 namespace {
 // The file exists and its last byte is not a line end: its last line was cut short.

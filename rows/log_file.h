@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "calendar_clock.h"
+#include "rows/calendar_clock.h"
 
 // Messages the main window shows (caption "Information") for log file results.
 inline constexpr const char* kLogFileProblem = "Problem with log file!";

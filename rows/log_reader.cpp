@@ -1,4 +1,4 @@
-#include "log_reader.h"
+#include "rows/log_reader.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "column_table.h"
-#include "data_rows.h"
+#include "rows/column_table.h"
+#include "rows/data_rows.h"
 
 static_assert(std::tuple_size_v<decltype(LogLayout::Shown)> == kGroupCount);
 

@@ -1,4 +1,4 @@
-#include "text_lines.h"
+#include "rows/text_lines.h"
 
 #include <QFile>
 #include <QString>

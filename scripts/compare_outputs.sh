@@ -10,7 +10,7 @@ before=$1 after=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${3:-$root/build}
 logger=
-for p in "$build/halyard-log" "$build/logger/halyard-log"; do [[ -x $p ]] && { logger=$p; break; }; done
+for p in "$build/halyard-log"; do [[ -x $p ]] && { logger=$p; break; }; done
 [[ -n $logger ]] || { echo "no halyard-log in $build" >&2; exit 2; }
 status=0
 # The creation line names the folder the run was recorded in; a number is read as its count of decimals

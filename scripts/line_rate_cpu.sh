@@ -21,8 +21,8 @@ warmup=15
 [[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 && $rounds =~ ^[0-9]+$ && $rounds -gt 0 ]] \
     || { echo "seconds and rounds must be positive whole numbers" >&2; exit 2; }
 window=$build/halyard
-logger=$build/logger/halyard-log
-sim=$build/sim/kestrel-sim
+logger=$build/halyard-log
+sim=$build/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$window" "$logger" "$sim"
 

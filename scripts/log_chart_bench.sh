@@ -17,9 +17,9 @@ HALYARD_CHART_LOG="$log" "$build/benchmarks/log_chart_bench" --benchmark_report_
   2>&1 | grep -E 'Benchmark|median'
 for i in 1 2 3; do
   /usr/bin/time -f "halyard-log --plot: %e s wall, %U s user, %M KB peak" \
-    "$build/logger/halyard-log" --plot "$log" --out "$work/night.png" 2>&1 | grep -v written
+    "$build/halyard-log" --plot "$log" --out "$work/night.png" 2>&1 | grep -v written
 done
 if [ -n "${HALYARD_BASE_CSV:-}" ]; then
-  "$build/logger/halyard-log" --log "$log" --csv "$work/night.csv" 2>/dev/null
+  "$build/halyard-log" --log "$log" --csv "$work/night.csv" 2>/dev/null
   cmp "$HALYARD_BASE_CSV" "$work/night.csv" && echo "CSV export unchanged"
 fi

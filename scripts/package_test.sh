@@ -19,7 +19,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The program the package is tried with: the headless logger when it is built, else the simulator.
 probe=kestrel-sim
-if [ -x "$build/logger/halyard-log" ] || [ -x "$build/halyard-log" ]; then
+if [ -x "$build/halyard-log" ]; then
   probe=halyard-log
 fi
 

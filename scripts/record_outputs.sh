@@ -14,8 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build}
 seconds=${3:-6}
 find_exe() { for p in "$build/$1" "$build"/*/"$(basename "$1")" "$build"/*/*/"$(basename "$1")"; do [[ -x $p ]] && { echo "$p"; return; }; done; echo "$build/$1"; }
-logger=$(find_exe logger/halyard-log)
-sim=$(find_exe sim/kestrel-sim)
+logger=$(find_exe halyard-log)
+sim=$(find_exe kestrel-sim)
 window=$(find_exe halyard)
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$logger" "$sim"

@@ -22,7 +22,7 @@ export HALYARD_DEVICES="${HALYARD_DEVICES:-$data/demo-devices}"
 export HALYARD_DRIVE_C="${HALYARD_DRIVE_C:-$data/drive_c}"
 mkdir -p "$HALYARD_DEVICES" "$HALYARD_DRIVE_C"
 
-./build/sim/kestrel-sim --benches 4 --devices "$HALYARD_DEVICES" &
+./build/kestrel-sim --benches 4 --devices "$HALYARD_DEVICES" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do

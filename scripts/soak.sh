@@ -14,8 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build}
 baud=${3:-19200}
 [[ $minutes =~ ^[0-9]+$ && $minutes -gt 0 ]] || { echo "minutes must be a positive whole number" >&2; exit 2; }
-app=$build/logger/halyard-log
-sim=$build/sim/kestrel-sim
+app=$build/halyard-log
+sim=$build/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$app" "$sim"
 

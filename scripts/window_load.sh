@@ -15,7 +15,7 @@ build=${4:-$root/build}
 warmup=10
 [[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 ]] || { echo "seconds must be a positive whole number" >&2; exit 2; }
 app=$build/halyard
-sim=$build/sim/kestrel-sim
+sim=$build/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
 need_programs "$app" "$sim"
 

@@ -1,4 +1,4 @@
-#include "cal_file.h"
+#include "service/cal_file.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,10 +1,10 @@
-#include "cal_load_machine.h"
+#include "service/cal_load_machine.h"
 
 #include <cstdarg>
 #include <cstdlib>
 
-#include "bench.h"
-#include "cmd.h"
+#include "link/bench.h"
+#include "link/command_slot.h"
 
 namespace {
 

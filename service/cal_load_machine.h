@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cal_file.h"
+#include "service/cal_file.h"
 
 struct RxFrame;
 

@@ -1,4 +1,4 @@
-#include "firmware_file.h"
+#include "service/firmware_file.h"
 
 #include <fstream>
 

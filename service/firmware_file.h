@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "srecord.h"
+#include "service/srecord.h"
 
 // One data record to write.
 struct FirmwareRecord {

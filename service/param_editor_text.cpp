@@ -1,4 +1,4 @@
-#include "param_editor_text.h"
+#include "service/param_editor_text.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "param_list.h"
+#include "service/param_list.h"
 
 class QString;
 

@@ -1,4 +1,4 @@
-#include "param_file.h"
+#include "service/param_file.h"
 
 #include <QIODevice>
 

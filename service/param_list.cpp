@@ -1,4 +1,4 @@
-#include "param_list.h"
+#include "service/param_list.h"
 
 #include <QFile>
 #include <QString>

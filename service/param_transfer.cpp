@@ -1,4 +1,4 @@
-#include "param_transfer.h"
+#include "service/param_transfer.h"
 
 #include <QDir>
 #include <QStringList>
@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "cmd.h"
-#include "paths.h"
+#include "link/command_slot.h"
+#include "link/paths.h"
 
 namespace {
 

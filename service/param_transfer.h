@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "param_file.h"
+#include "service/param_file.h"
 
 struct RxFrame;
 

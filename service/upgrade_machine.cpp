@@ -1,8 +1,8 @@
-#include "upgrade_machine.h"
+#include "service/upgrade_machine.h"
 
 #include <cstdio>
 
-#include "cmd.h"
+#include "link/command_slot.h"
 
 SRecordKind UpgradeMachine::Kind = SRecordKind::S2;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware_file.h"
+#include "service/firmware_file.h"
 
 struct RxFrame;
 

@@ -1,4 +1,4 @@
-#include "sim_bench.h"
+#include "sim/sim_bench.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,10 +3,10 @@
 // Bytes from the host go in through Feed(); reply frames come out through the
 // output callback; Advance(nowMs) runs the streams and the timed processes.
 
-#include "sim_faults.h"
-#include "sim_frame.h"
-#include "sim_model.h"
-#include "sim_parameters.h"
+#include "sim/sim_faults.h"
+#include "sim/sim_frame.h"
+#include "sim/sim_model.h"
+#include "sim/sim_parameters.h"
 
 #include <array>
 #include <cstdint>

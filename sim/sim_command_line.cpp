@@ -1,4 +1,4 @@
-#include "sim_command_line.h"
+#include "sim/sim_command_line.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The kestrel-sim command line, parsed into a server configuration.
 
-#include "sim_server.h"
+#include "sim/sim_server.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "sim_flash.h"
+#include "sim/sim_flash.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim_link.h"
+#include "sim/sim_link.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

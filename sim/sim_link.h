@@ -3,8 +3,8 @@
 // notifier reads the host's bytes, a timer runs the streams. No threads, so a
 // test can run the simulator in the same event loop as the host.
 
-#include "sim_bench.h"
-#include "sim_pty.h"
+#include "sim/sim_bench.h"
+#include "sim/sim_pty.h"
 
 #include <QElapsedTimer>
 #include <QObject>

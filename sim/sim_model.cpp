@@ -1,4 +1,4 @@
-#include "sim_model.h"
+#include "sim/sim_model.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "sim_pty.h"
+#include "sim/sim_pty.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #pragma once
 // One to four emulated benches, bench k on its own pty linked as <devices>/COMk.
 
-#include "sim_faults.h"
-#include "sim_link.h"
+#include "sim/sim_faults.h"
+#include "sim/sim_link.h"
 
 #include <QObject>
 #include <QString>

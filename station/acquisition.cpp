@@ -1,8 +1,8 @@
-#include "acquisition.h"
+#include "station/acquisition.h"
 
 #include <chrono>
 
-#include "link.h"
+#include "link/link.h"
 
 #include <ctime>
 

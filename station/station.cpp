@@ -1,7 +1,7 @@
-#include "station.h"
+#include "station/station.h"
 
-#include "com_port.h"
-#include "feed_publisher.h"
+#include "link/com_port.h"
+#include "feed/feed_publisher.h"
 
 Station::Station(StationDriver& driver, CalendarClock clock)
     : driver_(driver)

@@ -1,11 +1,11 @@
 #pragma once
-#include "acquisition.h"
-#include "calendar_clock.h"
-#include "data_rows.h"
-#include "grid_model.h"
-#include "link.h"
-#include "log_file.h"
-#include "row_settings.h"
+#include "station/acquisition.h"
+#include "rows/calendar_clock.h"
+#include "rows/data_rows.h"
+#include "rows/grid_model.h"
+#include "link/link.h"
+#include "rows/log_file.h"
+#include "rows/row_settings.h"
 
 #include <QObject>
 

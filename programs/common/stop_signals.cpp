@@ -1,4 +1,4 @@
-#include "stop_signals.h"
+#include "programs/common/stop_signals.h"
 
 #include <QSocketNotifier>
 

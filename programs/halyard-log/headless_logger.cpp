@@ -1,7 +1,7 @@
-#include "headless_logger.h"
+#include "programs/halyard-log/headless_logger.h"
 
-#include "com_port.h"
-#include "feed_publisher.h"
+#include "link/com_port.h"
+#include "feed/feed_publisher.h"
 
 #include <QFileInfo>
 #include <QTimer>

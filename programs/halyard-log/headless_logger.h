@@ -1,8 +1,8 @@
 #pragma once
-#include "calendar_clock.h"
-#include "logger_options.h"
-#include "message_sink.h"
-#include "station.h"
+#include "rows/calendar_clock.h"
+#include "programs/halyard-log/logger_options.h"
+#include "link/message_sink.h"
+#include "station/station.h"
 
 #include <QObject>
 #include <QString>

@@ -1,14 +1,14 @@
-#include "log_plot.h"
+#include "programs/halyard-log/log_plot.h"
 
 #include <QFileInfo>
 
 #include <memory>
 
-#include "log_chart_data.h"
-#include "log_chart_export.h"
-#include "log_chart_selection.h"
-#include "log_chart_view.h"
-#include "logger_options.h"
+#include "logchart/log_chart_data.h"
+#include "logchart/log_chart_export.h"
+#include "logchart/log_chart_selection.h"
+#include "logchart/log_chart_view.h"
+#include "programs/halyard-log/logger_options.h"
 
 PlotResult PlotLog(const LoggerOptions& o, const LogFormats& formats)
 {

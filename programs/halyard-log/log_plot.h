@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "log_reader.h"
+#include "rows/log_reader.h"
 
 struct LoggerOptions;
 

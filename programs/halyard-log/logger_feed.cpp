@@ -1,7 +1,7 @@
-#include "logger_feed.h"
+#include "programs/halyard-log/logger_feed.h"
 
-#include "feed_publisher.h"
-#include "headless_logger.h"
+#include "feed/feed_publisher.h"
+#include "programs/halyard-log/headless_logger.h"
 
 #include <QFile>
 

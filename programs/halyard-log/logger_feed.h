@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 
 class FeedPublisher;
 class HeadlessLogger;

@@ -1,6 +1,6 @@
-#include "logger_options.h"
+#include "programs/halyard-log/logger_options.h"
 
-#include "paths.h"
+#include "link/paths.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,12 +1,12 @@
 // halyard-log: the benches' data rows into a log file, without a window.
-#include "feed_publisher.h"
-#include "headless_logger.h"
-#include "logger_feed.h"
-#include "log_csv.h"
-#include "log_plot.h"
-#include "logger_options.h"
-#include "progress_line.h"
-#include "stop_signals.h"
+#include "feed/feed_publisher.h"
+#include "programs/halyard-log/headless_logger.h"
+#include "programs/halyard-log/logger_feed.h"
+#include "rows/log_csv.h"
+#include "programs/halyard-log/log_plot.h"
+#include "programs/halyard-log/logger_options.h"
+#include "programs/halyard-log/progress_line.h"
+#include "programs/common/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "progress_line.h"
+#include "programs/halyard-log/progress_line.h"
 
-#include "headless_logger.h"
+#include "programs/halyard-log/headless_logger.h"
 
 #include <QFileInfo>
 

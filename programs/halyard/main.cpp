@@ -1,5 +1,5 @@
-#include "main_window.h"
-#include "stop_signals.h"
+#include "ui/main/main_window.h"
+#include "programs/common/stop_signals.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 // kestrel-sim: emulated benches on pseudo-terminals for the demo and for tests.
 
-#include "sim_command_line.h"
-#include "sim_server.h"
+#include "sim/sim_command_line.h"
+#include "sim/sim_server.h"
 
 #include <QCoreApplication>
 #include <QDir>

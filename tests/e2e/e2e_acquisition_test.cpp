@@ -1,13 +1,13 @@
 // End to end: the main window over real pseudo-terminals with simulated benches in the same event
 // loop. The widgets are driven as a user would; the expected log lines are computed here from the
 // values the simulator says it sent.
-#include "link_spy.h"
-#include "sim_app_fixture.h"
+#include "support/link_spy.h"
+#include "support/sim_app_fixture.h"
 
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "port.h"
-#include "sim_server.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "link/port.h"
+#include "sim/sim_server.h"
 
 #include <algorithm>
 #include <QAction>

@@ -2,8 +2,8 @@
 // and is killed outright (SIGKILL) in the middle: every line the log holds but the last must be whole,
 // CR LF ended and of the right columns, since each logged row is flushed to the file as it is written.
 // Asked to end by a signal instead, it shuts down as Exit does.
-#include "main_fixture.h"
-#include "sim_server.h"
+#include "support/main_fixture.h"
+#include "sim/sim_server.h"
 
 #include <QProcess>
 #include <QRegularExpression>

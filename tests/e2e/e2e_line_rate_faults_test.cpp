@@ -4,15 +4,15 @@
 // good frame, the fault shows in bench 2's status field where the host can see it, and once the fault
 // is over bench 2 logs again. Beside them: a pulled adapter (the window, and halyard-log with the
 // lower or the top bench pulled) and a disk that fills up under the window's log.
-#include "link_spy.h"
-#include "sim_app_fixture.h"
+#include "support/link_spy.h"
+#include "support/sim_app_fixture.h"
 
-#include "headless_logger.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "sim_link.h"
-#include "sim_server.h"
-#include "small_disk.h"
+#include "programs/halyard-log/headless_logger.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "sim/sim_link.h"
+#include "sim/sim_server.h"
+#include "support/small_disk.h"
 
 #include <QAction>
 #include <QCheckBox>

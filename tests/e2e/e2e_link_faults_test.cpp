@@ -1,11 +1,11 @@
 // End to end: faults of the bench lines while the main window collects. A box raised while replies
 // are handled, an adapter pulled, and a bench falling silent must not stop the other benches' rows.
-#include "sim_app_fixture.h"
+#include "support/sim_app_fixture.h"
 
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "sim_link.h"
-#include "sim_server.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "sim/sim_link.h"
+#include "sim/sim_server.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // The trend graphs inside the program: shown from the main window's menu,
 // fed by simulated benches over pseudo-terminals in the same event loop.
-#include "sim_app_fixture.h"
+#include "support/sim_app_fixture.h"
 
-#include "graph1.h"
-#include "graph2.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "sim_server.h"
+#include "ui/graphs/overlay_trend_window.h"
+#include "ui/graphs/stacked_trend_window.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "sim/sim_server.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "bench_selector.h"
-#include "chart.h"
+#include "ui/common/bench_selector.h"
+#include "ui/graphs/chart.h"
 
 namespace {
 

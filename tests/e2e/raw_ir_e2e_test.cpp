@@ -1,6 +1,6 @@
 // The raw IR window inside the program: opened from the engineering menu, fed
 // by a simulated bench over a pseudo-terminal, logging to a file.
-#include "sim_app_fixture.h"
+#include "support/sim_app_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -12,12 +12,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "chart.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "raw_ir_log.h"
-#include "raw_ir_window.h"
-#include "sim_server.h"
+#include "ui/graphs/chart.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_window.h"
+#include "sim/sim_server.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "bounded_queue.h"
+#include "feed/bounded_queue.h"
 
 namespace {
 std::vector<int> Drain(BoundedQueue<int>& q)

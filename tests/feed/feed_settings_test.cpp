@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 
 namespace {
 struct FeedSettingsTest : ::testing::Test {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <set>
 
-#include "local_broker.h"
-#include "mqtt_feed.h"
+#include "support/local_broker.h"
+#include "feed/mqtt_feed.h"
 
 namespace {
 FeedSettings SettingsFor(int port) { return LoopbackFeed(port); }

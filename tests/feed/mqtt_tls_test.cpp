@@ -8,8 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "local_broker.h"
-#include "mqtt_feed.h"
+#include "support/local_broker.h"
+#include "feed/mqtt_feed.h"
 
 namespace {
 

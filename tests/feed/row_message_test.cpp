@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "row_message.h"
+#include "feed/row_message.h"
 
 namespace {
 QJsonObject Parse(const std::string& payload)

@@ -1,5 +1,5 @@
-#include "com_port.h"
-#include "pty_fixture.h"
+#include "link/com_port.h"
+#include "support/pty_fixture.h"
 
 #include <QFile>
 #include <QSerialPort>

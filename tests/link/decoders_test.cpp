@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "decoders.h"
-#include "link_fixture.h"
+#include "link/decoders.h"
+#include "support/link_fixture.h"
 
 namespace {
 RxFrame MakeFrame(uint8_t code, std::vector<uint8_t> data)

@@ -1,7 +1,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "link_fixture.h"
+#include "support/link_fixture.h"
 
 TEST(Dispatch, StatusLineTexts)
 {

@@ -3,9 +3,9 @@
 #include <functional>
 #include <vector>
 
-#include "bench.h"
-#include "command_table.h"
-#include "memory_port.h"
+#include "link/bench.h"
+#include "link/command_table.h"
+#include "support/memory_port.h"
 
 using Bytes = std::vector<uint8_t>;
 

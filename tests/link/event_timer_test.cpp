@@ -1,4 +1,4 @@
-#include "ticks.h"
+#include "link/ticks.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "bench.h"
-#include "memory_port.h"
-#include "rx_assembler.h"
-#include "ticks.h"
+#include "link/bench.h"
+#include "support/memory_port.h"
+#include "link/rx_assembler.h"
+#include "link/ticks.h"
 
 using Bytes = std::vector<uint8_t>;
 

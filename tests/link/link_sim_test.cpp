@@ -6,10 +6,10 @@
 #include <array>
 #include <memory>
 
-#include "com_port.h"
-#include "link.h"
-#include "pty_fixture.h"
-#include "sim_server.h"
+#include "link/com_port.h"
+#include "link/link.h"
+#include "support/pty_fixture.h"
+#include "sim/sim_server.h"
 
 namespace {
 class LinkOverPty : public ::testing::Test, public LinkSwitches, public LinkListener {

@@ -1,5 +1,5 @@
-#include "port_activation.h"
-#include "pty_fixture.h"
+#include "link/port_activation.h"
+#include "support/pty_fixture.h"
 
 #include <QFile>
 

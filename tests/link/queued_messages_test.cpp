@@ -1,5 +1,5 @@
 // Boxes raised while the link handles replies wait until that handling has returned.
-#include "message_sink.h"
+#include "link/message_sink.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // When the ports are read: on a shared beat rather than on every wake-up of a descriptor, every due
 // port read before any is handed on, in bench order, and a port that falls quiet back to watching.
 // The timer and the ports are fakes driven by hand: nothing here waits.
-#include "read_batch.h"
+#include "link/read_batch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "paths.h"
-#include "pty_fixture.h"
+#include "link/paths.h"
+#include "support/pty_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "com_port.h"
-#include "pty_fixture.h"
-#include "traffic_lights.h"
+#include "link/com_port.h"
+#include "support/pty_fixture.h"
+#include "link/traffic_lights.h"
 
 #include <QSignalSpy>
 

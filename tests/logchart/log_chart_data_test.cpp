@@ -6,8 +6,8 @@
 #include <cmath>
 #include <memory>
 
-#include "log_chart_data.h"
-#include "log_chart_view.h"
+#include "logchart/log_chart_data.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <memory>
 
-#include "log_chart_data.h"
-#include "log_chart_export.h"
-#include "log_chart_painter.h"
-#include "log_chart_view.h"
+#include "logchart/log_chart_data.h"
+#include "logchart/log_chart_export.h"
+#include "logchart/log_chart_painter.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

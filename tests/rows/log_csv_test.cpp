@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "log_csv.h"
+#include "rows/log_csv.h"
 #include "rows_fixture.h"
 
 namespace {

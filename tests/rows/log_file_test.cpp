@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "history_copy.h"
+#include "rows/history_copy.h"
 #include "rows_fixture.h"
-#include "small_disk.h"
-#include "text_lines.h"
+#include "support/small_disk.h"
+#include "rows/text_lines.h"
 
 #include <cerrno>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QLocale>
 
-#include "log_reader.h"
+#include "rows/log_reader.h"
 
 namespace {
 

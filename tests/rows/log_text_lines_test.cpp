@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 
 #include "rows_fixture.h"
-#include "text_lines.h"
+#include "rows/text_lines.h"
 
 namespace {
 

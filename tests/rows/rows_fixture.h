@@ -8,12 +8,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "bench.h"
-#include "calendar_clock.h"
-#include "data_rows.h"
-#include "grid_model.h"
-#include "log_file.h"
-#include "message_sink.h"
+#include "link/bench.h"
+#include "rows/calendar_clock.h"
+#include "rows/data_rows.h"
+#include "rows/grid_model.h"
+#include "rows/log_file.h"
+#include "link/message_sink.h"
 
 // Records the modal messages instead of showing them.
 struct RecordingSink : IMessageSink {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "block_stats.h"
-#include "cell_format.h"
+#include "rows/block_stats.h"
+#include "rows/cell_format.h"
 
 namespace {
 

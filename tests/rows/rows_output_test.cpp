@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "cell_format.h"
-#include "decoders.h"
+#include "rows/cell_format.h"
+#include "link/decoders.h"
 #include "rows_fixture.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "cal_file.h"
+#include "service/cal_file.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "cal_fixture.h"
+#include "support/cal_fixture.h"
 
 namespace {
 

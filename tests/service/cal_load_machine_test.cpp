@@ -1,4 +1,4 @@
-#include "cal_load_machine.h"
+#include "service/cal_load_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <set>
 #include <sstream>
 
-#include "cal_fixture.h"
-#include "cmd.h"
-#include "sim_parameters.h"
+#include "support/cal_fixture.h"
+#include "link/command_slot.h"
+#include "sim/sim_parameters.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The firmware file check that runs before anything is sent to a bench.
-#include "firmware_file.h"
+#include "service/firmware_file.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <QBuffer>
 
-#include "param_file.h"
+#include "service/param_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <QTemporaryDir>
 
-#include "param_list.h"
+#include "service/param_list.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <map>
 #include <set>
 
-#include "cmd.h"
-#include "param_transfer.h"
-#include "sim_parameters.h"
+#include "link/command_slot.h"
+#include "service/param_transfer.h"
+#include "sim/sim_parameters.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "srecord.h"
+#include "service/srecord.h"
 
 #include <gtest/gtest.h>
 

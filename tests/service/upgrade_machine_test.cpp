@@ -1,4 +1,4 @@
-#include "upgrade_machine.h"
+#include "service/upgrade_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cmd.h"
+#include "link/command_slot.h"
 
 namespace {
 

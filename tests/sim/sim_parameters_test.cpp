@@ -1,4 +1,4 @@
-#include "sim_parameters.h"
+#include "sim/sim_parameters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sim_server.h"
+#include "sim/sim_server.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "bench_host.h"
-#include "link.h"
-#include "message_sink.h"
+#include "link/bench_host.h"
+#include "link/link.h"
+#include "link/message_sink.h"
 
 struct RecordingSink : IMessageSink {
     struct Message {

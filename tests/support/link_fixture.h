@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "decoders.h"
-#include "link.h"
+#include "link/decoders.h"
+#include "link/link.h"
 #include "memory_port.h"
-#include "ticks.h"
+#include "link/ticks.h"
 
 // A link over four in-memory ports with a hand-driven clock, recording what it
 // announces the way the main window and the command dialog take it.

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "link.h"
+#include "link/link.h"
 
 struct LinkSpy : LinkListener {
     std::function<void(int, ReplyKind, const RxFrame&)> Decoded;

@@ -21,7 +21,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 #include "loopback_port.h"
 
 #include <chrono>

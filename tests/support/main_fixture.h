@@ -1,7 +1,7 @@
 #pragma once
-#include "calendar_clock.h"
-#include "file_dialogs.h"
-#include "message_sink.h"
+#include "rows/calendar_clock.h"
+#include "ui/main/file_dialogs.h"
+#include "link/message_sink.h"
 
 #include <QDir>
 #include <QFile>

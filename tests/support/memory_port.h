@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "port.h"
+#include "link/port.h"
 
 // An in-memory serial port: tests push received bytes and read what was sent.
 class MemoryPort : public IComPort {

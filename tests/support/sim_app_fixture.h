@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "main_fixture.h"
-#include "main_window.h"
-#include "sim_server.h"
+#include "ui/main/main_window.h"
+#include "sim/sim_server.h"
 
 struct SimulatedAppTest : ::testing::Test {
     // The simulator replaces the links of its own benches; the other COMn stay

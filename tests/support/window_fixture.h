@@ -1,6 +1,6 @@
 #pragma once
 #include "main_fixture.h"
-#include "main_window.h"
+#include "ui/main/main_window.h"
 
 #include <gtest/gtest.h>
 

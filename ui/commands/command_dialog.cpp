@@ -1,4 +1,4 @@
-#include "cmds.h"
+#include "ui/commands/command_dialog.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -9,13 +9,13 @@
 #include <QShowEvent>
 #include <QTimer>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "decoders.h"
-#include "link.h"
-#include "message_sink.h"
-#include "panel_radio_group.h"
-#include "panels.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "link/decoders.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panels.h"
 
 namespace {
 template <class W>

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "panel_view.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "ui/commands/panel_view.h"
 
 class BenchHost;
 class QCheckBox;

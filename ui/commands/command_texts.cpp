@@ -1,4 +1,4 @@
-#include "command_texts.h"
+#include "ui/commands/command_texts.h"
 
 namespace CommandTexts {
 

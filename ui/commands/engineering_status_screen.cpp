@@ -1,4 +1,4 @@
-#include "estatwnd.h"
+#include "ui/commands/engineering_status_screen.h"
 
 #include <algorithm>
 #include <QCloseEvent>
@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "cstatus.h"
-#include "link.h"
-#include "status_decode.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "ui/commands/status_screen.h"
+#include "link/link.h"
+#include "ui/commands/status_decode.h"
 
 namespace {
 QString Q(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "bench_window.h"
-#include "link_listener.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
 
 class BenchHost;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "help_window.h"
+#include "ui/commands/help_window.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

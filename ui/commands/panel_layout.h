@@ -1,5 +1,5 @@
 #pragma once
-#include "panel_view.h"
+#include "ui/commands/panel_view.h"
 
 // Placement of the pool controls: a label at x = 16 and a field at x = 176
 // (x = 150 and 210 for narrow byte fields), rows 24 pixels apart from y = 16.

@@ -1,4 +1,4 @@
-#include "panel_radio_group.h"
+#include "ui/commands/panel_radio_group.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

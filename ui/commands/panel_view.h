@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "command_args.h"
-#include "message_sink.h"
+#include "link/command_args.h"
+#include "link/message_sink.h"
 
 struct TBench;
 

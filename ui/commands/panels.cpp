@@ -1,4 +1,4 @@
-#include "panels.h"
+#include "ui/commands/panels.h"
 
 namespace Panels {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "panel_view.h"
+#include "ui/commands/panel_view.h"
 
 // Every panel of the command dialog, by command code.
 namespace Panels {

@@ -1,11 +1,11 @@
 // Panels of the "Bench Commands" menu.
 #include <array>
 
-#include "bench.h"
-#include "command_texts.h"
-#include "entry_conventions.h"
-#include "panel_layout.h"
-#include "panels.h"
+#include "link/bench.h"
+#include "ui/commands/command_texts.h"
+#include "ui/commands/entry_conventions.h"
+#include "ui/commands/panel_layout.h"
+#include "ui/commands/panels.h"
 
 using namespace PanelLayout;
 using Entry::Step;

@@ -1,8 +1,8 @@
 // Panels of the "Engineering Bench  Commands" menu.
-#include "bench.h"
-#include "command_texts.h"
-#include "panel_layout.h"
-#include "panels.h"
+#include "link/bench.h"
+#include "ui/commands/command_texts.h"
+#include "ui/commands/panel_layout.h"
+#include "ui/commands/panels.h"
 
 using namespace PanelLayout;
 

@@ -1,4 +1,4 @@
-#include "status_decode.h"
+#include "ui/commands/status_decode.h"
 
 namespace StatusDecode {
 namespace {

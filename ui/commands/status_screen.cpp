@@ -1,4 +1,4 @@
-#include "cstatus.h"
+#include "ui/commands/status_screen.h"
 
 #include <algorithm>
 #include <QGroupBox>
@@ -7,9 +7,9 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "link.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "link/link.h"
 
 namespace {
 constexpr int kRowPitch = 21;

@@ -3,9 +3,9 @@
 #include <QHash>
 #include <QString>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "status_decode.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "ui/commands/status_decode.h"
 
 class BenchHost;
 class QGroupBox;

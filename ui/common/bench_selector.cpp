@@ -1,4 +1,4 @@
-#include "bench_selector.h"
+#include "ui/common/bench_selector.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
-#include "comport.h"
+#include "ui/common/comm_settings_dialog.h"
 
-#include "com_port.h"
-#include "paths.h"
+#include "link/com_port.h"
+#include "link/paths.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -1,5 +1,5 @@
 #pragma once
-#include "message_sink.h"
+#include "link/message_sink.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "message_box_sink.h"
+#include "ui/common/message_box_sink.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "main_window_widgets.h"
+#include "ui/common/small_widgets.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "chart.h"
+#include "ui/graphs/chart.h"
 
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <qcustomplot.h>
 
-#include "message_sink.h"
+#include "link/message_sink.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "chart_model.h"
+#include "ui/graphs/chart_model.h"
 
 class QCustomPlot;
 class QCPAxis;

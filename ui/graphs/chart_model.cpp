@@ -1,4 +1,4 @@
-#include "chart_model.h"
+#include "ui/graphs/chart_model.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "log_chart_canvas.h"
+#include "ui/graphs/log_chart_canvas.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-#include "log_chart_painter.h"
-#include "log_chart_view.h"
+#include "logchart/log_chart_painter.h"
+#include "logchart/log_chart_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "log_chart_window.h"
+#include "ui/graphs/log_chart_window.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -18,10 +18,10 @@
 
 #include <cmath>
 
-#include "log_chart_canvas.h"
-#include "log_chart_export.h"
-#include "log_chart_painter.h"
-#include "message_sink.h"
+#include "ui/graphs/log_chart_canvas.h"
+#include "logchart/log_chart_export.h"
+#include "logchart/log_chart_painter.h"
+#include "link/message_sink.h"
 
 LogChartWindow::LogChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {

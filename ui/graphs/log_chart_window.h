@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "log_chart_view.h"
+#include "logchart/log_chart_view.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -1,4 +1,4 @@
-#include "graph1.h"
+#include "ui/graphs/overlay_trend_window.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -7,11 +7,11 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "bench.h"
-#include "bench_host.h"
-#include "chart.h"
-#include "paths.h"
-#include "trend_settings.h"
+#include "link/bench.h"
+#include "link/bench_host.h"
+#include "ui/graphs/chart.h"
+#include "link/paths.h"
+#include "ui/graphs/trend_settings.h"
 
 namespace {
 const std::array<QColor, 4> Colours{QColor(0, 0, 255), QColor(128, 128, 0), QColor(255, 0, 0), QColor(0, 255, 255)};

@@ -1,4 +1,4 @@
-#include "raw_ir_capture.h"
+#include "ui/graphs/raw_ir_capture.h"
 
 RawIRCapture::Shape RawIRCapture::CheckShape(int phases, int points)
 {

@@ -1,4 +1,4 @@
-#include "raw_ir_history.h"
+#include "ui/graphs/raw_ir_history.h"
 
 #include <QListWidget>
 #include <QTimer>

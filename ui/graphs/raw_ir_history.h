@@ -1,8 +1,8 @@
 #pragma once
 #include <QStringList>
 
-#include "bench_window.h"
-#include "raw_ir_history_lines.h"
+#include "ui/common/bench_window.h"
+#include "ui/graphs/raw_ir_history_lines.h"
 
 class QListWidget;
 class QTimer;

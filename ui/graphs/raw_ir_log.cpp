@@ -1,4 +1,4 @@
-#include "raw_ir_log.h"
+#include "ui/graphs/raw_ir_log.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -9,9 +9,9 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "bench_host.h"
-#include "message_sink.h"
-#include "raw_ir_history.h"
+#include "link/bench_host.h"
+#include "link/message_sink.h"
+#include "ui/graphs/raw_ir_history.h"
 
 namespace {
 const QString kRawCaption = QStringLiteral("Raw IR Data");

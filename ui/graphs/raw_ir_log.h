@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "bench_window.h"
-#include "raw_ir_log_file.h"
+#include "ui/common/bench_window.h"
+#include "ui/graphs/raw_ir_log_file.h"
 
 class BenchHost;
 class QAction;

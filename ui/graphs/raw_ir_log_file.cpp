@@ -1,4 +1,4 @@
-#include "raw_ir_log_file.h"
+#include "ui/graphs/raw_ir_log_file.h"
 
 #include <cstdio>
 

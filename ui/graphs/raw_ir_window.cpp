@@ -1,4 +1,4 @@
-#include "raw_ir_window.h"
+#include "ui/graphs/raw_ir_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,14 +14,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "chart.h"
-#include "decoders.h"
-#include "link.h"
-#include "message_sink.h"
-#include "raw_ir_history.h"
-#include "raw_ir_log.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "ui/graphs/chart.h"
+#include "link/decoders.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_log.h"
 
 namespace {
 

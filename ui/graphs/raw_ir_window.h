@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "cmd.h"
-#include "raw_ir_capture.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "link/command_slot.h"
+#include "ui/graphs/raw_ir_capture.h"
 
 class BenchHost;
 class QCheckBox;

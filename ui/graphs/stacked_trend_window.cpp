@@ -1,4 +1,4 @@
-#include "graph2.h"
+#include "ui/graphs/stacked_trend_window.h"
 
 #include <QCheckBox>
 
@@ -8,11 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "bench.h"
-#include "bench_host.h"
-#include "chart.h"
-#include "paths.h"
-#include "trend_settings.h"
+#include "link/bench.h"
+#include "link/bench_host.h"
+#include "ui/graphs/chart.h"
+#include "link/paths.h"
+#include "ui/graphs/trend_settings.h"
 
 namespace {
 const std::array<QString, 4> Names{QStringLiteral("CO2"), QStringLiteral("Freon"), QStringLiteral("O2"),

@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "trend_window.h"
+#include "ui/graphs/trend_window.h"
 
 class QCheckBox;
 class QLineEdit;

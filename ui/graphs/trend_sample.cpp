@@ -1,8 +1,8 @@
-#include "trend_sample.h"
+#include "ui/graphs/trend_sample.h"
 
 #include <climits>
 
-#include "bench.h"
+#include "link/bench.h"
 
 namespace {
 // Hundredths: the integer goes to single precision first, the product is stored as single.

@@ -1,4 +1,4 @@
-#include "trend_settings.h"
+#include "ui/graphs/trend_settings.h"
 
 #include <QDir>
 #include <QFile>

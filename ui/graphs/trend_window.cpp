@@ -1,4 +1,4 @@
-#include "trend_window.h"
+#include "ui/graphs/trend_window.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "chart.h"
-#include "link.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "ui/graphs/chart.h"
+#include "link/link.h"
 
 namespace {
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "trend_sample.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "ui/graphs/trend_sample.h"
 
 class BenchHost;
 class QCloseEvent;

@@ -1,6 +1,6 @@
-#include "about.h"
+#include "ui/main/about_box.h"
 
-#include "cedat.h"
+#include "ui/main/program_texts.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "commnt.h"
+#include "ui/main/comment_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

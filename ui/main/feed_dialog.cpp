@@ -1,4 +1,4 @@
-#include "feed_dialog.h"
+#include "ui/main/feed_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "file_dialogs.h"
+#include "ui/main/file_dialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "main_window_grid.h"
+#include "ui/main/grid_view_adapter.h"
 
-#include "grid_model.h"
+#include "rows/grid_model.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "fhistory.h"
+#include "ui/main/history_window.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>

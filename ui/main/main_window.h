@@ -1,10 +1,10 @@
 #pragma once
-#include "bench_host.h"
-#include "calendar_clock.h"
-#include "station.h"
-#include "message_sink.h"
-#include "port_activation.h"
-#include "window_set.h"
+#include "link/bench_host.h"
+#include "rows/calendar_clock.h"
+#include "station/station.h"
+#include "link/message_sink.h"
+#include "link/port_activation.h"
+#include "ui/main/window_set.h"
 
 #include <QMainWindow>
 #include <QString>

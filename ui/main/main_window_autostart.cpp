@@ -1,6 +1,6 @@
-#include "main_window.h"
+#include "ui/main/main_window.h"
 
-#include "main_window_widgets.h"
+#include "ui/common/small_widgets.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // The row feed beside the main window: its settings, its one status label and
 // the hooks that hand it rows and link status lines.
-#include "main_window.h"
+#include "ui/main/main_window.h"
 
-#include "feed_dialog.h"
-#include "feed_publisher.h"
+#include "ui/main/feed_dialog.h"
+#include "feed/feed_publisher.h"
 
 #include <QLabel>
 #include <QStatusBar>

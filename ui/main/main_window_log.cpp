@@ -1,14 +1,14 @@
-#include "main_window.h"
+#include "ui/main/main_window.h"
 
-#include "cedat.h"
-#include "commnt.h"
-#include "fhistory.h"
-#include "file_dialogs.h"
-#include "history_copy.h"
-#include "main_window_grid.h"
-#include "main_window_widgets.h"
-#include "paths.h"
-#include "title.h"
+#include "ui/main/program_texts.h"
+#include "ui/main/comment_dialog.h"
+#include "ui/main/history_window.h"
+#include "ui/main/file_dialogs.h"
+#include "rows/history_copy.h"
+#include "ui/main/grid_view_adapter.h"
+#include "ui/common/small_widgets.h"
+#include "link/paths.h"
+#include "ui/main/title_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,13 +1,13 @@
-#include "main_window.h"
+#include "ui/main/main_window.h"
 
-#include "bench_window.h"
-#include "fcalload.h"
-#include "file_dialogs.h"
-#include "log_chart_window.h"
-#include "log_csv.h"
-#include "message_sink.h"
-#include "paths.h"
-#include "raw_ir_window.h"
+#include "ui/common/bench_window.h"
+#include "ui/service/calibration_window.h"
+#include "ui/main/file_dialogs.h"
+#include "ui/graphs/log_chart_window.h"
+#include "rows/log_csv.h"
+#include "link/message_sink.h"
+#include "link/paths.h"
+#include "ui/graphs/raw_ir_window.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "message.h"
+#include "ui/main/message_window.h"
 
 #include <QPlainTextEdit>
 #include <QVBoxLayout>

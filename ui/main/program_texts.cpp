@@ -1,4 +1,4 @@
-#include "cedat.h"
+#include "ui/main/program_texts.h"
 
 #include <clocale>
 

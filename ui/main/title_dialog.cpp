@@ -1,4 +1,4 @@
-#include "title.h"
+#include "ui/main/title_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

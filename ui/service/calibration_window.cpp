@@ -1,4 +1,4 @@
-#include "fcalload.h"
+#include "ui/service/calibration_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,12 +11,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "bench_host.h"
-#include "fparams.h"
-#include "link.h"
-#include "message_sink.h"
-#include "paths.h"
-#include "service_dialogs.h"
+#include "link/bench_host.h"
+#include "ui/service/parameter_editor.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "link/paths.h"
+#include "ui/service/service_dialogs.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "cal_load_machine.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "service/cal_load_machine.h"
 
 class BenchHost;
 class IServiceDialogs;

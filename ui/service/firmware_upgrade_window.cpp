@@ -1,4 +1,4 @@
-#include "fupgrade.h"
+#include "ui/service/firmware_upgrade_window.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "link.h"
-#include "message_sink.h"
-#include "paths.h"
-#include "service_dialogs.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "link/paths.h"
+#include "ui/service/service_dialogs.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 // display state. While busy it owns the link's replies.
 #include <memory>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "upgrade_machine.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "service/upgrade_machine.h"
 
 class BenchHost;
 class IServiceDialogs;

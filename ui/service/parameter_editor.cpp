@@ -1,4 +1,4 @@
-#include "fparams.h"
+#include "ui/service/parameter_editor.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -11,12 +11,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "bench_host.h"
-#include "bench_selector.h"
-#include "link.h"
-#include "message_sink.h"
-#include "param_editor_text.h"
-#include "paths.h"
+#include "link/bench_host.h"
+#include "ui/common/bench_selector.h"
+#include "link/link.h"
+#include "link/message_sink.h"
+#include "service/param_editor_text.h"
+#include "link/paths.h"
 
 namespace {
 

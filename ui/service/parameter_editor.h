@@ -6,9 +6,9 @@
 #include <QByteArray>
 #include <cstdint>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "param_list.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "service/param_list.h"
 
 class BenchHost;
 class QComboBox;

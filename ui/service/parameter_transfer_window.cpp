@@ -1,4 +1,4 @@
-#include "calload1.h"
+#include "ui/service/parameter_transfer_window.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "bench_host.h"
-#include "fparams.h"
-#include "link.h"
-#include "paths.h"
-#include "service_dialogs.h"
+#include "link/bench_host.h"
+#include "ui/service/parameter_editor.h"
+#include "link/link.h"
+#include "link/paths.h"
+#include "ui/service/service_dialogs.h"
 
 TFCalLoad1::TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent)
     : TBenchWindow(parent), host_(host), parameters_(parameters), transfer_(*this)

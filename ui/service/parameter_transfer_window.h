@@ -6,9 +6,9 @@
 #include <array>
 #include <memory>
 
-#include "bench_window.h"
-#include "link_listener.h"
-#include "param_transfer.h"
+#include "ui/common/bench_window.h"
+#include "link/link_listener.h"
+#include "service/param_transfer.h"
 
 class BenchHost;
 class IServiceDialogs;

@@ -1,4 +1,4 @@
-#include "service_dialogs.h"
+#include "ui/service/service_dialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,10 +1,10 @@
 // The log-line limit in the headless logger: with --rotate the rows go on in numbered
 // continuation files with the same header and none is lost; without it the window's
 // message is given and logging stops with the Stop line written.
-#include "headless_logger.h"
-#include "main_fixture.h"
+#include "programs/halyard-log/headless_logger.h"
+#include "support/main_fixture.h"
 #include "scripted_replies.h"
-#include "sim_server.h"
+#include "sim/sim_server.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // halyard-log's command line: what each good line sets, and the message of each bad one.
-#include "logger_options.h"
+#include "programs/halyard-log/logger_options.h"
 
 #include <gtest/gtest.h>
 

@@ -10,11 +10,11 @@
 
 #include <memory>
 
-#include "log_chart_data.h"
-#include "log_chart_export.h"
-#include "log_chart_selection.h"
-#include "log_chart_view.h"
-#include "log_chart_window.h"
+#include "logchart/log_chart_data.h"
+#include "logchart/log_chart_export.h"
+#include "logchart/log_chart_selection.h"
+#include "logchart/log_chart_view.h"
+#include "ui/graphs/log_chart_window.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // running), a full disk ends the run with its reason and whole lines, bad options and ports that
 // cannot be opened (a busy one names its holder) give their messages and exit statuses, and it
 // needs no display.
-#include "main_fixture.h"
-#include "sim_server.h"
-#include "small_disk.h"
+#include "support/main_fixture.h"
+#include "sim/sim_server.h"
+#include "support/small_disk.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,9 +1,9 @@
 // An adapter pulled during an unattended run: the other bench's rows go on, the loss is
 // reported, and once the device is back under its name the logger opens it again by itself
 // and asks for the stream, so the bench logs again in the same run (no second header).
-#include "headless_logger.h"
-#include "main_fixture.h"
-#include "sim_server.h"
+#include "programs/halyard-log/headless_logger.h"
+#include "support/main_fixture.h"
+#include "sim/sim_server.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,11 +1,11 @@
 // The headless logger and the main window, fed the same data replies, write the same log file
 // byte for byte: creation line, the empty line of File Log On, header, rows, Stop line.
-#include "headless_logger.h"
-#include "main_fixture.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
+#include "programs/halyard-log/headless_logger.h"
+#include "support/main_fixture.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
 #include "scripted_replies.h"
-#include "sim_server.h"
+#include "sim/sim_server.h"
 
 #include <QAction>
 #include <QCheckBox>

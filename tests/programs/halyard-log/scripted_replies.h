@@ -1,10 +1,10 @@
 #pragma once
 // A fixed stream of data replies for benches whose ports are open: the same frames, in the
 // same order, whoever reads them, so two hosts fed this stream must log the same lines.
-#include "link.h"
-#include "memory_port.h"
-#include "sim_frame.h"
-#include "sim_model.h"
+#include "link/link.h"
+#include "support/memory_port.h"
+#include "sim/sim_frame.h"
+#include "sim/sim_model.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bench_selector.h"
+#include "ui/common/bench_selector.h"
 
 inline void ExpectBenchButtonsFit(const TBenchButtons& group)
 {

@@ -1,8 +1,8 @@
 // The command dialog headless over in-memory ports: Send, the poll tick's
 // hand-over, replies, NAKs, time-outs and the bench buttons.
 #include "cmds_fake_host.h"
-#include "memory_port.h"
-#include "ticks.h"
+#include "support/memory_port.h"
+#include "link/ticks.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "bench_buttons_fit.h"
-#include "bench_selector.h"
-#include "panel_radio_group.h"
+#include "ui/common/bench_selector.h"
+#include "ui/commands/panel_radio_group.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "cmds.h"
-#include "fake_host.h"
+#include "ui/commands/command_dialog.h"
+#include "support/fake_host.h"
 
 // The shared stand-in, answering the link's switches and recording the soft-reset
 // notice; the command dialog subscribes to the link itself.

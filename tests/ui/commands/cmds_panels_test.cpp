@@ -1,7 +1,7 @@
 // Panels as plain logic: set-up, collect-step checks and reply displays.
-#include "bench.h"
-#include "command_texts.h"
-#include "panels.h"
+#include "link/bench.h"
+#include "ui/commands/command_texts.h"
+#include "ui/commands/panels.h"
 
 #include <gtest/gtest.h>
 

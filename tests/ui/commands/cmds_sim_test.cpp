@@ -2,10 +2,10 @@
 // the link and the serial port as the program runs them, with the poll tick's
 // hand-over played by the fake main window.
 #include "cmds_fake_host.h"
-#include "com_port.h"
-#include "pty_fixture.h"
-#include "sim_server.h"
-#include "ticks.h"
+#include "link/com_port.h"
+#include "support/pty_fixture.h"
+#include "sim/sim_server.h"
+#include "link/ticks.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "command_table.h"
-#include "panel_radio_group.h"
+#include "link/command_table.h"
+#include "ui/commands/panel_radio_group.h"
 
 namespace {
 

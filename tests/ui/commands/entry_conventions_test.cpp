@@ -1,4 +1,4 @@
-#include "entry_conventions.h"
+#include "ui/commands/entry_conventions.h"
 
 #include <gtest/gtest.h>
 

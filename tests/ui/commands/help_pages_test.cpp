@@ -5,7 +5,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "help_window.h"
+#include "ui/commands/help_window.h"
 
 namespace {
 // Reads a bundled page (the window's constructor registers the resources).

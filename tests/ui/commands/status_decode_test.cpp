@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "status_decode.h"
+#include "ui/commands/status_decode.h"
 
 using namespace StatusDecode;
 

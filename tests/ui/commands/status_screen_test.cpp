@@ -6,11 +6,11 @@
 #include <QRadioButton>
 
 #include "bench_buttons_fit.h"
-#include "bench_selector.h"
-#include "cstatus.h"
-#include "estatwnd.h"
-#include "fake_host.h"
-#include "link_fixture.h"
+#include "ui/common/bench_selector.h"
+#include "ui/commands/status_screen.h"
+#include "ui/commands/engineering_status_screen.h"
+#include "support/fake_host.h"
+#include "support/link_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "chart_model.h"
+#include "ui/graphs/chart_model.h"
 
 namespace {
 

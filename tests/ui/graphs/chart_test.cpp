@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <qcustomplot.h>
 
-#include "chart.h"
+#include "ui/graphs/chart.h"
 #include "pixels.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "bench_selector.h"
-#include "chart.h"
-#include "fake_host.h"
-#include "graph1.h"
-#include "graph2.h"
+#include "ui/common/bench_selector.h"
+#include "ui/graphs/chart.h"
+#include "support/fake_host.h"
+#include "ui/graphs/overlay_trend_window.h"
+#include "ui/graphs/stacked_trend_window.h"
 #include "pixels.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "log_chart_canvas.h"
-#include "log_chart_window.h"
+#include "ui/graphs/log_chart_canvas.h"
+#include "ui/graphs/log_chart_window.h"
 
 namespace {
 

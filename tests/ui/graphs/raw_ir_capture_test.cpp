@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "raw_ir_capture.h"
-#include "raw_ir_history_lines.h"
-#include "raw_ir_log_file.h"
+#include "ui/graphs/raw_ir_capture.h"
+#include "ui/graphs/raw_ir_history_lines.h"
+#include "ui/graphs/raw_ir_log_file.h"
 
 namespace {
 

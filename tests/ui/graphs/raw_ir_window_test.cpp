@@ -9,13 +9,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "bench_selector.h"
-#include "chart.h"
-#include "fake_host.h"
-#include "link_fixture.h"
-#include "raw_ir_history.h"
-#include "raw_ir_log.h"
-#include "raw_ir_window.h"
+#include "ui/common/bench_selector.h"
+#include "ui/graphs/chart.h"
+#include "support/fake_host.h"
+#include "support/link_fixture.h"
+#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_window.h"
 
 namespace {
 

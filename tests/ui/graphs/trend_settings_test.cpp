@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "trend_settings.h"
+#include "ui/graphs/trend_settings.h"
 
 namespace {
 

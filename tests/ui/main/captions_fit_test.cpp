@@ -1,11 +1,11 @@
 // Every caption the user can see, in every window of the program at the size it opens with, fits
 // its control: labels, buttons, check boxes, radio items and group box titles. Text is measured
 // with the fonts the program runs with (the project installs one for the headless platform).
-#include "window_fixture.h"
+#include "support/window_fixture.h"
 
-#include "bench_window.h"
-#include "cmds.h"
-#include "main_window.h"
+#include "ui/common/bench_window.h"
+#include "ui/commands/command_dialog.h"
+#include "ui/main/main_window.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>

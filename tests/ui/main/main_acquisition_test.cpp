@@ -1,8 +1,8 @@
 #include <QElapsedTimer>
-#include "acquisition.h"
-#include "link.h"
-#include "memory_port.h"
-#include "ticks.h"
+#include "station/acquisition.h"
+#include "link/link.h"
+#include "support/memory_port.h"
+#include "link/ticks.h"
 
 #include <gtest/gtest.h>
 

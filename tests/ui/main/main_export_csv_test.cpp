@@ -1,7 +1,7 @@
-#include "window_fixture.h"
+#include "support/window_fixture.h"
 
-#include "log_file.h"
-#include "main_window.h"
+#include "rows/log_file.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QTimer>

@@ -1,8 +1,8 @@
-#include "window_fixture.h"
+#include "support/window_fixture.h"
 
-#include "log_chart_window.h"
-#include "log_file.h"
-#include "main_window.h"
+#include "ui/graphs/log_chart_window.h"
+#include "rows/log_file.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 

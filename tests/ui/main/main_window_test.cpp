@@ -1,15 +1,15 @@
-#include "window_fixture.h"
+#include "support/window_fixture.h"
 
-#include "about.h"
-#include "bench_window.h"
-#include "cedat.h"
-#include "commnt.h"
-#include "comport.h"
-#include "fhistory.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
-#include "message.h"
-#include "title.h"
+#include "ui/main/about_box.h"
+#include "ui/common/bench_window.h"
+#include "ui/main/program_texts.h"
+#include "ui/main/comment_dialog.h"
+#include "ui/common/comm_settings_dialog.h"
+#include "ui/main/history_window.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
+#include "ui/main/message_window.h"
+#include "ui/main/title_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -18,17 +18,17 @@
 #include <deque>
 #include <random>
 
-#include "bench_selector.h"
-#include "cal_fixture.h"
-#include "com_port.h"
-#include "fake_host.h"
-#include "fcalload.h"
-#include "fparams.h"
-#include "fupgrade.h"
-#include "pty_fixture.h"
+#include "ui/common/bench_selector.h"
+#include "support/cal_fixture.h"
+#include "link/com_port.h"
+#include "support/fake_host.h"
+#include "ui/service/calibration_window.h"
+#include "ui/service/parameter_editor.h"
+#include "ui/service/firmware_upgrade_window.h"
+#include "support/pty_fixture.h"
 #include "scripted_service_dialogs.h"
-#include "sim_server.h"
-#include "ticks.h"
+#include "sim/sim_server.h"
+#include "link/ticks.h"
 
 namespace {
 

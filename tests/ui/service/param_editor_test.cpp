@@ -11,10 +11,10 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include "bench_selector.h"
-#include "fake_host.h"
-#include "fparams.h"
-#include "memory_port.h"
+#include "ui/common/bench_selector.h"
+#include "support/fake_host.h"
+#include "ui/service/parameter_editor.h"
+#include "support/memory_port.h"
 
 namespace {
 

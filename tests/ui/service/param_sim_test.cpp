@@ -15,15 +15,15 @@
 #include <cstdio>
 #include <deque>
 
-#include "bench_selector.h"
-#include "calload1.h"
-#include "com_port.h"
-#include "fake_host.h"
-#include "fparams.h"
-#include "pty_fixture.h"
+#include "ui/common/bench_selector.h"
+#include "ui/service/parameter_transfer_window.h"
+#include "link/com_port.h"
+#include "support/fake_host.h"
+#include "ui/service/parameter_editor.h"
+#include "support/pty_fixture.h"
 #include "scripted_service_dialogs.h"
-#include "sim_server.h"
-#include "ticks.h"
+#include "sim/sim_server.h"
+#include "link/ticks.h"
 
 namespace {
 

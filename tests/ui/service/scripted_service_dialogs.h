@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "service_dialogs.h"
+#include "ui/service/service_dialogs.h"
 
 // Answers the service windows' file dialogs and questions from queues and records the questions;
 // an empty queue answers with no file and No.

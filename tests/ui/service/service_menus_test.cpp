@@ -12,12 +12,12 @@
 
 #include <deque>
 
-#include "bench_selector.h"
-#include "fcalload.h"
-#include "fupgrade.h"
-#include "pty_fixture.h"
-#include "service_dialogs.h"
-#include "sim_app_fixture.h"
+#include "ui/common/bench_selector.h"
+#include "ui/service/calibration_window.h"
+#include "ui/service/firmware_upgrade_window.h"
+#include "support/pty_fixture.h"
+#include "ui/service/service_dialogs.h"
+#include "support/sim_app_fixture.h"
 
 namespace {
 

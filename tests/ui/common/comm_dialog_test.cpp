@@ -1,6 +1,6 @@
-#include "com_port.h"
-#include "comport.h"
-#include "pty_fixture.h"
+#include "link/com_port.h"
+#include "ui/common/comm_settings_dialog.h"
+#include "support/pty_fixture.h"
 
 #include <QFile>
 #include <QGroupBox>

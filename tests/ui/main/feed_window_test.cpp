@@ -1,15 +1,15 @@
 // The main window with simulated benches and the feed on: every row the log
 // gets is published, bench by bench, with the same cell texts; a refused login
 // shows one box.
-#include "local_broker.h"
-#include "logged_rows.h"
-#include "sim_app_fixture.h"
+#include "support/local_broker.h"
+#include "support/logged_rows.h"
+#include "support/sim_app_fixture.h"
 
-#include "feed_dialog.h"
-#include "feed_publisher.h"
-#include "feed_settings.h"
-#include "main_window.h"
-#include "main_window_widgets.h"
+#include "ui/main/feed_dialog.h"
+#include "feed/feed_publisher.h"
+#include "feed/feed_settings.h"
+#include "ui/main/main_window.h"
+#include "ui/common/small_widgets.h"
 
 #include <QAction>
 #include <QCheckBox>

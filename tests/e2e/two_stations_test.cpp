@@ -1,8 +1,8 @@
 // Two program instances, each with two simulated benches and its own station
 // name, publish to one broker; a subscriber sees both stations' rows, each
 // equal to the lines of that station's own log.
-#include "local_broker.h"
-#include "logged_rows.h"
+#include "support/local_broker.h"
+#include "support/logged_rows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +13,7 @@
 
 #include <map>
 
-#include "feed_settings.h"
+#include "feed/feed_settings.h"
 
 namespace {
 

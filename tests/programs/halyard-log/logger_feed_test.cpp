@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "logger_feed.h"
+#include "programs/halyard-log/logger_feed.h"
 
 namespace {
 QStringList Split(const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
