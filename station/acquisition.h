@@ -23,13 +23,13 @@ struct IAcquisitionView {
 };
 
 // The requests of data collection and the one-second poll tick, without widgets.
-class TAcquisition {
+class AcquisitionCycle {
 public:
     static constexpr int kContinuousRate = 2;
     static constexpr int kSoftResetGraceTicks = 10;
     static constexpr uint8_t kSoftResetCode = 0xF0;
 
-    TAcquisition(Link& link, IAcquisitionView& view) : link_(link), view_(view) {}
+    AcquisitionCycle(Link& link, IAcquisitionView& view) : link_(link), view_(view) {}
 
     // 0: $01 data/status, 1: $06, 2: $44 engineering data. Changed only by OK.
     int DataCommandSelection = 0;

@@ -51,7 +51,7 @@ public:
 
     Link& BenchLink() { return station_.BenchLink(); }
     LogFile& Log() { return station_.Log(); }
-    TDataRows& Rows() { return station_.Rows(); }
+    DataRows& Rows() { return station_.Rows(); }
     // Rows and status lines go to this feed too; none: to the log only.
     void SetFeed(std::unique_ptr<FeedPublisher> feed);
     FeedPublisher* Feed() const { return station_.Feed(); }
@@ -71,7 +71,7 @@ private:
     bool BenchSwitchedOn(int k) const override { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); }
     // StationDriver: rows while collecting, in a new file first when the log is full (--rotate).
     bool MakingRows() const override { return collecting_; }
-    TRowSettings RowSettings() const override { return Settings(); }
+    RowSettings RowSettingsNow() const override { return Settings(); }
     bool BeforeRow() override;
     void AfterRow(bool logged) override;
     // LinkListener: the status lines, the time-outs counted, a lost port.
@@ -80,7 +80,7 @@ private:
     void PortLost(int k) override;
 
     void ReopenLostPorts();
-    TRowSettings Settings() const;
+    RowSettings Settings() const;
     // Goes on in the next continuation file when the next logged row would be refused.
     bool RotateIfFull();
     void FailLater();

@@ -332,7 +332,7 @@ TEST_F(E2eTest, ShutdownClosesTheLogThenStopsEachBenchASecondApart)
     std::vector<std::string> events;
     std::array<RecordingPort, 2> ports;
     for (int k = 0; k < 2; ++k) {
-        TBench& bench = App->BenchLink().Benches[k];
+        BenchRecord& bench = App->BenchLink().Benches[k];
         ports[k].Real = bench.Port;
         ports[k].Bench = k;
         ports[k].Events = &events;

@@ -70,8 +70,8 @@ struct RawIRE2e : SimulatedAppTest {
 
 TEST_F(RawIRE2e, FilteredCaptureLogsTheSamplesTheBenchSent)
 {
-    auto* raw = App->findChild<TRawIR*>(QStringLiteral("TRawIR"));
-    auto* log = App->findChild<TIRLog*>(QStringLiteral("TIRLog"));
+    auto* raw = App->findChild<RawIrWindow*>(QStringLiteral("TRawIR"));
+    auto* log = App->findChild<RawIrLogWindow*>(QStringLiteral("TIRLog"));
     ASSERT_NE(raw, nullptr);
     ASSERT_NE(log, nullptr);
     App->findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1"))->trigger();

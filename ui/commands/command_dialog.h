@@ -15,27 +15,27 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-class TBenchButtons;
-class TPanelRadioGroup;
+class BenchButtons;
+class PanelRadioGroupWidget;
 
 // The bench command dialog: one form whose panel is rebuilt for the command
 // chosen in the main window's menus. Send checks the entries, writes the
 // selected bench's CommandArgs and asks the main window's poll tick to send;
 // the reply and the link status line are shown when they arrive.
-class TFCmds : public TCommandDialogBase, private LinkListener {
+class CommandDialog : public CommandDialogBase, private LinkListener {
     Q_OBJECT
 public:
     static constexpr int kHelpTopic = 6001;
     static constexpr int kWaitFallbackMs = 10000;
 
-    explicit TFCmds(BenchHost& host, QWidget* parent = nullptr);
-    ~TFCmds() override;
+    explicit CommandDialog(BenchHost& host, QWidget* parent = nullptr);
+    ~CommandDialog() override;
 
     // Control pool and fixed part; object names are the control names.
     std::array<QLabel*, 15> Label{};
     std::array<QLineEdit*, 21> Edit{};
     std::array<QCheckBox*, 8> CheckBox{};
-    std::array<TPanelRadioGroup*, 8> RadioGroup{};
+    std::array<PanelRadioGroupWidget*, 8> RadioGroup{};
     QFrame* Panel1 = nullptr;
     QLabel* InProgLabel = nullptr;
     QLineEdit* InProgEdit = nullptr;
@@ -47,7 +47,7 @@ public:
     QPushButton* SendBtn = nullptr;
     QPushButton* CloseBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    TBenchButtons* GrpBench = nullptr;
+    BenchButtons* GrpBench = nullptr;
     QTimer* Timer1 = nullptr;
 
     // Opens the help at a topic; wired by the help window.
@@ -70,7 +70,7 @@ public:
     void HelpBtnClick();
     void Timer1Timer();
 
-    // TCommandDialogBase
+    // CommandDialogBase
     void UpdateBenchSelection() override;
     void ShowCommandReply(uint8_t code) override;
     void CompleteCommand() override;

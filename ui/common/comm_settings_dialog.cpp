@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent)
+CommSettingsDialog::CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent)
     : QDialog(parent)
     , ports_(ports)
     , messages_(messages)
@@ -48,7 +48,7 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     TraceBtn->setObjectName(QStringLiteral("TraceBtn"));
     TraceBtn->setAccessibleName(QStringLiteral("Trace Dump"));
     TraceBtn->setAutoDefault(false);
-    connect(TraceBtn, &QPushButton::clicked, this, &TCommDlg::TraceBtnClick);
+    connect(TraceBtn, &QPushButton::clicked, this, &CommSettingsDialog::TraceBtnClick);
 
     Label1 = new QLabel(QStringLiteral("Bench1 at COM"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -61,7 +61,7 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     OK1Btn->setObjectName(QStringLiteral("OK1Btn"));
     OK1Btn->setAccessibleName(QStringLiteral("Apply bench1 port"));
     OK1Btn->setAutoDefault(false);
-    connect(OK1Btn, &QPushButton::clicked, this, &TCommDlg::OK1BtnClick);
+    connect(OK1Btn, &QPushButton::clicked, this, &CommSettingsDialog::OK1BtnClick);
 
     OKBtn = new QPushButton(QStringLiteral("OKBtn"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -85,16 +85,16 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     layout->addLayout(right);
 }
 
-int TCommDlg::BaudItemIndex() const { return baudGroup_->checkedId(); }
+int CommSettingsDialog::BaudItemIndex() const { return baudGroup_->checkedId(); }
 
-void TCommDlg::SelectBaudItem(int i)
+void CommSettingsDialog::SelectBaudItem(int i)
 {
     if (i < 0 || i >= 5)
         return;
     BaudItems[i]->setChecked(true);
 }
 
-void TCommDlg::BaudClick()
+void CommSettingsDialog::BaudClick()
 {
     const int item = BaudItemIndex();
     if (item < 0 || item >= 5)
@@ -107,7 +107,7 @@ void TCommDlg::BaudClick()
     }
 }
 
-void TCommDlg::TraceBtnClick()
+void CommSettingsDialog::TraceBtnClick()
 {
     ComPort* port = ports_[0];
     if (!port || !port->IsOpen())
@@ -123,7 +123,7 @@ void TCommDlg::TraceBtnClick()
     }
 }
 
-void TCommDlg::OK1BtnClick()
+void CommSettingsDialog::OK1BtnClick()
 {
     bool isNumber = false;
     const int n = Edit1->text().toInt(&isNumber, 10);

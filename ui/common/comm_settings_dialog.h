@@ -16,13 +16,13 @@ class QRadioButton;
 
 // Communications settings: baud rate of the open ports, bench 1's device, trace of bench 1's port.
 // Every change applies at once; the dialog is created once and only hidden when closed.
-class TCommDlg : public QDialog {
+class CommSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kBaudRates[5] = {9600, 19200, 38400, 57600, 115200};
     static constexpr int kTraceEntries = 10000;
 
-    TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent = nullptr);
+    CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent = nullptr);
 
     // The radio group "&Baud Rate"; BaudItems[i] stands for kBaudRates[i].
     QGroupBox* Baud;

@@ -3,7 +3,7 @@
 #include <QButtonGroup>
 #include <QGridLayout>
 
-TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
                          QWidget* parent)
     : QGroupBox(caption, parent)
     , group_(new QButtonGroup(this))
@@ -30,21 +30,21 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
     }
 }
 
-int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+int RadioGroup::ItemIndex() const { return group_->checkedId(); }
 
-void TRadioGroup::SetItemIndex(int i)
+void RadioGroup::SetItemIndex(int i)
 {
     if (i >= 0 && i < Items.size())
         Items[i]->setChecked(true);
 }
 
-QString TRadioGroup::ItemText() const
+QString RadioGroup::ItemText() const
 {
     const int i = ItemIndex();
     return i >= 0 ? Items[i]->text() : QString();
 }
 
-TStatusLight::TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent)
+StatusLight::StatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent)
     : QFrame(parent)
     , lit_colour_(litColour)
 {
@@ -56,7 +56,7 @@ TStatusLight::TStatusLight(const QString& name, const QString& accessibleName, c
     SetLit(false);
 }
 
-void TStatusLight::SetLit(bool lit)
+void StatusLight::SetLit(bool lit)
 {
     lit_ = lit;
     QPalette p = palette();

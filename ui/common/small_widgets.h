@@ -9,10 +9,10 @@ class QButtonGroup;
 
 // A captioned group of radio buttons with an item index, as the settings groups use.
 // Items are named <group>0, <group>1, ...
-class TRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+    RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
                 QWidget* parent = nullptr);
 
     QList<QRadioButton*> Items;
@@ -32,10 +32,10 @@ private:
 };
 
 // One traffic light of a bench row: dark, or lit in its colour.
-class TStatusLight : public QFrame {
+class StatusLight : public QFrame {
     Q_OBJECT
 public:
-    TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent = nullptr);
+    StatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent = nullptr);
     void SetLit(bool lit);
     bool Lit() const { return lit_; }
 

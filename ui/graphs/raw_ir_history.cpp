@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfHist_ir::TfHist_ir(QWidget* parent) : TBenchWindow(parent)
+RawIrHistoryWindow::RawIrHistoryWindow(QWidget* parent) : BenchWindow(parent)
 {
     setObjectName(QStringLiteral("TfHist_ir"));
     setWindowTitle(QStringLiteral("Collected IR data"));
@@ -20,39 +20,39 @@ TfHist_ir::TfHist_ir(QWidget* parent) : TBenchWindow(parent)
     RefreshTimer = new QTimer(this);
     RefreshTimer->setSingleShot(true);
     RefreshTimer->setInterval(50);
-    connect(RefreshTimer, &QTimer::timeout, this, &TfHist_ir::Refresh);
+    connect(RefreshTimer, &QTimer::timeout, this, &RawIrHistoryWindow::Refresh);
 }
 
-void TfHist_ir::ClearLines()
+void RawIrHistoryWindow::ClearLines()
 {
     History.Clear();
     Changed();
 }
 
-void TfHist_ir::AddLine(const QString& line)
+void RawIrHistoryWindow::AddLine(const QString& line)
 {
     History.Add(line);
     Changed();
 }
 
-QStringList TfHist_ir::Items() const
+QStringList RawIrHistoryWindow::Items() const
 {
     return QStringList(History.Lines.begin(), History.Lines.end());
 }
 
-void TfHist_ir::Changed()
+void RawIrHistoryWindow::Changed()
 {
     if (isVisible() && !RefreshTimer->isActive())
         RefreshTimer->start();
 }
 
-void TfHist_ir::showEvent(QShowEvent* event)
+void RawIrHistoryWindow::showEvent(QShowEvent* event)
 {
     Refresh();
-    TBenchWindow::showEvent(event);
+    BenchWindow::showEvent(event);
 }
 
-void TfHist_ir::Refresh()
+void RawIrHistoryWindow::Refresh()
 {
     ListBox1->clear();
     ListBox1->addItems(Items());

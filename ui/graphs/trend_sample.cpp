@@ -12,7 +12,7 @@ float Hundredths(int32_t raw)
 }
 } // namespace
 
-TrendValues TrendValuesOf(const TGasData& gas, bool hcDivisor100)
+TrendValues TrendValuesOf(const GasConcentrations& gas, bool hcDivisor100)
 {
     TrendValues v{};
     v[kTrendCO2] = Hundredths(gas.CO2);

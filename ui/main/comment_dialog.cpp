@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TCommentDlg::TCommentDlg(QWidget* parent)
+CommentDialog::CommentDialog(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TCommentDlg"));
@@ -30,7 +30,7 @@ TCommentDlg::TCommentDlg(QWidget* parent)
     ClearBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ClearBtn, &QPushButton::clicked, this, &TCommentDlg::ClearBtnClick);
+    connect(ClearBtn, &QPushButton::clicked, this, &CommentDialog::ClearBtnClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OKBtn);
@@ -43,7 +43,7 @@ TCommentDlg::TCommentDlg(QWidget* parent)
     resize(420, 260);
 }
 
-QStringList TCommentDlg::Lines() const
+QStringList CommentDialog::Lines() const
 {
     QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
     // A final line end does not start another line, as in any text memo.
@@ -52,4 +52,4 @@ QStringList TCommentDlg::Lines() const
     return lines;
 }
 
-void TCommentDlg::ClearBtnClick() { Memo1->clear(); }
+void CommentDialog::ClearBtnClick() { Memo1->clear(); }

@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-THistory::THistory(QWidget* parent)
+HistoryWindow::HistoryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("THistory"));
@@ -19,7 +19,7 @@ THistory::THistory(QWidget* parent)
     resize(640, 400);
 }
 
-void THistory::SetLines(const QStringList& lines)
+void HistoryWindow::SetLines(const QStringList& lines)
 {
     ListBox1->clear();
     ListBox1->addItems(lines);

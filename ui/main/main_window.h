@@ -26,11 +26,11 @@ class QPrinter;
 class QPushButton;
 class QTableView;
 class QTimer;
-class TRadioGroup;
-class TStatusLight;
+class RadioGroup;
+class StatusLight;
 
 // Seams of the main window; empty members take the real thing.
-struct TAppOptions {
+struct MainWindowOptions {
     IMessageSink* Messages = nullptr;
     IFileDialogs* Dialogs = nullptr;
     // Calendar clock and the locale's date and time texts (rows, log lines, shutdown waits).
@@ -44,11 +44,11 @@ inline constexpr const char* kDeviceBack = "Device back";
 // The main window: data grid, settings, start/stop, the four bench rows and the main menu. It holds the
 // station (ports, link, acquisition, rows, log, feed) and drives it from its controls, creates the
 // secondary windows and runs the shutdown.
-class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private StationDriver, public LinkListener {
+class MainWindow : public QMainWindow, public BenchHost, private IBenchSwitches, private StationDriver, public LinkListener {
     Q_OBJECT
 public:
-    explicit TApp(const TAppOptions& options = {});
-    ~TApp() override;
+    explicit MainWindow(const MainWindowOptions& options = {});
+    ~MainWindow() override;
 
     // Controls, named as their object names.
     QTableView* Grid;
@@ -66,12 +66,12 @@ public:
     QCheckBox* AmbPressure;
     QCheckBox* RawNoxO2;
     QCheckBox* Pef;
-    TRadioGroup* AveragingRadioGroup;
+    RadioGroup* AveragingRadioGroup;
     QLabel* AverageLabel;
     QLineEdit* AverageEdit;
-    TRadioGroup* HCMode;
-    TRadioGroup* CompDataRG;
-    TRadioGroup* HCDivisorRadioGroup;
+    RadioGroup* HCMode;
+    RadioGroup* CompDataRG;
+    RadioGroup* HCDivisorRadioGroup;
     QPushButton* OKBtn;
     QPushButton* StartBtn;
     QPushButton* StopBtn;
@@ -83,16 +83,16 @@ public:
     QPushButton* HistoryBtn;
     QPushButton* OffsetBtn;
     QPushButton* ExitBtn;
-    TRadioGroup* Logging;
-    TRadioGroup* DataRadio;
-    TRadioGroup* ZeroRG;
+    RadioGroup* Logging;
+    RadioGroup* DataRadio;
+    RadioGroup* ZeroRG;
     QGroupBox* GroupBox1;
     std::array<QCheckBox*, 4> ActiveBench{};
     std::array<QLineEdit*, 4> AckNakEdit{};
     // Label2, Label3, Label4, Label7: "Com 1" .. "Com 4".
     std::array<QLabel*, 4> ComLabel{};
     // ApdStatusLight1..8: Tx and Rx of bench 1, then of bench 2, ...
-    std::array<TStatusLight*, 8> ApdStatusLight{};
+    std::array<StatusLight*, 8> ApdStatusLight{};
     QLabel* ACKNAKLabel;
     QLabel* Label1;
     QTimer* Timer6;
@@ -110,18 +110,18 @@ public:
     bool Collecting = false;
 
     Station& TheStation() { return station_; }
-    TAcquisition& Acquisition() { return station_.Acquisition(); }
+    AcquisitionCycle& Acquisition() { return station_.Acquisition(); }
     PortActivation& Ports() { return ports_; }
-    TWindowSet& Windows() { return windows_; }
+    WindowSet& Windows() { return windows_; }
     IMessageSink& Messages() override { return *messages_; }
     IFileDialogs& Dialogs() { return *dialogs_; }
     // The grid's rows and the log file they go to.
-    TDataRows& Rows() { return station_.Rows(); }
-    TGridModel& GridModel() { return station_.Grid(); }
+    DataRows& Rows() { return station_.Rows(); }
+    GridModel& GridContents() { return station_.Grid(); }
     LogFile& Log() { return station_.Log(); }
     bool LogFileOpen() const { return station_.Log().IsOpen(); }
     // The settings group and controls as the row logic reads them.
-    TRowSettings CurrentRowSettings() const;
+    RowSettings CurrentRowSettings() const;
 
     // Headless driver of soak runs (HALYARD_AUTOSTART); false when the variable is not set.
     bool StartAutomation();
@@ -202,7 +202,7 @@ private:
     void ConnectWindows();
     // StationDriver: rows while Stop is enabled, with the settings of the controls.
     bool MakingRows() const override;
-    TRowSettings RowSettings() const override { return CurrentRowSettings(); }
+    RowSettings RowSettingsNow() const override { return CurrentRowSettings(); }
     void AddCommandItems(QMenu* menu, bool engineering);
     void SetStartStop(bool collecting);
     // Row output and log file (the data rows and the log file do the work).
@@ -240,9 +240,9 @@ private:
     IMessageSink* messages_ = nullptr;
     IFileDialogs* dialogs_ = nullptr;
     Station station_;
-    class TGridAdapter* gridAdapter_ = nullptr;
+    class GridViewAdapter* gridAdapter_ = nullptr;
     PortActivation ports_;
-    TWindowSet windows_;
+    WindowSet windows_;
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool shutDown_ = false;

@@ -93,31 +93,31 @@ void ShowWindow(QWidget* w)
 }
 
 // The raw IR window streams raw (0x40) or filtered (0x42) blocks, as the menu entry says.
-void ShowRawIR(TBenchWindow* w, bool filtered)
+void ShowRawIR(BenchWindow* w, bool filtered)
 {
-    if (auto* raw = qobject_cast<TRawIR*>(w))
+    if (auto* raw = qobject_cast<RawIrWindow*>(w))
         raw->RawFiltered = filtered;
     ShowWindow(w);
 }
 
 } // namespace
 
-void TApp::BuildMenus()
+void MainWindow::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = NewMenu(bar, "File1", QStringLiteral("&File"));
-    connect(NewItem(file, "NewFile", QStringLiteral("&New File...")), &QAction::triggered, this, &TApp::NewFileClick);
-    connect(NewItem(file, "Appendtofile1", QStringLiteral("&Append to file")), &QAction::triggered, this, &TApp::Appendtofile1Click);
+    connect(NewItem(file, "NewFile", QStringLiteral("&New File...")), &QAction::triggered, this, &MainWindow::NewFileClick);
+    connect(NewItem(file, "Appendtofile1", QStringLiteral("&Append to file")), &QAction::triggered, this, &MainWindow::Appendtofile1Click);
     file->addSeparator();
-    connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &TApp::CloseFile1Click);
-    connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &TApp::ExportCsv1Click);
+    connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &MainWindow::CloseFile1Click);
+    connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &MainWindow::ExportCsv1Click);
     connect(NewItem(file, "OpenLogChart", QStringLiteral("Open Log as C&hart...")), &QAction::triggered, this,
-            &TApp::OpenLogChartClick);
+            &MainWindow::OpenLogChartClick);
     file->addSeparator();
-    connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &TApp::PrintForm1Click);
-    connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &TApp::PrinterSetup1Click);
+    connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &MainWindow::PrintForm1Click);
+    connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &MainWindow::PrinterSetup1Click);
     file->addSeparator();
     connect(NewItem(file, "Exit1", QStringLiteral("Exit")), &QAction::triggered, this, &QWidget::close);
 
@@ -137,8 +137,8 @@ void TApp::BuildMenus()
     });
 
     QMenu* options = NewMenu(bar, "Options1", QStringLiteral("&Options"));
-    connect(NewItem(options, "Comm1", QStringLiteral("Comms...")), &QAction::triggered, this, &TApp::Comm1Click);
-    connect(NewItem(options, "FeedSettings1", QStringLiteral("Feed Settings...")), &QAction::triggered, this, &TApp::FeedSettings1Click);
+    connect(NewItem(options, "Comm1", QStringLiteral("Comms...")), &QAction::triggered, this, &MainWindow::Comm1Click);
+    connect(NewItem(options, "FeedSettings1", QStringLiteral("Feed Settings...")), &QAction::triggered, this, &MainWindow::FeedSettings1Click);
 
     AddCommandItems(NewMenu(bar, "CustomerCommands", QStringLiteral("Bench Commands")), false);
     AddCommandItems(NewMenu(bar, "CustomerServiceCommands", QStringLiteral("Engineering Bench  Commands"), true), true);
@@ -149,7 +149,7 @@ void TApp::BuildMenus()
     connect(NewItem(service, "EngineeringStatus1", QStringLiteral("Engineering Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
     connect(NewItem(service, "BenchUpgrade1", QStringLiteral("Bench Upgrade")), &QAction::triggered, this, [this] { ShowWindow(windows_.FUpgrade); });
     auto calWindow = [this](bool load) {
-        if (auto* w = qobject_cast<TFCalLoad*>(windows_.FCalLoad))
+        if (auto* w = qobject_cast<CalibrationWindow*>(windows_.FCalLoad))
             w->SetLoadMode(load);
         ShowWindow(windows_.FCalLoad);
     };
@@ -158,11 +158,11 @@ void TApp::BuildMenus()
     connect(NewItem(service, "NewCalLoad1", QStringLiteral("New Cal Load")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad1); });
 
     QMenu* help = NewMenu(bar, "Help1", QStringLiteral("&Help"));
-    connect(NewItem(help, "About2", QStringLiteral("&About...")), &QAction::triggered, this, &TApp::About2Click);
-    connect(NewItem(help, "GeneralHelp2", QStringLiteral("General Help"), true), &QAction::triggered, this, &TApp::GeneralHelp2Click);
+    connect(NewItem(help, "About2", QStringLiteral("&About...")), &QAction::triggered, this, &MainWindow::About2Click);
+    connect(NewItem(help, "GeneralHelp2", QStringLiteral("General Help"), true), &QAction::triggered, this, &MainWindow::GeneralHelp2Click);
 }
 
-void TApp::AddCommandItems(QMenu* menu, bool engineering)
+void MainWindow::AddCommandItems(QMenu* menu, bool engineering)
 {
     const CommandItem* begin = engineering ? std::begin(kEngineeringCommands) : std::begin(kBenchCommands);
     const CommandItem* end = engineering ? std::end(kEngineeringCommands) : std::end(kBenchCommands);
@@ -180,7 +180,7 @@ void TApp::AddCommandItems(QMenu* menu, bool engineering)
     connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, true); });
 }
 
-void TApp::ExportCsv1Click()
+void MainWindow::ExportCsv1Click()
 {
     // The current log, or the one last used, is offered first; the log is flushed after
     // every row, so an open log converts up to its last logged row.
@@ -209,7 +209,7 @@ void TApp::ExportCsv1Click()
         messages_->Show(caption, QStringLiteral("CSV export failed: ") + message, IMessageSink::Icon::Warning);
 }
 
-void TApp::OpenLogChartClick()
+void MainWindow::OpenLogChartClick()
 {
     // The current log, or the one last used, is offered first: it may be open and growing.
     const QString last = station_.Log().FileName();

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-TFMessage::TFMessage(QWidget* parent)
+MessageWindow::MessageWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFMessage"));
@@ -17,9 +17,9 @@ TFMessage::TFMessage(QWidget* parent)
     resize(320, 100);
 }
 
-void TFMessage::SetClosingText() { Memo1->setPlainText(kClosingText); }
+void MessageWindow::SetClosingText() { Memo1->setPlainText(kClosingText); }
 
-void TFMessage::showEvent(QShowEvent* event)
+void MessageWindow::showEvent(QShowEvent* event)
 {
     // Showing puts the line in as well; setting it (not adding) keeps it a single line.
     SetClosingText();

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFTitle::TFTitle(QWidget* parent)
+TitleDialog::TitleDialog(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFTitle"));
@@ -14,14 +14,14 @@ TFTitle::TFTitle(QWidget* parent)
     Edit1->setAccessibleName(QStringLiteral("Title"));
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    connect(OKBtn, &QPushButton::clicked, this, &TFTitle::OKBtnClick);
-    connect(Edit1, &QLineEdit::returnPressed, this, &TFTitle::OKBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &TitleDialog::OKBtnClick);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TitleDialog::OKBtnClick);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(Edit1);
     layout->addWidget(OKBtn);
 }
 
-void TFTitle::OKBtnClick()
+void TitleDialog::OKBtnClick()
 {
     emit TitleAccepted(Edit1->text());
     close();

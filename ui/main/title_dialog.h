@@ -5,10 +5,10 @@ class QLineEdit;
 class QPushButton;
 
 // "Vireo Title": the title the main window and the application carry. Shown modelessly.
-class TFTitle : public QWidget {
+class TitleDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit TFTitle(QWidget* parent = nullptr);
+    explicit TitleDialog(QWidget* parent = nullptr);
 
     QLineEdit* Edit1;
     QPushButton* OKBtn;

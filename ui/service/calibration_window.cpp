@@ -20,8 +20,8 @@
 
 #include <algorithm>
 
-TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
-    : TBenchWindow(parent),
+CalibrationWindow::CalibrationWindow(BenchHost& host, ParameterEditor* parameters, QWidget* parent)
+    : BenchWindow(parent),
       host_(host),
       parameters_(parameters),
       machine_(CalLoadPorts{
@@ -57,9 +57,9 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
     host_.BenchLink().AddClaim(*this);
 }
 
-bool TFCalLoad::Claiming() const { return isVisible() && machine_.CalState() > 0; }
+bool CalibrationWindow::Claiming() const { return isVisible() && machine_.CalState() > 0; }
 
-bool TFCalLoad::Claimed(int, const RxFrame& frame)
+bool CalibrationWindow::Claimed(int, const RxFrame& frame)
 {
     // Refusals of all four flash parameter codes, acknowledgements of the three it steps on.
     const uint8_t c = frame.Code;
@@ -69,12 +69,12 @@ bool TFCalLoad::Claimed(int, const RxFrame& frame)
     return taken;
 }
 
-TFCalLoad::~TFCalLoad()
+CalibrationWindow::~CalibrationWindow()
 {
     host_.BenchLink().RemoveClaim(*this);
 }
 
-void TFCalLoad::BuildControls()
+void CalibrationWindow::BuildControls()
 {
     auto* grid = new QGridLayout(this);
     auto* group = new QGroupBox(QStringLiteral("Bench"), this);
@@ -114,12 +114,12 @@ void TFCalLoad::BuildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
 
-    connect(OKBtn, &QPushButton::clicked, this, &TFCalLoad::OKBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &TFCalLoad::CancelBtnClick);
-    connect(Timer1, &QTimer::timeout, this, &TFCalLoad::Timer1Timer);
+    connect(OKBtn, &QPushButton::clicked, this, &CalibrationWindow::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &CalibrationWindow::CancelBtnClick);
+    connect(Timer1, &QTimer::timeout, this, &CalibrationWindow::Timer1Timer);
 }
 
-void TFCalLoad::SetLoadMode(bool load)
+void CalibrationWindow::SetLoadMode(bool load)
 {
     // A running procedure keeps its mode: switched to checking, the rest of a load would be
     // compared but never written; switched to loading, a check would start writing.
@@ -129,13 +129,13 @@ void TFCalLoad::SetLoadMode(bool load)
     setWindowTitle(load ? QStringLiteral("Load Calibration Parameters") : QStringLiteral("Check Calibration Parameters"));
 }
 
-void TFCalLoad::showEvent(QShowEvent* event)
+void CalibrationWindow::showEvent(QShowEvent* event)
 {
     Edit1->clear();
-    TBenchWindow::showEvent(event);
+    BenchWindow::showEvent(event);
 }
 
-void TFCalLoad::UpdateBenchSelection()
+void CalibrationWindow::UpdateBenchSelection()
 {
     for (int k = 0; k < 4; ++k) {
         QCheckBox* box = BB[size_t(k)];
@@ -145,7 +145,7 @@ void TFCalLoad::UpdateBenchSelection()
     }
 }
 
-void TFCalLoad::OpenFileClick(int k)
+void CalibrationWindow::OpenFileClick(int k)
 {
     const QString path = Dialogs->OpenFileName(QStringLiteral("Select Cal File"), QStringLiteral("Kite Cal Files (*.CAL)"),
                                                Paths::DriveCPath(QStringLiteral("C:\\")));
@@ -155,12 +155,12 @@ void TFCalLoad::OpenFileClick(int k)
     FileEdit[size_t(k)]->setText(QFileInfo(path).fileName());
 }
 
-void TFCalLoad::OKBtnClick() { machine_.Start(); }
+void CalibrationWindow::OKBtnClick() { machine_.Start(); }
 
-void TFCalLoad::CancelBtnClick()
+void CalibrationWindow::CancelBtnClick()
 {
     machine_.Cancel();
     close();
 }
 
-void TFCalLoad::Timer1Timer() { machine_.Tick(); }
+void CalibrationWindow::Timer1Timer() { machine_.Tick(); }

@@ -31,7 +31,7 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 
 } // namespace
 
-TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* parent) : TBenchWindow(parent), host_(host)
+ParameterEditor::ParameterEditor(BenchHost& host, const QString& listPath, QWidget* parent) : BenchWindow(parent), host_(host)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Parameters"));
@@ -40,7 +40,7 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
     list_ = ReadParamListFile(listPath.isEmpty() ? QDir::current().filePath(QStringLiteral("ParamLst.c")) : listPath);
     {
         const QSignalBlocker block(ComboBox1);
-        for (const TParameterItem& item : list_)
+        for (const ParameterItem& item : list_)
             ComboBox1->addItem(Latin1(item.Name));
         ComboBox1->setCurrentIndex(1);
     }
@@ -53,22 +53,22 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
 
     host_.BenchLink().Subscribe(*this);
     // Whoever sends Load Flash Parameters, its reply reads back this number.
-    TBench::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
+    BenchRecord::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
 }
 
-TParameters::~TParameters()
+ParameterEditor::~ParameterEditor()
 {
     host_.BenchLink().Unsubscribe(*this);
-    TBench::OnLoadFlashParameter = nullptr;
+    BenchRecord::OnLoadFlashParameter = nullptr;
 }
 
-void TParameters::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+void ParameterEditor::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
 {
     if (kind == ReplyKind::FlashParam)
         ParamReply(k, frame);
 }
 
-void TParameters::BuildControls()
+void ParameterEditor::BuildControls()
 {
     auto* grid = new QGridLayout(this);
 
@@ -113,7 +113,7 @@ void TParameters::BuildControls()
     flashRow->addWidget(StoreBtn);
     grid->addWidget(flash, 2, 3, 2, 1);
 
-    BenchGroup = new TBenchButtons(QStringLiteral("Bench"), this);
+    BenchGroup = new BenchButtons(QStringLiteral("Bench"), this);
     BenchGroup->setObjectName(QStringLiteral("BenchGroup"));
     grid->addWidget(BenchGroup, 4, 2, 2, 1);
 
@@ -124,21 +124,21 @@ void TParameters::BuildControls()
     Button3 = NewButton("Button3", QStringLiteral("Close"), this);
     grid->addWidget(Button3, 4, 3);
 
-    connect(ReadButton, &QPushButton::clicked, this, &TParameters::ReadButtonClick);
-    connect(WriteBtn, &QPushButton::clicked, this, &TParameters::WriteBtnClick);
-    connect(LoadBtn, &QPushButton::clicked, this, &TParameters::LoadBtnClick);
-    connect(StoreBtn, &QPushButton::clicked, this, &TParameters::StoreBtnClick);
+    connect(ReadButton, &QPushButton::clicked, this, &ParameterEditor::ReadButtonClick);
+    connect(WriteBtn, &QPushButton::clicked, this, &ParameterEditor::WriteBtnClick);
+    connect(LoadBtn, &QPushButton::clicked, this, &ParameterEditor::LoadBtnClick);
+    connect(StoreBtn, &QPushButton::clicked, this, &ParameterEditor::StoreBtnClick);
     connect(Button3, &QPushButton::clicked, this, &QWidget::hide);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TParameters::ComboBox1Change);
-    connect(MaskEdit1, &QLineEdit::textChanged, this, &TParameters::MaskEdit1Change);
-    connect(MaskEdit1, &QLineEdit::returnPressed, this, &TParameters::ReadButtonClick);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &ParameterEditor::ComboBox1Change);
+    connect(MaskEdit1, &QLineEdit::textChanged, this, &ParameterEditor::MaskEdit1Change);
+    connect(MaskEdit1, &QLineEdit::returnPressed, this, &ParameterEditor::ReadButtonClick);
     // Only a change of bench clears the memo: clicking the chosen bench again keeps what it shows.
-    connect(BenchGroup, &TBenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
+    connect(BenchGroup, &BenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
 }
 
-int TParameters::SelectedBench() const { return BenchGroup->SelectedBench(); }
+int ParameterEditor::SelectedBench() const { return BenchGroup->SelectedBench(); }
 
-void TParameters::UpdateBenchSelection()
+void ParameterEditor::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -146,15 +146,15 @@ void TParameters::UpdateBenchSelection()
     BenchGroup->UpdateBenchSelection(on);
 }
 
-void TParameters::ReadParameter() { ReadParameterFrom(SelectedBench()); }
+void ParameterEditor::ReadParameter() { ReadParameterFrom(SelectedBench()); }
 
-void TParameters::ReadParameterFrom(int k)
+void ParameterEditor::ReadParameterFrom(int k)
 {
     if (k >= 0 && k < 4)
         host_.BenchLink().Benches[k].RequestReadFlashParameters(CurrentParam);
 }
 
-void TParameters::ParamReply(int k, const RxFrame& frame)
+void ParameterEditor::ParamReply(int k, const RxFrame& frame)
 {
     switch (frame.Code) {
     case 0x49: ShowParameterValues(frame); break;
@@ -166,7 +166,7 @@ void TParameters::ParamReply(int k, const RxFrame& frame)
     }
 }
 
-void TParameters::ShowParameterValues(const RxFrame& frame)
+void ParameterEditor::ShowParameterValues(const RxFrame& frame)
 {
     const std::optional<int> columns = ColumnCount(ColumnEdit->text());
     if (!columns) {
@@ -181,7 +181,7 @@ void TParameters::ShowParameterValues(const RxFrame& frame)
     lastParamText_ = QByteArray(layout.Whole.data(), qsizetype(layout.Whole.size()));
 }
 
-bool TParameters::TakeNumber(bool lenient, int* number)
+bool ParameterEditor::TakeNumber(bool lenient, int* number)
 {
     const QString text = MaskEdit1->text();
     int n = 0;
@@ -204,9 +204,9 @@ bool TParameters::TakeNumber(bool lenient, int* number)
     return true;
 }
 
-void TParameters::ClearMemo() { Memo1->clear(); }
+void ParameterEditor::ClearMemo() { Memo1->clear(); }
 
-void TParameters::ReadButtonClick()
+void ParameterEditor::ReadButtonClick()
 {
     ClearMemo();
     StoreBtn->setEnabled(false);
@@ -217,7 +217,7 @@ void TParameters::ReadButtonClick()
     ReadParameter();
 }
 
-void TParameters::WriteBtnClick()
+void ParameterEditor::WriteBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -239,7 +239,7 @@ void TParameters::WriteBtnClick()
                                                              int(text.size()));
 }
 
-void TParameters::LoadBtnClick()
+void ParameterEditor::LoadBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -251,7 +251,7 @@ void TParameters::LoadBtnClick()
         host_.BenchLink().Benches[k].RequestLoadFlashParameters(CurrentParam);
 }
 
-void TParameters::StoreBtnClick()
+void ParameterEditor::StoreBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -262,14 +262,14 @@ void TParameters::StoreBtnClick()
         host_.BenchLink().Benches[k].RequestStoreFlashParameters(CurrentParam);
 }
 
-void TParameters::ComboBox1Change()
+void ParameterEditor::ComboBox1Change()
 {
     const int index = ComboBox1->currentIndex();
     MaskEdit1->setText(QString::number(index));
     ShowLabels(index);
 }
 
-void TParameters::MaskEdit1Change()
+void ParameterEditor::MaskEdit1Change()
 {
     const int n = LenientNumber(MaskEdit1->text());
     if (n < 0 || n >= kParamCount)
@@ -281,7 +281,7 @@ void TParameters::MaskEdit1Change()
     ShowLabels(n);
 }
 
-void TParameters::ShowLabels(int number)
+void ParameterEditor::ShowLabels(int number)
 {
     const ParamLabels l = LabelsFor(list_, number);
     TypeLabel->setText(QString::fromLatin1(l.Type.c_str()));
@@ -295,4 +295,4 @@ void TParameters::ShowLabels(int number)
     }
 }
 
-void TParameters::BB1Click() { ClearMemo(); }
+void ParameterEditor::BB1Click() { ClearMemo(); }

@@ -16,16 +16,16 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TBenchButtons;
+class BenchButtons;
 struct RxFrame;
 
-class TParameters : public TBenchWindow, public LinkListener {
+class ParameterEditor : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
     // Reads the parameter list from listPath ("ParamLst.c" in the working
     // directory when empty) and tests the marker file "C:\Flash.Ok".
-    explicit TParameters(BenchHost& host, const QString& listPath = {}, QWidget* parent = nullptr);
-    ~TParameters() override;
+    explicit ParameterEditor(BenchHost& host, const QString& listPath = {}, QWidget* parent = nullptr);
+    ~ParameterEditor() override;
 
     void UpdateBenchSelection() override;
     // Sends Read Flash Parameters for CurrentParam to the chosen bench.
@@ -44,7 +44,7 @@ public:
     const QByteArray& LastParamText() const { return lastParamText_; }
     // The calibration procedure empties it before each read-back it waits for.
     void ClearLastParamText() { lastParamText_.clear(); }
-    const TParameterList& ParamList() const { return list_; }
+    const ParameterList& ParamList() const { return list_; }
     int SelectedBench() const;
 
     void ReadButtonClick();
@@ -68,7 +68,7 @@ public:
     QPushButton* WriteBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
     QPushButton* StoreBtn = nullptr;
-    TBenchButtons* BenchGroup = nullptr;
+    BenchButtons* BenchGroup = nullptr;
     QLineEdit* ColumnEdit = nullptr;
     QPushButton* Button3 = nullptr;
 
@@ -80,6 +80,6 @@ private:
     void ClearMemo();
 
     BenchHost& host_;
-    TParameterList list_;
+    ParameterList list_;
     QByteArray lastParamText_;
 };

@@ -7,7 +7,7 @@
 
 #include "ui/common/bench_selector.h"
 
-inline void ExpectBenchButtonsFit(const TBenchButtons& group)
+inline void ExpectBenchButtonsFit(const BenchButtons& group)
 {
     const QWidget* window = group.window();
     EXPECT_TRUE(window->rect().contains(group.geometry())) << window->objectName().toStdString();

@@ -24,7 +24,7 @@ protected:
     std::array<MemoryPort, 4> ports;
     int64_t nowMs = 5'000'000;
     CmdsFakeHost host;
-    std::unique_ptr<TFCmds> dlg;
+    std::unique_ptr<CommandDialog> dlg;
 
     void SetUp() override
     {
@@ -32,7 +32,7 @@ protected:
         for (int k = 0; k < 4; ++k)
             host.TheLink.Benches[size_t(k)].Setup(&ports[size_t(k)]);
         host.SwitchedOn = {true, false, false, false};
-        dlg = std::make_unique<TFCmds>(host);
+        dlg = std::make_unique<CommandDialog>(host);
         host.Dialog = dlg.get();
     }
     void TearDown() override

@@ -13,7 +13,7 @@
 class CmdsFakeHost : public FakeHost, public LinkListener {
 public:
     int SoftResetDisconnects = 0;
-    TFCmds* Dialog = nullptr;
+    CommandDialog* Dialog = nullptr;
 
     CmdsFakeHost()
     {

@@ -50,8 +50,8 @@ protected:
     Pty& com4 = devices.AddPty(QStringLiteral("COM4"));
     std::array<std::unique_ptr<ComPort>, 4> ports = MakePorts();
     RecordingSink messages;
-    TCommDlg dialog{Ports(), messages};
-    QSignalSpy labels{&dialog, &TCommDlg::PortLabelChanged};
+    CommSettingsDialog dialog{Ports(), messages};
+    QSignalSpy labels{&dialog, &CommSettingsDialog::PortLabelChanged};
 };
 } // namespace
 

@@ -240,7 +240,7 @@ TEST(FeedDialog, ShowsAndReturnsEverySetting)
     s.CertFile = QStringLiteral("/c.pem");
     s.KeyFile = QStringLiteral("/k.pem");
     s.QueueSize = 777;
-    TFeedDialog dialog;
+    FeedDialog dialog;
     dialog.SetValues(s);
     const FeedSettings r = dialog.Values();
     EXPECT_EQ(r.Enabled, s.Enabled);

@@ -29,7 +29,7 @@ struct AcquisitionTest : ::testing::Test {
     Link link;
     std::array<MemoryPort, 4> ports;
     FakeView view;
-    TAcquisition acq{link, view};
+    AcquisitionCycle acq{link, view};
     int64_t nowMs = 5'000'000;
 
     void SetUp() override
@@ -70,7 +70,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 {
     SwitchOn(0);
     SwitchOn(2);
-    const TAcquisition::StartResult r = acq.RequestStreams();
+    const AcquisitionCycle::StartResult r = acq.RequestStreams();
     EXPECT_EQ(r.LastActive, 2);
     EXPECT_EQ(r.ActiveCount, 2);
     EXPECT_EQ(Codes(0), std::vector<int>{0x01});
@@ -79,7 +79,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 
     // Same requests as the encoders build on their own.
     MemoryPort reference;
-    TBench b;
+    BenchRecord b;
     b.Setup(&reference);
     for (int selection : {0, 1, 2}) {
         for (bool freon2 : {false, true}) {
@@ -102,7 +102,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 
 TEST_F(AcquisitionTest, NoBenchNoRequest)
 {
-    const TAcquisition::StartResult r = acq.RequestStreams();
+    const AcquisitionCycle::StartResult r = acq.RequestStreams();
     EXPECT_EQ(r.ActiveCount, 0);
     EXPECT_EQ(r.LastActive, 0);
     acq.ZeroAll();
@@ -134,7 +134,7 @@ TEST_F(AcquisitionTest, DialogCommandGoesToSelectedEnabledBenchesOnly)
     acq.DialogCommandPending = true;
     acq.PollTick();
     EXPECT_EQ(Codes(1), std::vector<int>{0xF0});
-    EXPECT_EQ(link.SoftResetGrace, TAcquisition::kSoftResetGraceTicks);
+    EXPECT_EQ(link.SoftResetGrace, AcquisitionCycle::kSoftResetGraceTicks);
     acq.DialogCommand = 0x40;
     acq.DialogCommandPending = true;
     nowMs += 1000;

@@ -119,7 +119,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
         {"ZeroRG", "Zero", {"Auto", "Manual"}, 0, true, true},
     };
     for (const Group& g : groups) {
-        auto* group = Find<TRadioGroup>(g.Name);
+        auto* group = Find<RadioGroup>(g.Name);
         ASSERT_TRUE(group);
         EXPECT_EQ(group->title(), QString::fromLatin1(g.Caption)) << g.Name;
         QStringList items;
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
         EXPECT_TRUE(Find<QLineEdit>(QStringLiteral("AckNakEdit%1").arg(k + 1).toLatin1().constData())->text().isEmpty());
     }
     for (int i = 1; i <= 8; ++i)
-        EXPECT_FALSE(Find<TStatusLight>(QStringLiteral("ApdStatusLight%1").arg(i).toLatin1().constData())->Lit());
+        EXPECT_FALSE(Find<StatusLight>(QStringLiteral("ApdStatusLight%1").arg(i).toLatin1().constData())->Lit());
     EXPECT_EQ(Find<QLabel>("ACKNAKLabel")->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->Label1->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->size(), QSize(890, 592));
@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, ControlsWithoutCaptionCarryAccessibleNames)
     for (QWidget* w : App->findChildren<QWidget*>()) {
         if (w->window() != App.get())
             continue; // the secondary windows name their own controls
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<TStatusLight*>(w) || qobject_cast<QTableView*>(w))
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<StatusLight*>(w) || qobject_cast<QTableView*>(w))
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString() << " in " << w->window()->objectName().toStdString() << " " << w->metaObject()->className();
     }
 }
@@ -271,9 +271,9 @@ TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)
     EXPECT_EQ(names, (QStringList{"TAboutBox", "TCommDlg", "TCommentDlg", "TParameters", "TIRLog", "THistory", "TFCStatus",
                                   "TEStatus", "TRawIR", "TFGraph2", "TFGraph1", "TFUpgrade", "TfHist_ir", "TFTitle", "TFCmds",
                                   "TFMessage", "TFCalLoad", "TFCalLoad1"}));
-    EXPECT_EQ(App->Windows().AboutBox->windowTitle(), QStringLiteral("About"));
-    EXPECT_EQ(App->Windows().AboutBox->Version->text(), QStringLiteral("Version Rev 1.07, 17/1/2013"));
-    EXPECT_EQ(App->Windows().AboutBox->ProductName->text(), Cedat::ProgramName);
+    EXPECT_EQ(App->Windows().About->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(App->Windows().About->Version->text(), QStringLiteral("Version Rev 1.07, 17/1/2013"));
+    EXPECT_EQ(App->Windows().About->ProductName->text(), Cedat::ProgramName);
     EXPECT_EQ(App->Windows().CommentDlg->windowTitle(), QStringLiteral("Logfile Comment"));
     EXPECT_EQ(App->Windows().History->windowTitle(), QStringLiteral("History Screen"));
     EXPECT_EQ(App->Windows().FTitle->windowTitle(), QStringLiteral("Vireo Title"));
@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)
 }
 
 // Counts the calls the main window makes on a secondary window.
-struct SpyWindow : TCommandDialogBase {
+struct SpyWindow : CommandDialogBase {
     int Selections = 0, Opens = 0;
     QList<int>* Order = nullptr;
     int Id = 0;
@@ -299,9 +299,9 @@ struct SpyWindow : TCommandDialogBase {
 
 TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
 {
-    TWindowSet& w = App->Windows();
+    WindowSet& w = App->Windows();
     QList<int> order;
-    TBenchWindow** places[] = {&w.Parameters, &w.RawIR, &w.FUpgrade, &w.FGraph1, &w.FGraph2, &w.FCStatus, &w.EStatus,
+    BenchWindow** places[] = {&w.Parameters, &w.RawIR, &w.FUpgrade, &w.FGraph1, &w.FGraph2, &w.FCStatus, &w.EStatus,
                               nullptr, &w.FCalLoad, &w.FCalLoad1};
     QList<SpyWindow*> spies;
     for (int i = 0; i < 10; ++i) {
@@ -450,7 +450,7 @@ TEST_F(MainWindowTest, UnwritableLogFileIsReported)
 TEST_F(MainWindowTest, CommentBlockGoesToTheLog)
 {
     const QString path = NewLog("D.LOG");
-    TCommentDlg* dialog = App->Windows().CommentDlg;
+    CommentDialog* dialog = App->Windows().CommentDlg;
     // Answer the modal dialog as soon as it runs.
     QTimer::singleShot(0, dialog, [dialog] { dialog->OKBtn->click(); });
     App->CommentBtn->click();
@@ -504,11 +504,11 @@ TEST_F(MainWindowTest, OnlyAChangeOfChoiceInARadioGroupActs)
 {
     // Every radio group of the window, by mouse click and by the space key: the item already
     // chosen raises nothing, another item raises its index once.
-    const QList<TRadioGroup*> groups = App->findChildren<TRadioGroup*>();
+    const QList<RadioGroup*> groups = App->findChildren<RadioGroup*>();
     ASSERT_GE(groups.size(), 7);
-    for (TRadioGroup* g : groups) {
+    for (RadioGroup* g : groups) {
         g->setEnabled(true);
-        QSignalSpy clicks(g, &TRadioGroup::Click);
+        QSignalSpy clicks(g, &RadioGroup::Click);
         for (bool byKey : {false, true}) {
             const int chosen = g->ItemIndex();
             ASSERT_GE(chosen, 0) << g->objectName().toStdString();

@@ -40,9 +40,9 @@ protected:
     std::unique_ptr<ComPort> Port;
     FakeHost Host;
     ScriptedServiceDialogs Dialogs;
-    std::unique_ptr<TParameters> Editor;
-    std::unique_ptr<TFCalLoad> Cal;
-    std::unique_ptr<TFUpgrade> Upgrade;
+    std::unique_ptr<ParameterEditor> Editor;
+    std::unique_ptr<CalibrationWindow> Cal;
+    std::unique_ptr<FirmwareUpgradeWindow> Upgrade;
     QStringList CalTexts; // every text the status edit showed
     QElapsedTimer Clock;
 
@@ -64,13 +64,13 @@ protected:
         Host.SwitchedOn = {true, false, false, false};
         Host.TheLink.SetSwitches(&Host);
 
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
-        Cal = std::make_unique<TFCalLoad>(Host, Editor.get());
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Cal = std::make_unique<CalibrationWindow>(Host, Editor.get());
         Cal->Dialogs = &Dialogs;
         Cal->TimerPercent = 2; // replies drive the steps; the timers only pace the ones without a request
         Cal->Machine().TracePath = Dir.filePath(QStringLiteral("tryfile.txt")).toStdString();
         QObject::connect(Cal->Edit1, &QLineEdit::textChanged, [this](const QString& t) { CalTexts << t; });
-        Upgrade = std::make_unique<TFUpgrade>(Host);
+        Upgrade = std::make_unique<FirmwareUpgradeWindow>(Host);
         Upgrade->Dialogs = &Dialogs;
         Editor->UpdateBenchSelection();
         Cal->UpdateBenchSelection();

@@ -32,7 +32,7 @@ struct EditorTest : ::testing::Test {
     QTemporaryDir Dir;
     FakeHost Host;
     MemoryPort Port;
-    std::unique_ptr<TParameters> Editor;
+    std::unique_ptr<ParameterEditor> Editor;
 
     void SetUp() override
     {
@@ -63,7 +63,7 @@ struct EditorTest : ::testing::Test {
         } else {
             marker.remove();
         }
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
     }
     void TearDown() override
     {

@@ -35,8 +35,8 @@ protected:
     std::array<std::unique_ptr<ComPort>, 2> Ports;
     FakeHost Host;
     ScriptedServiceDialogs Dialogs;
-    std::unique_ptr<TParameters> Editor;
-    std::unique_ptr<TFCalLoad1> Window;
+    std::unique_ptr<ParameterEditor> Editor;
+    std::unique_ptr<ParameterTransferWindow> Window;
     QElapsedTimer Clock;
     int64_t OffsetMs = 0;
 
@@ -61,8 +61,8 @@ protected:
         Host.SwitchedOn = {true, true, false, false};
         Host.TheLink.SetSwitches(&Host);
 
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
-        Window = std::make_unique<TFCalLoad1>(Host, Editor.get());
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Window = std::make_unique<ParameterTransferWindow>(Host, Editor.get());
         Window->Dialogs = &Dialogs;
         Window->Transfer().TimerMs = 1; // the 100 ms pace is not what is tested here
         Window->Transfer().TracePath = Dir.filePath(QStringLiteral("tryfile.txt"));
