@@ -15,8 +15,8 @@
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "link/port.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 
 namespace {

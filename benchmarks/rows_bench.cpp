@@ -6,7 +6,7 @@
 
 #include <QTemporaryDir>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"
 #include "rows/log_file.h"

@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/data_rows.h"
 #include "fuzz_check.h"
 #include "rows/grid_model.h"

@@ -1,4 +1,4 @@
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 #include "link/command_table.h"
 

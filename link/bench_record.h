@@ -5,7 +5,7 @@
 #include <string>
 
 #include "link/command_slot.h"
-#include "link/command_args.h"
+#include "link/dialog_command_args.h"
 #include "link/rx_assembler.h"
 
 class IComPort;

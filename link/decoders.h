@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 // Storage half of the reply decoders: each copies the fields of one reply
 // layout into the bench record. A reply shorter than its layout is not

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/link_listener.h"
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 
 #include <cmath>
 

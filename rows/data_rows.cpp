@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/cell_format.h"
 #include "rows/grid_model.h"
 #include "rows/log_file.h"

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 #include "rows/calendar_clock.h"
 #include "rows/column_table.h"
 #include "rows/row_feed.h"

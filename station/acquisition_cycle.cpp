@@ -1,4 +1,4 @@
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 
 #include <chrono>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 #include "rows/calendar_clock.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"

@@ -3,7 +3,7 @@
 #include "support/sim_app_fixture.h"
 
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "sim/sim_link.h"
 #include "sim/sim_server.h"
 

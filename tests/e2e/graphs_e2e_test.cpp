@@ -5,7 +5,7 @@
 #include "ui/graphs/overlay_trend_window.h"
 #include "ui/graphs/stacked_trend_window.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "sim/sim_server.h"
 
 #include <QAction>
@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 
 namespace {

@@ -14,8 +14,8 @@
 
 #include "ui/graphs/chart.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/common/radio_group.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 #include "sim/sim_server.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/command_table.h"
 #include "support/memory_port.h"
 

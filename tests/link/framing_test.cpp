@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "support/memory_port.h"
 #include "link/rx_assembler.h"
 #include "link/ticks.h"

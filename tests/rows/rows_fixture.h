@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/calendar_clock.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"

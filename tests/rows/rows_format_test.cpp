@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 #include "rows/cell_format.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <QTimer>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/decoders.h"
 #include "link/link.h"
 #include "link/message_sink.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 #include "ui/commands/panels.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/commands/status_screen.h"
 #include "link/link.h"
 #include "ui/commands/status_decode.h"

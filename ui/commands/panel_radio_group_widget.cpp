@@ -1,4 +1,4 @@
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/command_args.h"
+#include "link/dialog_command_args.h"
 #include "link/message_sink.h"
 
 struct BenchRecord;

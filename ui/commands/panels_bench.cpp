@@ -1,7 +1,7 @@
 // Panels of the "Bench Commands" menu.
 #include <array>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/entry_conventions.h"
 #include "ui/commands/panel_layout.h"

@@ -1,5 +1,5 @@
 // Panels of the "Engineering Bench  Commands" menu.
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/panel_layout.h"
 #include "ui/commands/panels.h"

@@ -1,4 +1,4 @@
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -42,25 +42,4 @@ QString RadioGroup::ItemText() const
 {
     const int i = ItemIndex();
     return i >= 0 ? Items[i]->text() : QString();
-}
-
-StatusLight::StatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent)
-    : QFrame(parent)
-    , lit_colour_(litColour)
-{
-    setObjectName(name);
-    setAccessibleName(accessibleName);
-    setFrameShape(QFrame::Box);
-    setFixedSize(12, 12);
-    setAutoFillBackground(true);
-    SetLit(false);
-}
-
-void StatusLight::SetLit(bool lit)
-{
-    lit_ = lit;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, lit ? lit_colour_ : QColor(40, 40, 40));
-    setPalette(p);
-    setAccessibleDescription(lit ? QStringLiteral("on") : QStringLiteral("off"));
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include <QFrame>
 #include <QGroupBox>
 #include <QList>
 #include <QRadioButton>
@@ -29,17 +28,4 @@ signals:
 private:
     QButtonGroup* group_;
     int pressedFrom_ = -1;
-};
-
-// One traffic light of a bench row: dark, or lit in its colour.
-class StatusLight : public QFrame {
-    Q_OBJECT
-public:
-    StatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent = nullptr);
-    void SetLit(bool lit);
-    bool Lit() const { return lit_; }
-
-private:
-    QColor lit_colour_;
-    bool lit_ = false;
 };

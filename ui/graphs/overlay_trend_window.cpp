@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/bench_host.h"
 #include "ui/graphs/chart.h"
 #include "link/paths.h"

@@ -1,4 +1,4 @@
-#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_history_window.h"
 
 #include <QListWidget>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_log_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,7 +11,7 @@
 
 #include "link/bench_host.h"
 #include "link/message_sink.h"
-#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_history_window.h"
 
 namespace {
 const QString kRawCaption = QStringLiteral("Raw IR Data");

@@ -15,13 +15,13 @@
 #include <QVBoxLayout>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "link/decoders.h"
 #include "link/link.h"
 #include "link/message_sink.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 
 namespace {
 

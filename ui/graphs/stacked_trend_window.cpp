@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/bench_host.h"
 #include "ui/graphs/chart.h"
 #include "link/paths.h"

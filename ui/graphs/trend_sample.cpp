@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 namespace {
 // Hundredths: the integer goes to single precision first, the product is stored as single.

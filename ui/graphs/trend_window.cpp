@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "link/link.h"
 

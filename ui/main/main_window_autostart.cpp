@@ -1,6 +1,6 @@
 #include "ui/main/main_window.h"
 
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QAction>
 #include <QCheckBox>

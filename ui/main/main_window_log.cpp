@@ -6,7 +6,7 @@
 #include "ui/main/file_dialogs.h"
 #include "rows/history_copy.h"
 #include "ui/main/grid_view_adapter.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "link/paths.h"
 #include "ui/main/title_dialog.h"
 

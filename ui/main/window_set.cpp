@@ -17,8 +17,8 @@
 #include "ui/graphs/overlay_trend_window.h"
 #include "ui/graphs/stacked_trend_window.h"
 #include "ui/main/message_window.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 #include "ui/main/title_dialog.h"
 

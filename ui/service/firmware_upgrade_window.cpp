@@ -9,7 +9,7 @@
 #include <QRadioButton>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "link/paths.h"

@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "service/param_editor_text.h"

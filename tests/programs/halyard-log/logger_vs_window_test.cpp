@@ -3,7 +3,7 @@
 #include "programs/halyard-log/headless_logger.h"
 #include "support/main_fixture.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "scripted_replies.h"
 #include "sim/sim_server.h"
 

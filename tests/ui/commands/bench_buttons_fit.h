@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 
 inline void ExpectBenchButtonsFit(const BenchButtons& group)
 {

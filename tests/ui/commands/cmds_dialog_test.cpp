@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "bench_buttons_fit.h"
-#include "ui/common/bench_selector.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/common/bench_buttons.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 namespace {
 

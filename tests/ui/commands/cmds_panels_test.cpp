@@ -1,5 +1,5 @@
 // Panels as plain logic: set-up, collect-step checks and reply displays.
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/panels.h"
 

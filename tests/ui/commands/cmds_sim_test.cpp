@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "link/command_table.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 
 #include "bench_buttons_fit.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/commands/status_screen.h"
 #include "ui/commands/engineering_status_screen.h"
 #include "support/fake_host.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "support/fake_host.h"
 #include "ui/graphs/overlay_trend_window.h"

@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "support/fake_host.h"
 #include "support/link_fixture.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 
 namespace {

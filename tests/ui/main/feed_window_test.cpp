@@ -9,7 +9,7 @@
 #include "feed/feed_publisher.h"
 #include "feed/feed_settings.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QAction>
 #include <QCheckBox>

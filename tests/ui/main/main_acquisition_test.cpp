@@ -1,5 +1,5 @@
 #include <QElapsedTimer>
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 #include "link/link.h"
 #include "support/memory_port.h"
 #include "link/ticks.h"

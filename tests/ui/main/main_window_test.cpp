@@ -7,7 +7,8 @@
 #include "ui/common/comm_settings_dialog.h"
 #include "ui/main/history_window.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
+#include "ui/common/status_light.h"
 #include "ui/main/message_window.h"
 #include "ui/main/title_dialog.h"
 

@@ -18,7 +18,7 @@
 #include <deque>
 #include <random>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "support/cal_fixture.h"
 #include "link/com_port.h"
 #include "support/fake_host.h"

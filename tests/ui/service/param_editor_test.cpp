@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "support/fake_host.h"
 #include "ui/service/parameter_editor.h"
 #include "support/memory_port.h"

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/service/parameter_transfer_window.h"
 #include "link/com_port.h"
 #include "support/fake_host.h"

@@ -12,7 +12,7 @@
 
 #include <deque>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/service/calibration_window.h"
 #include "ui/service/firmware_upgrade_window.h"
 #include "support/pty_fixture.h"
