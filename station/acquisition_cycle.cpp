@@ -74,7 +74,7 @@ void AcquisitionCycle::AutomaticZero()
     if (!view_.ZeroAuto())
         return;
     for (int k = 0; k < 4; ++k) {
-        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+        if (!view_.BoxOn(k))
             continue;
         BenchRecord& bench = link_.Benches[k];
         const uint8_t s = bench.Status[0];
@@ -89,7 +89,7 @@ void AcquisitionCycle::AutomaticZero()
 void AcquisitionCycle::StopSwitchedOnBenches(const std::function<void()>& waitOneSecond)
 {
     for (int k = 0; k < 4; ++k) {
-        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+        if (!view_.BoxOn(k))
             continue;
         SendDataRequest(k, 0);
         if (waitOneSecond)

@@ -1,16 +1,15 @@
 #pragma once
+#include "link/bench_boxes.h"
+
 #include <cstdint>
 #include <functional>
 
 class Link;
 
-// What the acquisition cycle reads of the main window's controls at the moment it acts.
-struct IAcquisitionView {
-    virtual ~IAcquisitionView() = default;
+// What the acquisition cycle reads of the main window's controls at the moment it acts: the bench
+// boxes, and the controls below.
+struct IAcquisitionView : IBenchBoxes {
     virtual bool PortOpen(int k) const = 0;
-    // ActiveBench box k is enabled (and, for BoxTicked, ticked).
-    virtual bool BoxEnabled(int k) const = 0;
-    virtual bool BoxTicked(int k) const = 0;
     // Bench button k of the command dialog is on.
     virtual bool DialogButtonOn(int k) const = 0;
     // "Freon Mode" shows FREON2; read afresh at every send.

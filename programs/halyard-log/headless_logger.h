@@ -57,10 +57,14 @@ public:
     FeedPublisher* Feed() const { return station_.Feed(); }
 
 private:
-    // IAcquisitionView: the window's defaults for the controls this program has no way to change.
-    bool PortOpen(int k) const override;
+    // IBenchBoxes: a chosen bench's box is ticked, and enabled while its port is open. The logger
+    // opens and reopens its ports itself, with no port activation to set the boxes.
     bool BoxEnabled(int k) const override { return PortOpen(k); }
     bool BoxTicked(int k) const override { return options_.Benches[k]; }
+    void SetBoxEnabled(int, bool) override {}
+    void SetBoxTicked(int, bool) override {}
+    // IAcquisitionView: the window's defaults for the controls this program has no way to change.
+    bool PortOpen(int k) const override;
     bool DialogButtonOn(int) const override { return false; }
     bool Freon2() const override { return false; }
     bool ZeroAuto() const override { return true; }

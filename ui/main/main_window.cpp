@@ -385,22 +385,14 @@ void MainWindow::ConnectWindows()
 
 // ---- bench switches
 
-bool MainWindow::BenchSwitchedOn(int k) const { return k >= 0 && k < 4 && ActiveBench[k]->isEnabled() && ActiveBench[k]->isChecked(); }
+bool MainWindow::BenchSwitchedOn(int k) const { return k >= 0 && k < 4 && BoxOn(k); }
 bool MainWindow::PortOpen(int k) const { return k >= 0 && k < 4 && ports_.PortOpen[k]; }
-void MainWindow::SetBenchTicked(int k, bool ticked)
-{
-    if (k >= 0 && k < 4)
-        ActiveBench[k]->setChecked(ticked);
-}
 bool MainWindow::HCDivisor100() const { return HCDivisorRadioGroup->ItemIndex() == 1; }
-
-bool MainWindow::IsEnabled(int k) { return ActiveBench[k]->isEnabled(); }
-bool MainWindow::IsTicked(int k) { return ActiveBench[k]->isChecked(); }
-void MainWindow::SetEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
-void MainWindow::SetTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
 
 bool MainWindow::BoxEnabled(int k) const { return ActiveBench[k]->isEnabled(); }
 bool MainWindow::BoxTicked(int k) const { return ActiveBench[k]->isChecked(); }
+void MainWindow::SetBoxEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
+void MainWindow::SetBoxTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
 bool MainWindow::DialogButtonOn(int k) const { return windows_.FCmds && windows_.FCmds->BenchButtonOn(k); }
 bool MainWindow::Freon2() const { return HCMode->ItemIndex() == 1; }
 bool MainWindow::ZeroAuto() const { return ZeroRG->ItemIndex() == 0; }
@@ -533,7 +525,7 @@ void MainWindow::CommandItemClick(uint8_t code)
 void MainWindow::SoftResetDisconnect()
 {
     for (int k = 0; k < 4; ++k)
-        SetBenchTicked(k, false);
+        SetBoxTicked(k, false);
     QCoreApplication::processEvents();
     messages_->Show(QStringLiteral("Warning"),
                     QStringLiteral("Multi Gas Monitor Kestrel has been disconnected\nPlease reselect a COM port for the Kestrel"),

@@ -44,7 +44,7 @@ inline constexpr const char* kDeviceBack = "Device back";
 // The main window: data grid, settings, start/stop, the four bench rows and the main menu. It holds the
 // station (ports, link, acquisition, rows, log, feed) and drives it from its controls, creates the
 // secondary windows and runs the shutdown.
-class MainWindow : public QMainWindow, public BenchHost, private IBenchSwitches, private StationDriver, public LinkListener {
+class MainWindow : public QMainWindow, public BenchHost, private StationDriver, public LinkListener {
     Q_OBJECT
 public:
     explicit MainWindow(const MainWindowOptions& options = {});
@@ -177,7 +177,6 @@ public:
     Link& BenchLink() override { return station_.BenchLink(); }
     bool BenchSwitchedOn(int k) const override;
     bool PortOpen(int k) const override;
-    void SetBenchTicked(int k, bool ticked) override;
     uint8_t DialogCommand() const override { return station_.Acquisition().DialogCommand; }
     void SetDialogCommand(uint8_t code) override { station_.Acquisition().DialogCommand = code; }
     bool DialogCommandPending() const override { return station_.Acquisition().DialogCommandPending; }
@@ -220,14 +219,12 @@ private:
     void StartFeed();
     void ShowFeedState();
 
-    // IBenchSwitches
-    bool IsEnabled(int k) override;
-    bool IsTicked(int k) override;
-    void SetEnabled(int k, bool enabled) override;
-    void SetTicked(int k, bool ticked) override;
-    // IAcquisitionView (of StationDriver)
+    // IBenchBoxes (of StationDriver): the ActiveBench boxes, for the port activation and the acquisition cycle.
     bool BoxEnabled(int k) const override;
     bool BoxTicked(int k) const override;
+    void SetBoxEnabled(int k, bool enabled) override;
+    void SetBoxTicked(int k, bool ticked) override;
+    // IAcquisitionView (of StationDriver)
     bool DialogButtonOn(int k) const override;
     bool Freon2() const override;
     bool ZeroAuto() const override;

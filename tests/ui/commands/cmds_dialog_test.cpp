@@ -274,18 +274,18 @@ TEST_F(DialogTest, InProgressFollowsTheStatusAlsoWhenNotWaiting)
 
 TEST_F(DialogTest, BenchButtonsFollowTheActiveBoxes)
 {
-    host.SetBenchTicked(2, true);
+    host.SetSwitchedOn(2, true);
     EXPECT_EQ(dlg->SelectedBench(), 0); // a selection still enabled is kept
-    host.SetBenchTicked(0, false);
+    host.SetSwitchedOn(0, false);
     EXPECT_EQ(dlg->SelectedBench(), 2);
     EXPECT_TRUE(dlg->BenchButtonOn(2));
     EXPECT_FALSE(dlg->GrpBench->BB[0]->isEnabled());
-    host.SetBenchTicked(2, false);
+    host.SetSwitchedOn(2, false);
     EXPECT_EQ(dlg->SelectedBench(), -1);
 
     // The command goes to the bench whose button is on.
-    host.SetBenchTicked(1, true);
-    host.SetBenchTicked(3, true);
+    host.SetSwitchedOn(1, true);
+    host.SetSwitchedOn(3, true);
     dlg->GrpBench->BB[1]->click();
     host.Choose(0x16);
     EXPECT_EQ(SendAndTick(1), (std::vector<uint8_t>{0x16}));

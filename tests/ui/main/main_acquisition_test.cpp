@@ -17,6 +17,8 @@ struct FakeView : IAcquisitionView {
     bool PortOpen(int k) const override { return Open[k]; }
     bool BoxEnabled(int k) const override { return Enabled[k]; }
     bool BoxTicked(int k) const override { return Ticked[k]; }
+    void SetBoxEnabled(int k, bool on) override { Enabled[k] = on; }
+    void SetBoxTicked(int k, bool on) override { Ticked[k] = on; }
     bool DialogButtonOn(int k) const override { return Buttons[k]; }
     bool Freon2() const override { return FreonTwo; }
     bool ZeroAuto() const override { return ZeroIsAuto; }
