@@ -49,7 +49,7 @@ public:
     // Zero / O2 span with purge time 0 to every bench with an open port.
     void ZeroAll();
 
-    // Timer6Timer: time-out pass, dialog hand-over or the automatic zero.
+    // PollTimerTick: time-out pass, dialog hand-over or the automatic zero.
     void PollTick();
 
     // Shutdown: a stop request per switched-on bench, each followed by waitOneSecond.

@@ -33,10 +33,10 @@ CommandDialog::CommandDialog(BenchHost& host, QWidget* parent) : CommandDialogBa
     connect(SendBtn, &QPushButton::clicked, this, [this] { SendBtnClick(); });
     connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
     connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
-    connect(GrpBench, &BenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(GrpBench, &BenchButtons::BenchChanged, this, [this](int) { BenchButtonClick(); });
+    connect(WaitTimer, &QTimer::timeout, this, [this] { WaitTimerTick(); });
     // The fallback timer runs from creation: its first expiry finds the dialog idle.
-    Timer1->start(kWaitFallbackMs);
+    WaitTimer->start(kWaitFallbackMs);
     UpdateBenchSelection();
     Host.BenchLink().Subscribe(*this);
 }
@@ -84,43 +84,43 @@ void CommandDialog::RequestEnded(int, uint8_t code)
 void CommandDialog::BuildForm()
 {
     resize(640, 560);
-    Panel1 = Named(new QFrame(this), QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(4, 4, 430, 552);
+    PanelFrame = Named(new QFrame(this), QStringLiteral("Panel1"));
+    PanelFrame->setFrameShape(QFrame::StyledPanel);
+    PanelFrame->setGeometry(4, 4, 430, 552);
     // The panels' fixed positions leave a label as little as 54 to 134 pixels
     // before its field; a compact font keeps long captions such as
     // "Bytes 11,12 (eg. 0x0A)" from being cut off by the field.
-    QFont compact = Panel1->font();
+    QFont compact = PanelFrame->font();
     compact.setPixelSize(11);
-    Panel1->setFont(compact);
+    PanelFrame->setFont(compact);
 
     for (int n = 1; n <= 15; ++n)
-        Label[size_t(n - 1)] = Named(new QLabel(Panel1), QStringLiteral("Label%1").arg(n));
+        Label[size_t(n - 1)] = Named(new QLabel(PanelFrame), QStringLiteral("Label%1").arg(n));
     for (int n = 1; n <= 21; ++n)
-        Edit[size_t(n - 1)] = Named(new QLineEdit(Panel1), QStringLiteral("Edit%1").arg(n));
+        Edit[size_t(n - 1)] = Named(new QLineEdit(PanelFrame), QStringLiteral("Edit%1").arg(n));
     for (int n = 1; n <= 8; ++n)
-        CheckBox[size_t(n - 1)] = Named(new QCheckBox(Panel1), QStringLiteral("CheckBox%1").arg(n));
+        CheckBox[size_t(n - 1)] = Named(new QCheckBox(PanelFrame), QStringLiteral("CheckBox%1").arg(n));
     for (int n = 1; n <= 8; ++n)
-        RadioGroup[size_t(n - 1)] = Named(new PanelRadioGroupWidget(Panel1), QStringLiteral("RadioGroup%1").arg(n));
+        RadioGroup[size_t(n - 1)] = Named(new PanelRadioGroupWidget(PanelFrame), QStringLiteral("RadioGroup%1").arg(n));
 
-    InProgLabel = Named(new QLabel(QStringLiteral("Process State"), Panel1), QStringLiteral("InProgLabel"));
+    InProgLabel = Named(new QLabel(QStringLiteral("Process State"), PanelFrame), QStringLiteral("InProgLabel"));
     InProgLabel->setGeometry(16, 440, 150, 21);
-    InProgEdit = Named(new QLineEdit(Panel1), QStringLiteral("InProgEdit"));
+    InProgEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("InProgEdit"));
     InProgEdit->setReadOnly(true);
     InProgEdit->setGeometry(176, 440, 150, 21);
-    AckNakLabel = Named(new QLabel(QStringLiteral("ACK, NAK, Timeout"), Panel1), QStringLiteral("AckNakLabel"));
+    AckNakLabel = Named(new QLabel(QStringLiteral("ACK, NAK, Timeout"), PanelFrame), QStringLiteral("AckNakLabel"));
     AckNakLabel->setGeometry(16, 472, 150, 21);
-    AckNakEdit = Named(new QLineEdit(Panel1), QStringLiteral("AckNakEdit"));
+    AckNakEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("AckNakEdit"));
     AckNakEdit->setGeometry(176, 472, 240, 21);
-    SerNumLabel = Named(new QLabel(QStringLiteral("Serial Number"), Panel1), QStringLiteral("SerNumLabel"));
+    SerNumLabel = Named(new QLabel(QStringLiteral("Serial Number"), PanelFrame), QStringLiteral("SerNumLabel"));
     SerNumLabel->setGeometry(16, 504, 150, 21);
-    SerNumEdit = Named(new QLineEdit(Panel1), QStringLiteral("SerNumEdit"));
+    SerNumEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("SerNumEdit"));
     SerNumEdit->setReadOnly(true);
     SerNumEdit->setGeometry(176, 504, 150, 21);
-    Memo1 = Named(new QPlainTextEdit(Panel1), QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setGeometry(16, 350, 400, 80);
-    Memo1->setPlainText(QStringLiteral("WARNING!\nDo not send the $0A New NO Sensor command unless \n"
+    NoSensorWarning = Named(new QPlainTextEdit(PanelFrame), QStringLiteral("Memo1"));
+    NoSensorWarning->setReadOnly(true);
+    NoSensorWarning->setGeometry(16, 350, 400, 80);
+    NoSensorWarning->setPlainText(QStringLiteral("WARNING!\nDo not send the $0A New NO Sensor command unless \n"
                                        "you have just installed a new NO sensor and have just \n"
                                        "span calibrated the NO channel."));
 
@@ -135,8 +135,8 @@ void CommandDialog::BuildForm()
     // Room for the four captioned buttons side by side.
     GrpBench->setGeometry(QRect(QPoint(448, 130), GrpBench->sizeHint().expandedTo(QSize(180, 65))));
 
-    Timer1 = Named(new QTimer(this), QStringLiteral("Timer1"));
-    Timer1->setInterval(kWaitFallbackMs);
+    WaitTimer = Named(new QTimer(this), QStringLiteral("Timer1"));
+    WaitTimer->setInterval(kWaitFallbackMs);
 
     // Nothing of the pool shows until a panel asks for it.
     for (QLabel* w : Label)
@@ -149,7 +149,7 @@ void CommandDialog::BuildForm()
         w->hide();
     InProgLabel->hide();
     InProgEdit->hide();
-    Memo1->hide();
+    NoSensorWarning->hide();
 }
 
 int CommandDialog::SelectedBench() const { return GrpBench->SelectedBench(); }
@@ -182,7 +182,7 @@ void CommandDialog::ResetPanel()
         w->hide();
         w->clear();
     }
-    Memo1->hide();
+    NoSensorWarning->hide();
     AckNakEdit->clear();
     if (SendBtn->isEnabled())
         SendBtn->setFocus();
@@ -197,7 +197,7 @@ void CommandDialog::ResetPanel()
     PushToWidgets();
 }
 
-void CommandDialog::BB1Click()
+void CommandDialog::BenchButtonClick()
 {
     // BenchButtons has already taken the button that is on as the selection.
     ResetPanel();
@@ -238,7 +238,7 @@ void CommandDialog::SendBtnClick()
     Host.SetDialogCommandPending(true);
     SendBtn->setEnabled(false);
     Waiting = true;
-    Timer1->start(kWaitFallbackMs);
+    WaitTimer->start(kWaitFallbackMs);
 }
 
 void CommandDialog::CloseBtnClick() { hide(); }
@@ -249,11 +249,11 @@ void CommandDialog::HelpBtnClick()
         ShowHelp(kHelpTopic);
 }
 
-void CommandDialog::Timer1Timer()
+void CommandDialog::WaitTimerTick()
 {
     SendBtn->setEnabled(true);
     Waiting = false;
-    Timer1->stop();
+    WaitTimer->stop();
 }
 
 void CommandDialog::UpdateBenchSelection()
@@ -306,7 +306,7 @@ void CommandDialog::CompleteCommand()
     }
     Waiting = false;
     SendBtn->setEnabled(true);
-    Timer1->stop();
+    WaitTimer->stop();
 }
 
 void CommandDialog::PullFromWidgets()
@@ -364,5 +364,5 @@ void CommandDialog::PushToWidgets()
     InProgEdit->setVisible(View_.InProgVisible);
     if (InProgEdit->text() != View_.InProgText)
         InProgEdit->setText(View_.InProgText);
-    Memo1->setVisible(View_.MemoVisible);
+    NoSensorWarning->setVisible(View_.MemoVisible);
 }

@@ -36,19 +36,19 @@ public:
     std::array<QLineEdit*, 21> Edit{};
     std::array<QCheckBox*, 8> CheckBox{};
     std::array<PanelRadioGroupWidget*, 8> RadioGroup{};
-    QFrame* Panel1 = nullptr;
+    QFrame* PanelFrame = nullptr;
     QLabel* InProgLabel = nullptr;
     QLineEdit* InProgEdit = nullptr;
     QLabel* AckNakLabel = nullptr;
     QLineEdit* AckNakEdit = nullptr;
     QLabel* SerNumLabel = nullptr;
     QLineEdit* SerNumEdit = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* NoSensorWarning = nullptr;
     QPushButton* SendBtn = nullptr;
     QPushButton* CloseBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
     BenchButtons* GrpBench = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* WaitTimer = nullptr;
 
     // Opens the help at a topic; wired by the help window.
     std::function<void(int)> ShowHelp;
@@ -64,11 +64,11 @@ public:
     // Event handlers.
     void FormShow();
     void ResetPanel();
-    void BB1Click();
+    void BenchButtonClick();
     void SendBtnClick();
     void CloseBtnClick();
     void HelpBtnClick();
-    void Timer1Timer();
+    void WaitTimerTick();
 
     // CommandDialogBase
     void UpdateBenchSelection() override;

@@ -74,7 +74,7 @@ EngineeringStatusScreen::EngineeringStatusScreen(BenchHost& host, QWidget* paren
     // Room for the four captioned buttons side by side.
     const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
     GrpBench->setGeometry(QRect(QPoint(208, y), benchSize));
-    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BenchButtonClick(); });
 
     setFixedSize(8 + 3 * 200, y + benchSize.height() + 8);
     Host.BenchLink().Subscribe(*this);
@@ -105,7 +105,7 @@ void EngineeringStatusScreen::BenchData(int k)
     ShowEngineeringStatus();
 }
 
-void EngineeringStatusScreen::BB1Click()
+void EngineeringStatusScreen::BenchButtonClick()
 {
     ClearEngineeringStatus();
     ShowEngineeringStatus();

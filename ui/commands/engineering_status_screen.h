@@ -41,7 +41,7 @@ public:
     // Shutdown with the window visible: stop the stream, then hide.
     void CloseWindow() override;
 
-    void BB1Click();
+    void BenchButtonClick();
     void StartBtnClick();
     void StopBtnClick();
     // Stops the chosen bench's stream and waits up to a second.

@@ -91,7 +91,7 @@ StatusScreen::StatusScreen(BenchHost& host, QWidget* parent) : BenchWindow(paren
     // Room for the four captioned buttons side by side.
     const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
     GrpBench->setGeometry(QRect(QPoint(8, y), benchSize));
-    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BenchButtonClick(); });
 
     UpdateBtn = new QPushButton(tr("Update"), this);
     UpdateBtn->setObjectName(QStringLiteral("UpdateBtn"));
@@ -127,7 +127,7 @@ void StatusScreen::UpdateBenchSelection()
 
 void StatusScreen::BenchData(int) { ShowStatus(); }
 
-void StatusScreen::BB1Click()
+void StatusScreen::BenchButtonClick()
 {
     ClearStatus();
     ShowStatus();

@@ -44,7 +44,7 @@ public:
     // LinkListener: every data reply ($01, $06, $44) carries the status bytes.
     void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
 
-    void BB1Click();
+    void BenchButtonClick();
     void UpdateBtnClick();
     // Redraws from the chosen bench; nothing while hidden, with no bench
     // chosen, or before that bench has delivered any status.

@@ -50,18 +50,18 @@ CommSettingsDialog::CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSi
     TraceBtn->setAutoDefault(false);
     connect(TraceBtn, &QPushButton::clicked, this, &CommSettingsDialog::TraceBtnClick);
 
-    Label1 = new QLabel(QStringLiteral("Bench1 at COM"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(QStringLiteral("1"), this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Bench1 at COM"));
-    Label1->setBuddy(Edit1);
+    PortNumberLabel = new QLabel(QStringLiteral("Bench1 at COM"), this);
+    PortNumberLabel->setObjectName(QStringLiteral("Label1"));
+    PortNumberEdit = new QLineEdit(QStringLiteral("1"), this);
+    PortNumberEdit->setObjectName(QStringLiteral("Edit1"));
+    PortNumberEdit->setAccessibleName(QStringLiteral("Bench1 at COM"));
+    PortNumberLabel->setBuddy(PortNumberEdit);
 
-    OK1Btn = new QPushButton(QStringLiteral("OK1Btn"), this);
-    OK1Btn->setObjectName(QStringLiteral("OK1Btn"));
-    OK1Btn->setAccessibleName(QStringLiteral("Apply bench1 port"));
-    OK1Btn->setAutoDefault(false);
-    connect(OK1Btn, &QPushButton::clicked, this, &CommSettingsDialog::OK1BtnClick);
+    ApplyPortBtn = new QPushButton(QStringLiteral("OK1Btn"), this);
+    ApplyPortBtn->setObjectName(QStringLiteral("OK1Btn"));
+    ApplyPortBtn->setAccessibleName(QStringLiteral("Apply bench1 port"));
+    ApplyPortBtn->setAutoDefault(false);
+    connect(ApplyPortBtn, &QPushButton::clicked, this, &CommSettingsDialog::ApplyPortBtnClick);
 
     OKBtn = new QPushButton(QStringLiteral("OKBtn"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -70,9 +70,9 @@ CommSettingsDialog::CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSi
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* portRow = new QHBoxLayout;
-    portRow->addWidget(Label1);
-    portRow->addWidget(Edit1);
-    portRow->addWidget(OK1Btn);
+    portRow->addWidget(PortNumberLabel);
+    portRow->addWidget(PortNumberEdit);
+    portRow->addWidget(ApplyPortBtn);
 
     auto* right = new QVBoxLayout;
     right->addWidget(TraceBtn);
@@ -123,10 +123,10 @@ void CommSettingsDialog::TraceBtnClick()
     }
 }
 
-void CommSettingsDialog::OK1BtnClick()
+void CommSettingsDialog::ApplyPortBtnClick()
 {
     bool isNumber = false;
-    const int n = Edit1->text().toInt(&isNumber, 10);
+    const int n = PortNumberEdit->text().toInt(&isNumber, 10);
     bool usable = false;
     if (!isNumber) {
         messages_.Show(QStringLiteral("Information"), QStringLiteral("Check Com Port number"),

@@ -28,9 +28,9 @@ public:
     QGroupBox* Baud;
     std::array<QRadioButton*, 5> BaudItems;
     QPushButton* TraceBtn;
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QPushButton* OK1Btn;
+    QLabel* PortNumberLabel;
+    QLineEdit* PortNumberEdit;
+    QPushButton* ApplyPortBtn;
     QPushButton* OKBtn;
 
     // Bench 1's port label text, rebuilt by each device test ("Com 1" at start).
@@ -43,7 +43,7 @@ public:
     // Handlers
     void BaudClick();
     void TraceBtnClick();
-    void OK1BtnClick();
+    void ApplyPortBtnClick();
 
 signals:
     // Bench 1 moved to another device: the text for the main window's label of bench 1's port.

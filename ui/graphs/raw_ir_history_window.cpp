@@ -8,13 +8,13 @@ RawIrHistoryWindow::RawIrHistoryWindow(QWidget* parent) : BenchWindow(parent)
 {
     setObjectName(QStringLiteral("TfHist_ir"));
     setWindowTitle(QStringLiteral("Collected IR data"));
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(tr("Logged raw IR lines"));
-    ListBox1->setFont(QFont(QStringLiteral("monospace")));
-    ListBox1->setUniformItemSizes(true);
+    LoggedLines = new QListWidget(this);
+    LoggedLines->setObjectName(QStringLiteral("ListBox1"));
+    LoggedLines->setAccessibleName(tr("Logged raw IR lines"));
+    LoggedLines->setFont(QFont(QStringLiteral("monospace")));
+    LoggedLines->setUniformItemSizes(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ListBox1);
+    layout->addWidget(LoggedLines);
     resize(420, 480);
 
     RefreshTimer = new QTimer(this);
@@ -54,7 +54,7 @@ void RawIrHistoryWindow::showEvent(QShowEvent* event)
 
 void RawIrHistoryWindow::Refresh()
 {
-    ListBox1->clear();
-    ListBox1->addItems(Items());
-    ListBox1->scrollToBottom();
+    LoggedLines->clear();
+    LoggedLines->addItems(Items());
+    LoggedLines->scrollToBottom();
 }

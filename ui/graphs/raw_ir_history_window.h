@@ -20,7 +20,7 @@ public:
     QStringList Items() const;
     int Count() const { return int(History.Lines.size()); }
 
-    QListWidget* ListBox1 = nullptr;
+    QListWidget* LoggedLines = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -93,8 +93,8 @@ void RawIrWindow::BuildControls()
     Clear = MakeButton(this, "Clear", QStringLiteral("Clear"), tr("Clear the chart"));
     DataLogBtn = MakeButton(this, "DataLogBtn", QStringLiteral("Log..."), tr("Raw IR data log"));
     UnZoomBtn = MakeButton(this, "UnZoomBtn", QStringLiteral("Unzoom"), tr("Back to the full view"));
-    Button2 = MakeButton(this, "Button2", QStringLiteral("History IR"), tr("Show the collected IR data"));
-    Button2->setVisible(false);
+    HistoryIrBtn = MakeButton(this, "Button2", QStringLiteral("History IR"), tr("Show the collected IR data"));
+    HistoryIrBtn->setVisible(false);
     Stop->setEnabled(false);
     connect(Start, &QPushButton::clicked, this, &RawIrWindow::StartClick);
     connect(Stop, &QPushButton::clicked, this, &RawIrWindow::StopClick);
@@ -106,7 +106,7 @@ void RawIrWindow::BuildControls()
             IRLog->raise();
         }
     });
-    connect(Button2, &QPushButton::clicked, this, [this] {
+    connect(HistoryIrBtn, &QPushButton::clicked, this, [this] {
         if (History) {
             History->show();
             History->raise();
@@ -140,17 +140,17 @@ void RawIrWindow::BuildControls()
 
     auto* shape = new QGroupBox(tr("Cycle"), this);
     shape->setObjectName(QStringLiteral("CycleGroup"));
-    Edit1 = new QLineEdit(QStringLiteral("4"), shape);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("NumPhases"));
-    Edit2 = new QLineEdit(QStringLiteral("25"), shape);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setAccessibleName(QStringLiteral("NumPoints"));
+    NumPhasesEdit = new QLineEdit(QStringLiteral("4"), shape);
+    NumPhasesEdit->setObjectName(QStringLiteral("Edit1"));
+    NumPhasesEdit->setAccessibleName(QStringLiteral("NumPhases"));
+    NumPointsEdit = new QLineEdit(QStringLiteral("25"), shape);
+    NumPointsEdit->setObjectName(QStringLiteral("Edit2"));
+    NumPointsEdit->setAccessibleName(QStringLiteral("NumPoints"));
     OKBtn = MakeButton(shape, "OKBtn", QStringLiteral("OK"), tr("Apply NumPhases and NumPoints"));
     connect(OKBtn, &QPushButton::clicked, this, &RawIrWindow::OKBtnClick);
     auto* shapeForm = new QFormLayout(shape);
-    shapeForm->addRow(QStringLiteral("NumPhases"), Edit1);
-    shapeForm->addRow(QStringLiteral("NumPoints"), Edit2);
+    shapeForm->addRow(QStringLiteral("NumPhases"), NumPhasesEdit);
+    shapeForm->addRow(QStringLiteral("NumPoints"), NumPointsEdit);
     shapeForm->addRow(OKBtn);
 
     auto* channels = new QGroupBox(tr("Channels"), this);
@@ -187,7 +187,7 @@ void RawIrWindow::BuildControls()
     buttons->addWidget(Clear, 1, 0);
     buttons->addWidget(DataLogBtn, 1, 1);
     buttons->addWidget(UnZoomBtn, 2, 0);
-    buttons->addWidget(Button2, 2, 1);
+    buttons->addWidget(HistoryIrBtn, 2, 1);
 
     auto* panel = new QVBoxLayout;
     panel->addWidget(Kestrel);
@@ -320,12 +320,12 @@ void RawIrWindow::OKBtnClick()
     bool ok = false;
     int phases = Capture.NumPhases();
     int points = Capture.NumPoints();
-    const int newPhases = Edit1->text().trimmed().toInt(&ok, 10);
+    const int newPhases = NumPhasesEdit->text().trimmed().toInt(&ok, 10);
     if (ok)
         phases = newPhases;
     else
         Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases"), IMessageSink::Icon::Information);
-    const int newPoints = Edit2->text().trimmed().toInt(&ok, 10);
+    const int newPoints = NumPointsEdit->text().trimmed().toInt(&ok, 10);
     if (ok)
         points = newPoints;
     else

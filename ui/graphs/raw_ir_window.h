@@ -55,7 +55,7 @@ public:
     QPushButton* DataLogBtn = nullptr;
     QPushButton* UnZoomBtn = nullptr;
     QPushButton* OKBtn = nullptr;
-    QPushButton* Button2 = nullptr; // hidden "History IR"
+    QPushButton* HistoryIrBtn = nullptr; // hidden "History IR"
     QGroupBox* RawMode = nullptr;
     QRadioButton* Continuous = nullptr;
     QRadioButton* OneShot = nullptr;
@@ -63,8 +63,8 @@ public:
     QRadioButton* MarkYes = nullptr;
     QRadioButton* MarkNo = nullptr;
     QLineEdit* FilteredEdit = nullptr;
-    QLineEdit* Edit1 = nullptr; // NumPhases
-    QLineEdit* Edit2 = nullptr; // NumPoints
+    QLineEdit* NumPhasesEdit = nullptr; // NumPhases
+    QLineEdit* NumPointsEdit = nullptr; // NumPoints
     QCheckBox* CO2Chk = nullptr;
     QCheckBox* COChk = nullptr; // "NH3"
     QCheckBox* HCChk = nullptr;

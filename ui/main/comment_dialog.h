@@ -12,8 +12,8 @@ class CommentDialog : public QDialog {
 public:
     explicit CommentDialog(QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QPlainTextEdit* Memo1;
+    QLabel* PromptLabel;
+    QPlainTextEdit* CommentEdit;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
     QPushButton* ClearBtn;

@@ -10,7 +10,7 @@ class HistoryWindow : public QWidget {
 public:
     explicit HistoryWindow(QWidget* parent = nullptr);
 
-    QListWidget* ListBox1;
+    QListWidget* HistoryList;
 
     void SetLines(const QStringList& lines);
 };

@@ -135,16 +135,16 @@ MainWindow::MainWindow(const MainWindowOptions& options)
     ConnectWindows();
     StartFeed();
 
-    Timer6 = new QTimer(this);
-    Timer6->setObjectName(QStringLiteral("Timer6"));
-    Timer6->setInterval(1000);
-    connect(Timer6, &QTimer::timeout, this, &MainWindow::Timer6Timer);
-    Timer6->start();
+    PollTimer = new QTimer(this);
+    PollTimer->setObjectName(QStringLiteral("Timer6"));
+    PollTimer->setInterval(1000);
+    connect(PollTimer, &QTimer::timeout, this, &MainWindow::PollTimerTick);
+    PollTimer->start();
 }
 
 MainWindow::~MainWindow()
 {
-    Timer6->stop();
+    PollTimer->stop();
     windows_.DeleteAll();
     station_.BenchLink().Unsubscribe(*this);
     ports_.Shutdown();
@@ -266,29 +266,29 @@ void MainWindow::BuildControls()
     ZeroRG->SetItemIndex(0);
 
     // Bench rows.
-    GroupBox1 = new QGroupBox(QStringLiteral("Active Kestrel"), central);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto* benchLayout = new QGridLayout(GroupBox1);
+    ActiveBenchGroup = new QGroupBox(QStringLiteral("Active Kestrel"), central);
+    ActiveBenchGroup->setObjectName(QStringLiteral("GroupBox1"));
+    auto* benchLayout = new QGridLayout(ActiveBenchGroup);
     benchLayout->setContentsMargins(4, 2, 4, 2);
     benchLayout->setVerticalSpacing(1);
-    ACKNAKLabel = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
+    ACKNAKLabel = new QLabel(QStringLiteral("ACK or  NAK"), ActiveBenchGroup);
     ACKNAKLabel->setObjectName(QStringLiteral("ACKNAKLabel"));
-    Label1 = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    SecondAckNakLabel = new QLabel(QStringLiteral("ACK or  NAK"), ActiveBenchGroup);
+    SecondAckNakLabel->setObjectName(QStringLiteral("Label1"));
     benchLayout->addWidget(ACKNAKLabel, 0, 4);
     static const char* const kComLabelNames[4] = {"Label2", "Label3", "Label4", "Label7"};
     for (int k = 0; k < 4; ++k) {
         const QString n = QString::number(k + 1);
-        ActiveBench[k] = NewCheckBox(GroupBox1, QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData(), n, false, true);
+        ActiveBench[k] = NewCheckBox(ActiveBenchGroup, QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData(), n, false, true);
         ActiveBench[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" active"));
-        ComLabel[k] = new QLabel(QStringLiteral("Com ") + n, GroupBox1);
+        ComLabel[k] = new QLabel(QStringLiteral("Com ") + n, ActiveBenchGroup);
         ComLabel[k]->setObjectName(QString::fromLatin1(kComLabelNames[k]));
         ComLabel[k]->setBuddy(ActiveBench[k]);
         ApdStatusLight[2 * k] = new StatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 1),
-                                                 QStringLiteral("Bench ") + n + QStringLiteral(" transmit light"), QColor(0, 255, 0), GroupBox1);
+                                                 QStringLiteral("Bench ") + n + QStringLiteral(" transmit light"), QColor(0, 255, 0), ActiveBenchGroup);
         ApdStatusLight[2 * k + 1] = new StatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 2),
-                                                     QStringLiteral("Bench ") + n + QStringLiteral(" receive light"), QColor(255, 0, 0), GroupBox1);
-        AckNakEdit[k] = new QLineEdit(GroupBox1);
+                                                     QStringLiteral("Bench ") + n + QStringLiteral(" receive light"), QColor(255, 0, 0), ActiveBenchGroup);
+        AckNakEdit[k] = new QLineEdit(ActiveBenchGroup);
         AckNakEdit[k]->setObjectName(QStringLiteral("AckNakEdit%1").arg(k + 1));
         AckNakEdit[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" link status"));
         AckNakEdit[k]->setReadOnly(true);
@@ -298,9 +298,9 @@ void MainWindow::BuildControls()
         benchLayout->addWidget(ApdStatusLight[2 * k], k + 1, 2);
         benchLayout->addWidget(ApdStatusLight[2 * k + 1], k + 1, 3);
         benchLayout->addWidget(AckNakEdit[k], k + 1, 4);
-        connect(ActiveBench[k], &QCheckBox::toggled, this, &MainWindow::ActiveBench1Click);
+        connect(ActiveBench[k], &QCheckBox::toggled, this, &MainWindow::ActiveBenchClick);
     }
-    Label1->setVisible(false); // the second caption over the edits sits under the first
+    SecondAckNakLabel->setVisible(false); // the second caption over the edits sits under the first
 
     auto* buttons = new QGridLayout;
     const QList<QPushButton*> buttonOrder = {StartBtn, StopBtn, ClearBtn, ZeroBtn, CommentBtn, TitleBtn, AcceptBtn, HistoryBtn, OffsetBtn, ExitBtn};
@@ -316,7 +316,7 @@ void MainWindow::BuildControls()
     bottom->addWidget(Settings);
     bottom->addLayout(buttons);
     bottom->addLayout(radios);
-    bottom->addWidget(GroupBox1);
+    bottom->addWidget(ActiveBenchGroup);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(Grid, 1);
@@ -379,8 +379,8 @@ void MainWindow::SoftResetAcknowledged(int) { SoftResetDisconnect(); }
 void MainWindow::ConnectWindows()
 {
     // The windows subscribe to the link themselves; these are the main window's own links to them.
-    connect(windows_.CommDlg, &CommSettingsDialog::PortLabelChanged, ComLabel[0], &QLabel::setText);
-    connect(windows_.FTitle, &TitleDialog::TitleAccepted, this, &MainWindow::TitleAccepted);
+    connect(windows_.CommSettings, &CommSettingsDialog::PortLabelChanged, ComLabel[0], &QLabel::setText);
+    connect(windows_.Title, &TitleDialog::TitleAccepted, this, &MainWindow::TitleAccepted);
 }
 
 // ---- bench switches
@@ -393,14 +393,14 @@ bool MainWindow::BoxEnabled(int k) const { return ActiveBench[k]->isEnabled(); }
 bool MainWindow::BoxTicked(int k) const { return ActiveBench[k]->isChecked(); }
 void MainWindow::SetBoxEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
 void MainWindow::SetBoxTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
-bool MainWindow::DialogButtonOn(int k) const { return windows_.FCmds && windows_.FCmds->BenchButtonOn(k); }
+bool MainWindow::DialogButtonOn(int k) const { return windows_.Commands && windows_.Commands->BenchButtonOn(k); }
 bool MainWindow::Freon2() const { return HCMode->ItemIndex() == 1; }
 bool MainWindow::ZeroAuto() const { return ZeroRG->ItemIndex() == 0; }
-bool MainWindow::UpgradeShown() const { return windows_.FUpgrade && windows_.FUpgrade->isVisible(); }
+bool MainWindow::UpgradeShown() const { return windows_.Upgrade && windows_.Upgrade->isVisible(); }
 
 // ---- handlers
 
-void MainWindow::ActiveBench1Click()
+void MainWindow::ActiveBenchClick()
 {
     ports_.Activate();
     RebuildHeader();
@@ -503,13 +503,13 @@ void MainWindow::LoggingClick()
     RebuildHeader();
 }
 
-void MainWindow::Timer6Timer() { station_.Acquisition().PollTick(); }
+void MainWindow::PollTimerTick() { station_.Acquisition().PollTick(); }
 
-void MainWindow::Comm1Click() { windows_.CommDlg->exec(); }
+void MainWindow::CommSettingsClick() { windows_.CommSettings->exec(); }
 
-void MainWindow::About2Click() { windows_.About->exec(); }
+void MainWindow::AboutClick() { windows_.About->exec(); }
 
-void MainWindow::GeneralHelp2Click()
+void MainWindow::GeneralHelpClick()
 {
     if (windows_.ShowHelp)
         windows_.ShowHelp(1);
@@ -518,8 +518,8 @@ void MainWindow::GeneralHelp2Click()
 void MainWindow::CommandItemClick(uint8_t code)
 {
     station_.Acquisition().DialogCommand = code;
-    if (windows_.FCmds)
-        windows_.FCmds->OpenForCommand();
+    if (windows_.Commands)
+        windows_.Commands->OpenForCommand();
 }
 
 void MainWindow::SoftResetDisconnect()
@@ -553,7 +553,7 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::FormClose()
 {
-    MessageWindow* notice = windows_.FMessage;
+    MessageWindow* notice = windows_.Message;
     if (notice) {
         notice->SetClosingText();
         notice->show();
@@ -564,7 +564,7 @@ void MainWindow::FormClose()
     // clean end, not the end a crash leaves.
     if (Collecting)
         WriteStopLine();
-    CloseFile1Click();
+    CloseFileClick();
     station_.Acquisition().StopSwitchedOnBenches([this] { WaitSeconds(1, station_.Clock().NowSeconds); });
     for (BenchWindow* w : windows_.ShutdownOrder())
         if (w && w->isVisible())

@@ -86,7 +86,7 @@ public:
     RadioGroup* Logging;
     RadioGroup* DataRadio;
     RadioGroup* ZeroRG;
-    QGroupBox* GroupBox1;
+    QGroupBox* ActiveBenchGroup;
     std::array<QCheckBox*, 4> ActiveBench{};
     std::array<QLineEdit*, 4> AckNakEdit{};
     // Label2, Label3, Label4, Label7: "Com 1" .. "Com 4".
@@ -94,8 +94,8 @@ public:
     // ApdStatusLight1..8: Tx and Rx of bench 1, then of bench 2, ...
     std::array<StatusLight*, 8> ApdStatusLight{};
     QLabel* ACKNAKLabel;
-    QLabel* Label1;
-    QTimer* Timer6;
+    QLabel* SecondAckNakLabel;
+    QTimer* PollTimer;
     // "Feed: connected, 0 queued, 0 dropped"; made with the first feed.
     QLabel* FeedLabel = nullptr;
 
@@ -127,7 +127,7 @@ public:
     bool StartAutomation();
 
     // Handlers.
-    void ActiveBench1Click();
+    void ActiveBenchClick();
     void OKBtnClick();
     void SettingsClick(); // the twelve settings handlers
     void StartBtnClick();
@@ -142,28 +142,28 @@ public:
     void TitleBtnClick();
     void HistoryBtnClick();
     void NewFileClick();
-    void Appendtofile1Click();
-    void CloseFile1Click();
+    void AppendToFileClick();
+    void CloseFileClick();
     // "Export CSV...": a log file (the current one preselected) converted into a CSV file.
-    void ExportCsv1Click();
+    void ExportCsvClick();
     // File menu "Open Log as Chart...": the chosen logs in a chart window of their own.
     void OpenLogChartClick();
-    void PrintForm1Click();
-    void PrinterSetup1Click();
+    void PrintFormClick();
+    void PrinterSetupClick();
     // The window's image on the printer, proportioned as on the screen.
     void PrintWindowImage(QPrinter& printer);
     QPrinter& Printer();
-    void Comm1Click();
+    void CommSettingsClick();
     // "Feed Settings...": the dialog, then the settings checked, saved and applied.
-    void FeedSettings1Click();
+    void FeedSettingsClick();
     // Checks the settings (a message on a fault, false), saves them when asked,
     // and restarts the feed with them (or ends it when they switch it off).
     bool ApplyFeedSettings(const FeedSettings& settings, bool save);
     // The feed rows and status lines go to; none while it is off.
     FeedPublisher* Feed() const { return station_.Feed(); }
-    void About2Click();
-    void GeneralHelp2Click();
-    void Timer6Timer();
+    void AboutClick();
+    void GeneralHelpClick();
+    void PollTimerTick();
     void FormShow();
     void FormClose();
     // Command menu item: remember the code and (re)open the command dialog on it.

@@ -63,7 +63,7 @@ void MainWindow::ShowFeedState()
         FeedLabel->setText(Feed() ? Feed()->StateText() : QStringLiteral("Feed: off"));
 }
 
-void MainWindow::FeedSettings1Click()
+void MainWindow::FeedSettingsClick()
 {
     FeedDialog dialog(this);
     QStringList problems;

@@ -96,7 +96,7 @@ void MainWindow::NewFileClick()
         const bool replace = !QFileInfo::exists(path)
             || dialogs_->AskYesNo(QStringLiteral("Confirm"), path + QStringLiteral(" already exists.\nDo you want to replace it?"));
         if (replace) {
-            CloseFile1Click();
+            CloseFileClick();
             LogFileName = path;
             if (!station_.Log().Create(path))
                 LogFileProblem();
@@ -105,11 +105,11 @@ void MainWindow::NewFileClick()
     EnableCommentAndLogging();
 }
 
-void MainWindow::Appendtofile1Click()
+void MainWindow::AppendToFileClick()
 {
     const QString path = dialogs_->OpenLogFileName(Paths::DriveC());
     if (!path.isEmpty()) {
-        CloseFile1Click();
+        CloseFileClick();
         LogFileName = path;
         if (station_.Log().Append(path))
             setWindowTitle(Cedat::ShortCaption() + QStringLiteral(" - ") + LogFileName);
@@ -119,7 +119,7 @@ void MainWindow::Appendtofile1Click()
     EnableCommentAndLogging();
 }
 
-void MainWindow::CloseFile1Click()
+void MainWindow::CloseFileClick()
 {
     if (!LogFileOpen())
         return;
@@ -131,7 +131,7 @@ void MainWindow::CloseFile1Click()
 
 void MainWindow::CommentBtnClick()
 {
-    CommentDialog* dialog = windows_.CommentDlg;
+    CommentDialog* dialog = windows_.Comment;
     if (!dialog || dialog->exec() != QDialog::Accepted)
         return;
     std::vector<std::string> lines;
@@ -143,9 +143,9 @@ void MainWindow::CommentBtnClick()
 
 void MainWindow::TitleBtnClick()
 {
-    if (windows_.FTitle) {
-        windows_.FTitle->show();
-        windows_.FTitle->raise();
+    if (windows_.Title) {
+        windows_.Title->show();
+        windows_.Title->raise();
     }
 }
 
@@ -190,7 +190,7 @@ QPrinter& MainWindow::Printer()
 }
 
 // Prints at once on the printer chosen with Printer Setup (the system's default until then).
-void MainWindow::PrintForm1Click() { PrintWindowImage(Printer()); }
+void MainWindow::PrintFormClick() { PrintWindowImage(Printer()); }
 
 void MainWindow::PrintWindowImage(QPrinter& printer)
 {
@@ -211,4 +211,4 @@ void MainWindow::PrintWindowImage(QPrinter& printer)
     painter.end();
 }
 
-void MainWindow::PrinterSetup1Click() { dialogs_->PrinterSetup(Printer()); }
+void MainWindow::PrinterSetupClick() { dialogs_->PrinterSetup(Printer()); }

@@ -8,16 +8,16 @@ MessageWindow::MessageWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFMessage"));
     setWindowTitle(QStringLiteral("System Message"));
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("System message"));
-    Memo1->setReadOnly(true);
+    MessageText = new QPlainTextEdit(this);
+    MessageText->setObjectName(QStringLiteral("Memo1"));
+    MessageText->setAccessibleName(QStringLiteral("System message"));
+    MessageText->setReadOnly(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1);
+    layout->addWidget(MessageText);
     resize(320, 100);
 }
 
-void MessageWindow::SetClosingText() { Memo1->setPlainText(kClosingText); }
+void MessageWindow::SetClosingText() { MessageText->setPlainText(kClosingText); }
 
 void MessageWindow::showEvent(QShowEvent* event)
 {

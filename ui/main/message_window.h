@@ -11,7 +11,7 @@ public:
 
     explicit MessageWindow(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo1;
+    QPlainTextEdit* MessageText;
 
     // Empties the memo and gives it the closing line.
     void SetClosingText();

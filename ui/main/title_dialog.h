@@ -10,12 +10,12 @@ class TitleDialog : public QWidget {
 public:
     explicit TitleDialog(QWidget* parent = nullptr);
 
-    QLineEdit* Edit1;
+    QLineEdit* TitleEdit;
     QPushButton* OKBtn;
 
     void OKBtnClick();
 
 signals:
-    // OK: the text of Edit1, before the dialog closes.
+    // OK: the text of TitleEdit, before the dialog closes.
     void TitleAccepted(const QString& title);
 };

@@ -47,42 +47,42 @@ WindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::array
     // Start-up order. Lines marked "placeholder" stand for windows of other subsystems: replace the
     // constructor on that line with the real class.
     w.About = Adopt(new AboutBox, "TAboutBox", m);
-    w.CommDlg = Adopt(new CommSettingsDialog(ports, messages), "TCommDlg", m);
-    w.CommentDlg = Adopt(new CommentDialog, "TCommentDlg", m);
+    w.CommSettings = Adopt(new CommSettingsDialog(ports, messages), "TCommDlg", m);
+    w.Comment = Adopt(new CommentDialog, "TCommentDlg", m);
     w.Parameters = Adopt(new ParameterEditor(host), "TParameters", m);
-    w.IRLog = Adopt(new RawIrLogWindow(host), "TIRLog", m);
+    w.RawIrLog = Adopt(new RawIrLogWindow(host), "TIRLog", m);
     w.History = Adopt(new HistoryWindow, "THistory", m);
-    w.FCStatus = Adopt(new StatusScreen(host), "TFCStatus", m);
-    w.EStatus = Adopt(new EngineeringStatusScreen(host), "TEStatus", m);
-    w.RawIR = Adopt(new RawIrWindow(host), "TRawIR", m);
-    w.FGraph2 = Adopt(new StackedTrendWindow(host), "TFGraph2", m);
-    w.FGraph1 = Adopt(new OverlayTrendWindow(host), "TFGraph1", m);
-    w.FUpgrade = Adopt(new FirmwareUpgradeWindow(host), "TFUpgrade", m);
-    w.fHist_ir = Adopt(new RawIrHistoryWindow, "TfHist_ir", m);
-    w.FTitle = Adopt(new TitleDialog, "TFTitle", m);
-    w.FCmds = Adopt(new CommandDialog(host), "TFCmds", m);
-    w.FMessage = Adopt(new MessageWindow, "TFMessage", m);
-    w.FCalLoad = Adopt(new CalibrationWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad", m);
-    w.FCalLoad1 = Adopt(new ParameterTransferWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad1", m);
-    static_cast<RawIrLogWindow*>(w.IRLog)->History = static_cast<RawIrHistoryWindow*>(w.fHist_ir);
-    static_cast<RawIrWindow*>(w.RawIR)->SetCompanions(static_cast<RawIrLogWindow*>(w.IRLog), static_cast<RawIrHistoryWindow*>(w.fHist_ir));
+    w.Status = Adopt(new StatusScreen(host), "TFCStatus", m);
+    w.EngineeringStatus = Adopt(new EngineeringStatusScreen(host), "TEStatus", m);
+    w.RawIr = Adopt(new RawIrWindow(host), "TRawIR", m);
+    w.StackedTrend = Adopt(new StackedTrendWindow(host), "TFGraph2", m);
+    w.OverlayTrend = Adopt(new OverlayTrendWindow(host), "TFGraph1", m);
+    w.Upgrade = Adopt(new FirmwareUpgradeWindow(host), "TFUpgrade", m);
+    w.RawIrHistory = Adopt(new RawIrHistoryWindow, "TfHist_ir", m);
+    w.Title = Adopt(new TitleDialog, "TFTitle", m);
+    w.Commands = Adopt(new CommandDialog(host), "TFCmds", m);
+    w.Message = Adopt(new MessageWindow, "TFMessage", m);
+    w.Calibration = Adopt(new CalibrationWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad", m);
+    w.ParameterTransfer = Adopt(new ParameterTransferWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad1", m);
+    static_cast<RawIrLogWindow*>(w.RawIrLog)->History = static_cast<RawIrHistoryWindow*>(w.RawIrHistory);
+    static_cast<RawIrWindow*>(w.RawIr)->SetCompanions(static_cast<RawIrLogWindow*>(w.RawIrLog), static_cast<RawIrHistoryWindow*>(w.RawIrHistory));
     w.ShowHelp = ::ShowHelp;
-    static_cast<CommandDialog*>(w.FCmds)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
+    static_cast<CommandDialog*>(w.Commands)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
     return w;
 }
 
 QList<QWidget*> WindowSet::All() const
 {
-    return {About, CommDlg, CommentDlg, Parameters, IRLog, History, FCStatus, EStatus, RawIR,
-            FGraph2, FGraph1, FUpgrade, fHist_ir, FTitle, FCmds, FMessage, FCalLoad, FCalLoad1};
+    return {About, CommSettings, Comment, Parameters, RawIrLog, History, Status, EngineeringStatus, RawIr,
+            StackedTrend, OverlayTrend, Upgrade, RawIrHistory, Title, Commands, Message, Calibration, ParameterTransfer};
 }
 
 QList<BenchWindow*> WindowSet::SelectionOrder() const
 {
-    return {Parameters, RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus, FCmds, FCalLoad, FCalLoad1};
+    return {Parameters, RawIr, Upgrade, OverlayTrend, StackedTrend, Status, EngineeringStatus, Commands, Calibration, ParameterTransfer};
 }
 
-QList<BenchWindow*> WindowSet::ShutdownOrder() const { return {RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus}; }
+QList<BenchWindow*> WindowSet::ShutdownOrder() const { return {RawIr, Upgrade, OverlayTrend, StackedTrend, Status, EngineeringStatus}; }
 
 void WindowSet::DeleteAll()
 {

@@ -21,23 +21,23 @@ class HistoryWindow;
 // place is a one-line change in window_set.cpp.
 struct WindowSet {
     AboutBox* About = nullptr;
-    CommSettingsDialog* CommDlg = nullptr;
-    CommentDialog* CommentDlg = nullptr;
+    CommSettingsDialog* CommSettings = nullptr;
+    CommentDialog* Comment = nullptr;
     BenchWindow* Parameters = nullptr;
-    BenchWindow* IRLog = nullptr;
+    BenchWindow* RawIrLog = nullptr;
     HistoryWindow* History = nullptr;
-    BenchWindow* FCStatus = nullptr;
-    BenchWindow* EStatus = nullptr;
-    BenchWindow* RawIR = nullptr;
-    BenchWindow* FGraph2 = nullptr;
-    BenchWindow* FGraph1 = nullptr;
-    BenchWindow* FUpgrade = nullptr;
-    BenchWindow* fHist_ir = nullptr;
-    TitleDialog* FTitle = nullptr;
-    CommandDialogBase* FCmds = nullptr;
-    MessageWindow* FMessage = nullptr;
-    BenchWindow* FCalLoad = nullptr;
-    BenchWindow* FCalLoad1 = nullptr;
+    BenchWindow* Status = nullptr;
+    BenchWindow* EngineeringStatus = nullptr;
+    BenchWindow* RawIr = nullptr;
+    BenchWindow* StackedTrend = nullptr;
+    BenchWindow* OverlayTrend = nullptr;
+    BenchWindow* Upgrade = nullptr;
+    BenchWindow* RawIrHistory = nullptr;
+    TitleDialog* Title = nullptr;
+    CommandDialogBase* Commands = nullptr;
+    MessageWindow* Message = nullptr;
+    BenchWindow* Calibration = nullptr;
+    BenchWindow* ParameterTransfer = nullptr;
 
     // Help system: context 1 is the main window's, 6001 the command dialog's. Empty does nothing.
     std::function<void(int)> ShowHelp;

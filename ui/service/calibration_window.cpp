@@ -38,9 +38,9 @@ CalibrationWindow::CalibrationWindow(BenchHost& host, ParameterEditor* parameter
               if (parameters_)
                   parameters_->ClearLastParamText();
           },
-          [this](const std::string& text) { Edit1->setText(QString::fromLatin1(text.c_str())); },
-          [this](int ms) { Timer1->start(std::max(1, ms * TimerPercent / 100)); },
-          [this] { Timer1->stop(); },
+          [this](const std::string& text) { StateEdit->setText(QString::fromLatin1(text.c_str())); },
+          [this](int ms) { StepTimer->start(std::max(1, ms * TimerPercent / 100)); },
+          [this] { StepTimer->stop(); },
           [this](const std::string& text) {
               host_.Messages().Show(QStringLiteral("Warning"), QString::fromLatin1(text.c_str()),
                                     IMessageSink::Icon::Warning);
@@ -95,10 +95,10 @@ void CalibrationWindow::BuildControls()
     grid->addWidget(group, 0, 0, 1, 3);
 
     grid->addWidget(new QLabel(QStringLiteral("Process State"), this), 1, 0);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setReadOnly(true);
-    grid->addWidget(Edit1, 1, 1, 1, 2);
+    StateEdit = new QLineEdit(this);
+    StateEdit->setObjectName(QStringLiteral("Edit1"));
+    StateEdit->setReadOnly(true);
+    grid->addWidget(StateEdit, 1, 1, 1, 2);
 
     OKBtn = new QPushButton(QStringLiteral("Start"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -110,13 +110,13 @@ void CalibrationWindow::BuildControls()
     grid->addWidget(CancelBtn, 2, 1);
     grid->addWidget(HelpBtn, 2, 2);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
+    StepTimer = new QTimer(this);
+    StepTimer->setObjectName(QStringLiteral("Timer1"));
+    StepTimer->setSingleShot(true);
 
     connect(OKBtn, &QPushButton::clicked, this, &CalibrationWindow::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &CalibrationWindow::CancelBtnClick);
-    connect(Timer1, &QTimer::timeout, this, &CalibrationWindow::Timer1Timer);
+    connect(StepTimer, &QTimer::timeout, this, &CalibrationWindow::StepTimerTick);
 }
 
 void CalibrationWindow::SetLoadMode(bool load)
@@ -131,7 +131,7 @@ void CalibrationWindow::SetLoadMode(bool load)
 
 void CalibrationWindow::showEvent(QShowEvent* event)
 {
-    Edit1->clear();
+    StateEdit->clear();
     BenchWindow::showEvent(event);
 }
 
@@ -163,4 +163,4 @@ void CalibrationWindow::CancelBtnClick()
     close();
 }
 
-void CalibrationWindow::Timer1Timer() { machine_.Tick(); }
+void CalibrationWindow::StepTimerTick() { machine_.Tick(); }

@@ -38,7 +38,7 @@ public:
 
     void OKBtnClick();
     void CancelBtnClick();
-    void Timer1Timer();
+    void StepTimerTick();
     void OpenFileClick(int k);
 
     CalLoadMachine& Machine() { return machine_; }
@@ -50,11 +50,11 @@ public:
     std::array<QCheckBox*, 4> BB{};
     std::array<QLineEdit*, 4> FileEdit{};
     std::array<QPushButton*, 4> OpenButton{};
-    QLineEdit* Edit1 = nullptr;
+    QLineEdit* StateEdit = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* StepTimer = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

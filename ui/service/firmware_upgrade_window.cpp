@@ -108,16 +108,16 @@ void FirmwareUpgradeWindow::BuildControls()
     grid->addWidget(RangeLabel, 4, 0);
     grid->addWidget(RangeText, 4, 1);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setReadOnly(true);
-    grid->addWidget(Edit1, 5, 0, 1, 2);
+    RecordLineEdit = new QLineEdit(this);
+    RecordLineEdit->setObjectName(QStringLiteral("Edit1"));
+    RecordLineEdit->setReadOnly(true);
+    grid->addWidget(RecordLineEdit, 5, 0, 1, 2);
 
-    CGauge1 = new QProgressBar(this);
-    CGauge1->setObjectName(QStringLiteral("CGauge1"));
-    CGauge1->setOrientation(Qt::Vertical);
-    CGauge1->setRange(0, 100);
-    grid->addWidget(CGauge1, 0, 3, 6, 1);
+    ProgressGauge = new QProgressBar(this);
+    ProgressGauge->setObjectName(QStringLiteral("CGauge1"));
+    ProgressGauge->setOrientation(Qt::Vertical);
+    ProgressGauge->setRange(0, 100);
+    grid->addWidget(ProgressGauge, 0, 3, 6, 1);
 
     Success = NewLabel("Success", QStringLiteral("Success!!!"), this);
     Success->setFont(big);
@@ -150,8 +150,8 @@ void FirmwareUpgradeWindow::Render()
     Apply(RangeText, d.RangeText);
     HexAddressText->setText(QString::fromLatin1(d.HexAddress.c_str()));
     RangeText->setText(QString::fromLatin1(d.Range.c_str()));
-    Edit1->setText(QString::fromLatin1(d.Edit1.c_str()));
-    CGauge1->setValue(d.Gauge);
+    RecordLineEdit->setText(QString::fromLatin1(d.RecordLine.c_str()));
+    ProgressGauge->setValue(d.Gauge);
     Success->setVisible(d.Success);
     StartBtn->setEnabled(d.StartEnabled);
 }

@@ -48,8 +48,8 @@ public:
     QLabel* HexAddressText = nullptr;
     QLabel* RangeLabel = nullptr;
     QLabel* RangeText = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QProgressBar* CGauge1 = nullptr;
+    QLineEdit* RecordLineEdit = nullptr;
+    QProgressBar* ProgressGauge = nullptr;
     QLabel* Success = nullptr;
     BenchButtons* BenchGroup = nullptr;
     QPushButton* StartBtn = nullptr;

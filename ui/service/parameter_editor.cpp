@@ -39,12 +39,12 @@ ParameterEditor::ParameterEditor(BenchHost& host, const QString& listPath, QWidg
 
     list_ = ReadParamListFile(listPath.isEmpty() ? QDir::current().filePath(QStringLiteral("ParamLst.c")) : listPath);
     {
-        const QSignalBlocker block(ComboBox1);
+        const QSignalBlocker block(ParamNameCombo);
         for (const ParameterItem& item : list_)
-            ComboBox1->addItem(Latin1(item.Name));
-        ComboBox1->setCurrentIndex(1);
+            ParamNameCombo->addItem(Latin1(item.Name));
+        ParamNameCombo->setCurrentIndex(1);
     }
-    MaskEdit1->setText(QStringLiteral("1"));
+    ParamNumberEdit->setText(QStringLiteral("1"));
     ShowLabels(1);
     UpdateBenchSelection();
     FlashStoreAllowed = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\Flash.Ok")));
@@ -72,19 +72,19 @@ void ParameterEditor::BuildControls()
 {
     auto* grid = new QGridLayout(this);
 
-    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    grid->addWidget(Memo1, 0, 0, 1, 4);
+    ValueText = new QPlainTextEdit(QStringLiteral("Memo1"), this);
+    ValueText->setObjectName(QStringLiteral("Memo1"));
+    ValueText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ValueText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    grid->addWidget(ValueText, 0, 0, 1, 4);
 
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    grid->addWidget(ComboBox1, 1, 0, 1, 2);
-    MaskEdit1 = new QLineEdit(this);
-    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
-    MaskEdit1->setMaxLength(5);
-    grid->addWidget(MaskEdit1, 1, 2);
+    ParamNameCombo = new QComboBox(this);
+    ParamNameCombo->setObjectName(QStringLiteral("ComboBox1"));
+    grid->addWidget(ParamNameCombo, 1, 0, 1, 2);
+    ParamNumberEdit = new QLineEdit(this);
+    ParamNumberEdit->setObjectName(QStringLiteral("MaskEdit1"));
+    ParamNumberEdit->setMaxLength(5);
+    grid->addWidget(ParamNumberEdit, 1, 2);
 
     auto addLabel = [&](int row, const QString& caption, QLabel*& value, const char* name, const QString& initial) {
         grid->addWidget(new QLabel(caption, this), row, 0);
@@ -121,19 +121,19 @@ void ParameterEditor::BuildControls()
     ColumnEdit = new QLineEdit(QStringLiteral("10"), this);
     ColumnEdit->setObjectName(QStringLiteral("ColumnEdit"));
     grid->addWidget(ColumnEdit, 5, 1);
-    Button3 = NewButton("Button3", QStringLiteral("Close"), this);
-    grid->addWidget(Button3, 4, 3);
+    CloseBtn = NewButton("Button3", QStringLiteral("Close"), this);
+    grid->addWidget(CloseBtn, 4, 3);
 
     connect(ReadButton, &QPushButton::clicked, this, &ParameterEditor::ReadButtonClick);
     connect(WriteBtn, &QPushButton::clicked, this, &ParameterEditor::WriteBtnClick);
     connect(LoadBtn, &QPushButton::clicked, this, &ParameterEditor::LoadBtnClick);
     connect(StoreBtn, &QPushButton::clicked, this, &ParameterEditor::StoreBtnClick);
-    connect(Button3, &QPushButton::clicked, this, &QWidget::hide);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &ParameterEditor::ComboBox1Change);
-    connect(MaskEdit1, &QLineEdit::textChanged, this, &ParameterEditor::MaskEdit1Change);
-    connect(MaskEdit1, &QLineEdit::returnPressed, this, &ParameterEditor::ReadButtonClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ParamNameCombo, &QComboBox::currentIndexChanged, this, &ParameterEditor::ParamNameComboChange);
+    connect(ParamNumberEdit, &QLineEdit::textChanged, this, &ParameterEditor::ParamNumberEditChange);
+    connect(ParamNumberEdit, &QLineEdit::returnPressed, this, &ParameterEditor::ReadButtonClick);
     // Only a change of bench clears the memo: clicking the chosen bench again keeps what it shows.
-    connect(BenchGroup, &BenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
+    connect(BenchGroup, &BenchButtons::BenchChanged, this, [this](int) { BenchButtonClick(); });
 }
 
 int ParameterEditor::SelectedBench() const { return BenchGroup->SelectedBench(); }
@@ -177,13 +177,13 @@ void ParameterEditor::ShowParameterValues(const RxFrame& frame)
     lastParamText_.clear();
     const ParamReplyLayout layout = LayOutParamReply(frame.Data.data(), frame.Length, *columns);
     for (const std::string& line : layout.Lines)
-        Memo1->appendPlainText(Latin1(line));
+        ValueText->appendPlainText(Latin1(line));
     lastParamText_ = QByteArray(layout.Whole.data(), qsizetype(layout.Whole.size()));
 }
 
 bool ParameterEditor::TakeNumber(bool lenient, int* number)
 {
-    const QString text = MaskEdit1->text();
+    const QString text = ParamNumberEdit->text();
     int n = 0;
     if (lenient) {
         n = LenientNumber(text);
@@ -204,7 +204,7 @@ bool ParameterEditor::TakeNumber(bool lenient, int* number)
     return true;
 }
 
-void ParameterEditor::ClearMemo() { Memo1->clear(); }
+void ParameterEditor::ClearMemo() { ValueText->clear(); }
 
 void ParameterEditor::ReadButtonClick()
 {
@@ -226,7 +226,7 @@ void ParameterEditor::WriteBtnClick()
     const int k = SelectedBench();
     if (k < 0 || k > 3)
         return;
-    const QByteArray memo = Memo1->toPlainText().toLatin1();
+    const QByteArray memo = ValueText->toPlainText().toLatin1();
     const std::string text = WriteTextOf(std::string(memo.constData(), size_t(memo.size())));
     if (text.size() > size_t(kMaxFlashDataBytes)) {
         // The request cannot carry more; a cut value would be written without a word.
@@ -262,21 +262,21 @@ void ParameterEditor::StoreBtnClick()
         host_.BenchLink().Benches[k].RequestStoreFlashParameters(CurrentParam);
 }
 
-void ParameterEditor::ComboBox1Change()
+void ParameterEditor::ParamNameComboChange()
 {
-    const int index = ComboBox1->currentIndex();
-    MaskEdit1->setText(QString::number(index));
+    const int index = ParamNameCombo->currentIndex();
+    ParamNumberEdit->setText(QString::number(index));
     ShowLabels(index);
 }
 
-void ParameterEditor::MaskEdit1Change()
+void ParameterEditor::ParamNumberEditChange()
 {
-    const int n = LenientNumber(MaskEdit1->text());
+    const int n = LenientNumber(ParamNumberEdit->text());
     if (n < 0 || n >= kParamCount)
         return;
     {
-        const QSignalBlocker block(ComboBox1);
-        ComboBox1->setCurrentIndex(n);
+        const QSignalBlocker block(ParamNameCombo);
+        ParamNameCombo->setCurrentIndex(n);
     }
     ShowLabels(n);
 }
@@ -295,4 +295,4 @@ void ParameterEditor::ShowLabels(int number)
     }
 }
 
-void ParameterEditor::BB1Click() { ClearMemo(); }
+void ParameterEditor::BenchButtonClick() { ClearMemo(); }

@@ -51,16 +51,16 @@ public:
     void WriteBtnClick();
     void LoadBtnClick();
     void StoreBtnClick();
-    void ComboBox1Change();
-    void MaskEdit1Change();
-    void BB1Click();
+    void ParamNameComboChange();
+    void ParamNumberEditChange();
+    void BenchButtonClick();
 
     uint16_t CurrentParam = 0;
     bool FlashStoreAllowed = false;
 
-    QPlainTextEdit* Memo1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* MaskEdit1 = nullptr;
+    QPlainTextEdit* ValueText = nullptr;
+    QComboBox* ParamNameCombo = nullptr;
+    QLineEdit* ParamNumberEdit = nullptr;
     QLabel* TypeLabel = nullptr;
     QLabel* ElementsLabel = nullptr;
     QLabel* BankLabel = nullptr;
@@ -70,12 +70,12 @@ public:
     QPushButton* StoreBtn = nullptr;
     BenchButtons* BenchGroup = nullptr;
     QLineEdit* ColumnEdit = nullptr;
-    QPushButton* Button3 = nullptr;
+    QPushButton* CloseBtn = nullptr;
 
 private:
     void BuildControls();
     void ShowLabels(int number);
-    // Strict number of MaskEdit1 within 0..400 (a message otherwise).
+    // Strict number of ParamNumberEdit within 0..400 (a message otherwise).
     bool TakeNumber(bool lenient, int* number);
     void ClearMemo();
 

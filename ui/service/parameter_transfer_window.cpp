@@ -41,14 +41,14 @@ bool ParameterTransferWindow::Claimed(int, const RxFrame& f)
     if (f.Start == kNak) {
         if (!IsFlashParamCode(f.Code))
             return false;
-        Timer1->stop();
+        StepTimer->stop();
         transfer_.Refusal(f.Code, f.Length > 0 ? f.Data[0] : uint8_t(0));
         return true;
     }
     // Load Flash Parameters ($55) is acknowledged without a step.
     if (f.Code != 0x48 && f.Code != 0x49 && f.Code != 0x54)
         return false;
-    Timer1->stop();
+    StepTimer->stop();
     transfer_.Reply(f);
     return true;
 }
@@ -104,9 +104,9 @@ void ParameterTransferWindow::BuildControls()
         grid->addWidget(edit, row + 1, 1);
     };
     addEdit(4, QStringLiteral("Last Parameter"), NumParamEdit, "NumParamEdit", QStringLiteral("500"));
-    addEdit(6, QStringLiteral("Parameter"), Edit2, "Edit2", QString());
-    addEdit(8, QStringLiteral("Process State"), Edit1, "Edit1", QString());
-    Edit1->setMinimumWidth(320);
+    addEdit(6, QStringLiteral("Parameter"), ParameterEdit, "Edit2", QString());
+    addEdit(8, QStringLiteral("Process State"), StateEdit, "Edit1", QString());
+    StateEdit->setMinimumWidth(320);
 
     OKBtn = new QPushButton(QStringLiteral("Start"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -120,10 +120,10 @@ void ParameterTransferWindow::BuildControls()
     connect(OKBtn, &QPushButton::clicked, this, &ParameterTransferWindow::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &ParameterTransferWindow::CancelBtnClick);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &ParameterTransferWindow::Timer1Timer);
+    StepTimer = new QTimer(this);
+    StepTimer->setObjectName(QStringLiteral("Timer1"));
+    StepTimer->setSingleShot(true);
+    connect(StepTimer, &QTimer::timeout, this, &ParameterTransferWindow::StepTimerTick);
 }
 
 void ParameterTransferWindow::UpdateBenchSelection()
@@ -170,13 +170,13 @@ void ParameterTransferWindow::OKBtnClick()
 }
 
 void ParameterTransferWindow::CancelBtnClick() { transfer_.Cancel(); }
-void ParameterTransferWindow::Timer1Timer() { transfer_.TimerTick(); }
+void ParameterTransferWindow::StepTimerTick() { transfer_.TimerTick(); }
 
-void ParameterTransferWindow::ShowProcessState(const QString& text) { Edit1->setText(text); }
-void ParameterTransferWindow::ShowParameter(const QString& text) { Edit2->setText(text); }
+void ParameterTransferWindow::ShowProcessState(const QString& text) { StateEdit->setText(text); }
+void ParameterTransferWindow::ShowParameter(const QString& text) { ParameterEdit->setText(text); }
 void ParameterTransferWindow::SetStartEnabled(bool enabled) { OKBtn->setEnabled(enabled); }
-void ParameterTransferWindow::StopTimer() { Timer1->stop(); }
-void ParameterTransferWindow::StartTimer(int ms) { Timer1->start(ms); }
+void ParameterTransferWindow::StopTimer() { StepTimer->stop(); }
+void ParameterTransferWindow::StartTimer(int ms) { StepTimer->start(ms); }
 bool ParameterTransferWindow::AskOverwrite() { return Dialogs->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("File Exists! Overwrite?")); }
 
 std::string ParameterTransferWindow::ParamName(int number)

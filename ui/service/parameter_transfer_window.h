@@ -36,7 +36,7 @@ public:
 
     void OKBtnClick();
     void CancelBtnClick();
-    void Timer1Timer();
+    void StepTimerTick();
     void BenchBoxClick();
     void OpenFileClick(int k);
 
@@ -50,12 +50,12 @@ public:
     QRadioButton* DownloadRadio = nullptr;
     QRadioButton* UploadRadio = nullptr;
     QLineEdit* NumParamEdit = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
+    QLineEdit* ParameterEdit = nullptr;
+    QLineEdit* StateEdit = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* StepTimer = nullptr;
 
 private:
     void BuildControls();

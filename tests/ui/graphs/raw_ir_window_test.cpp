@@ -140,7 +140,7 @@ TEST_F(RawIRWindows, SetUpAsShipped)
     EXPECT_EQ(PlotModel().SubsetColor(2), QColor(0, 128, 0));
     EXPECT_TRUE(raw->Continuous->isChecked());
     EXPECT_TRUE(raw->MarkNo->isChecked());
-    EXPECT_FALSE(raw->Button2->isVisibleTo(raw.get()));
+    EXPECT_FALSE(raw->HistoryIrBtn->isVisibleTo(raw.get()));
     EXPECT_FALSE(raw->ChannelGain->isEnabled());
 }
 
@@ -319,8 +319,8 @@ TEST_F(RawIRWindows, NumPhasesAndNumPointsAreCheckedAndRefusedWhenTheyDoNotFit)
     for (const Case& c : cases) {
         ASSERT_EQ(raw->Capture.SetShape(4, 25), RawIrCapture::Shape::Ok);
         host.Sink.Shown.clear();
-        raw->Edit1->setText(QLatin1String(c.phases));
-        raw->Edit2->setText(QLatin1String(c.points));
+        raw->NumPhasesEdit->setText(QLatin1String(c.phases));
+        raw->NumPointsEdit->setText(QLatin1String(c.points));
         raw->OKBtn->click();
         EXPECT_EQ(raw->Capture.NumPhases(), c.wantPhases) << c.phases << " " << c.points;
         EXPECT_EQ(raw->Capture.NumPoints(), c.wantPoints) << c.phases << " " << c.points;
@@ -332,11 +332,11 @@ TEST_F(RawIRWindows, NumPhasesAndNumPointsAreCheckedAndRefusedWhenTheyDoNotFit)
 
 TEST_F(RawIRWindows, BlocksShorterThanNumPointsAreIgnoredAndReportedOnce)
 {
-    raw->Edit2->setText(QStringLiteral("25"));
-    raw->Edit1->setText(QStringLiteral("2"));
+    raw->NumPointsEdit->setText(QStringLiteral("25"));
+    raw->NumPhasesEdit->setText(QStringLiteral("2"));
     raw->OKBtn->click(); // 2 x 25
-    raw->Edit1->setText(QStringLiteral("3"));
-    raw->Edit2->setText(QStringLiteral("30"));
+    raw->NumPhasesEdit->setText(QStringLiteral("3"));
+    raw->NumPointsEdit->setText(QStringLiteral("30"));
     raw->OKBtn->click(); // 3 x 30, but the bench sends 25 samples a block
     ASSERT_EQ(raw->Capture.NumPoints(), 30);
     host.Sink.Shown.clear();
@@ -386,8 +386,8 @@ TEST_F(RawIRWindows, SmallValuesArePaddedToFourCharacters)
 {
     const QString path = OpenLog();
     log->LoggingOnChk->setChecked(true);
-    raw->Edit1->setText(QStringLiteral("1"));
-    raw->Edit2->setText(QStringLiteral("1"));
+    raw->NumPhasesEdit->setText(QStringLiteral("1"));
+    raw->NumPointsEdit->setText(QStringLiteral("1"));
     raw->OKBtn->click();
     raw->StartClick();
     host.fx.Ack(1, 0x40, {0, 0xFF, 0xFB, 0x00, 0x7B, 0x00, 0x00, 0x80, 0x00});

@@ -86,7 +86,7 @@ protected:
 
     sim::SimBench& Bench(int k) { return Server->Link(k)->Bench(); }
     QString File(const char* name) { return Dir.filePath(QString::fromLatin1(name)); }
-    QString State() { return Window->Edit1->text(); }
+    QString State() { return Window->StateEdit->text(); }
     bool Running() { return !Window->OKBtn->isEnabled(); }
     void OnlyBench(int k)
     {
@@ -125,8 +125,8 @@ TEST_F(ParamSimTest, EditorReadsWritesStoresAndLoadsOneParameter)
     sim::SimParameterStore& p = Bench(0).Parameters();
     const std::string flashBefore = p.Flash(12);
 
-    Editor->MaskEdit1->setText(QStringLiteral("12"));
-    Editor->Memo1->setPlainText(QStringLiteral("4.250"));
+    Editor->ParamNumberEdit->setText(QStringLiteral("12"));
+    Editor->ValueText->setPlainText(QStringLiteral("4.250"));
     Editor->WriteBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Ram(12) == "4.25"; }));
     EXPECT_EQ(p.Flash(12), flashBefore);
@@ -136,18 +136,18 @@ TEST_F(ParamSimTest, EditorReadsWritesStoresAndLoadsOneParameter)
     Editor->StoreBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Flash(12) == "4.25"; }));
 
-    Editor->Memo1->setPlainText(QStringLiteral("9"));
+    Editor->ValueText->setPlainText(QStringLiteral("9"));
     Editor->WriteBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Ram(12) == "9"; }));
 
     // Load brings flash back into RAM and the editor reads it back on its own.
     Editor->LoadBtn->click();
-    ASSERT_TRUE(WaitFor([&] { return Editor->Memo1->toPlainText() == QStringLiteral("4.25"); }));
+    ASSERT_TRUE(WaitFor([&] { return Editor->ValueText->toPlainText() == QStringLiteral("4.25"); }));
     EXPECT_EQ(p.Ram(12), "4.25");
 
     Editor->ReadButton->click();
-    EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
-    ASSERT_TRUE(WaitFor([&] { return Editor->Memo1->toPlainText() == QStringLiteral("4.25"); }));
+    EXPECT_TRUE(Editor->ValueText->toPlainText().isEmpty());
+    ASSERT_TRUE(WaitFor([&] { return Editor->ValueText->toPlainText() == QStringLiteral("4.25"); }));
     EXPECT_EQ(Editor->LastParamText(), QByteArray("4.25"));
 }
 
