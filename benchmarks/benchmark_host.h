@@ -15,7 +15,6 @@ public:
     Link& BenchLink() override { return TheLink; }
     bool BenchSwitchedOn(int k) const override { return k == 0; }
     bool PortOpen(int k) const override { return k == 0; }
-    void SetBenchTicked(int, bool) override {}
     uint8_t DialogCommand() const override { return 0; }
     void SetDialogCommand(uint8_t) override {}
     bool DialogCommandPending() const override { return false; }

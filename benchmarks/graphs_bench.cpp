@@ -20,14 +20,14 @@ namespace {
 
 struct Windows {
     BenchmarkHost host;
-    TFGraph2 g2{host};
-    TFGraph1 g1{host};
+    StackedTrendWindow g2{host};
+    OverlayTrendWindow g1{host};
     Windows()
     {
         // Four channels on graph 2 as well.
         for (QCheckBox* box : {g2.HC, g2.O2, g2.NO})
             box->click();
-        for (TTrendWindow* w : {static_cast<TTrendWindow*>(&g1), static_cast<TTrendWindow*>(&g2)}) {
+        for (TrendWindow* w : {static_cast<TrendWindow*>(&g1), static_cast<TrendWindow*>(&g2)}) {
             w->resize(900, 600);
             w->UpdateBenchSelection();
             w->show();
@@ -36,7 +36,7 @@ struct Windows {
     }
     void Reply(int i)
     {
-        TBench& b = host.TheLink.Benches[0];
+        BenchRecord& b = host.TheLink.Benches[0];
         b.GasData.CO2 = 500 + i % 700;
         b.GasData.O2 = 2000 - i % 900;
         b.GasData.Freon = i % 25;
@@ -97,7 +97,7 @@ BENCHMARK(BM_BothWindowsDataReply)->Iterations(50000)->Repetitions(5)->ReportAgg
 // The chart alone, without redraw: the data path's own cost.
 void BM_ChartAppendOnly(benchmark::State& state)
 {
-    TChart chart;
+    Chart chart;
     chart.Model().SetSubsets(4);
     chart.Model().SetPoints(130);
     chart.Apply();

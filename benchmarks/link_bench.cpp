@@ -45,7 +45,7 @@ std::vector<uint8_t> Stream(double noiseShare, bool startBytesInNoise = false)
 void Assemble(benchmark::State& state, double noiseShare, bool startBytesInNoise = false)
 {
     const auto stream = Stream(noiseShare, startBytesInNoise);
-    TRxState rx;
+    RxState rx;
     size_t frames = 0;
     for (auto _ : state) {
         for (size_t at = 0; at < stream.size(); at += 256) {
@@ -73,7 +73,7 @@ void BM_DecodeEngineeringData(benchmark::State& state)
     f.Code = bytes[1];
     f.Length = bytes[2];
     std::copy_n(bytes.begin() + 3, 86, f.Data.begin());
-    TBench b;
+    BenchRecord b;
     for (auto _ : state) {
         benchmark::DoNotOptimize(StoreEngineeringData(b, f));
         benchmark::ClobberMemory();

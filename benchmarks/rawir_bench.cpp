@@ -15,8 +15,8 @@
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "link/port.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 
 namespace {
@@ -64,9 +64,9 @@ struct Windows {
     QTemporaryDir dir;
     BenchmarkHost host;
     LoopPort port;
-    TIRLog log{host};
-    TRawIR raw{host};
-    TfHist_ir history;
+    RawIrLogWindow log{host};
+    RawIrWindow raw{host};
+    RawIrHistoryWindow history;
     std::vector<std::vector<uint8_t>> frames;
 
     Windows()
@@ -104,7 +104,7 @@ struct Windows {
     // Keeps the log below its line limit so every cycle is written.
     void KeepLogRoom(benchmark::State& state)
     {
-        if (log.LogLineCount() < RawIRLogFile::MaxLines - 200)
+        if (log.LogLineCount() < RawIrLogFile::MaxLines - 200)
             return;
         state.PauseTiming();
         OpenLog();

@@ -6,7 +6,7 @@
 
 #include <QTemporaryDir>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"
 #include "rows/log_file.h"
@@ -24,9 +24,9 @@ void BM_AddDataRowFourBenchesMeanStdev(benchmark::State& state)
 {
     QTemporaryDir dir;
     int64_t now = 1'700'000'000;
-    auto benches = std::make_unique<std::array<TBench, 4>>();
-    TGridModel grid;
-    TDataRows rows(*benches, grid, BenchClock(&now));
+    auto benches = std::make_unique<std::array<BenchRecord, 4>>();
+    GridModel grid;
+    DataRows rows(*benches, grid, BenchClock(&now));
     LogFile log(BenchClock(&now));
     if (!log.Create(dir.filePath(QStringLiteral("bench.LOG")))) {
         state.SkipWithError("cannot create the log");
@@ -35,7 +35,7 @@ void BM_AddDataRowFourBenchesMeanStdev(benchmark::State& state)
     int changed = 0;
     grid.RowsChanged = [&](int, int) { ++changed; };
 
-    TRowSettings& s = rows.Settings;
+    RowSettings& s = rows.Settings;
     s.TimeStamp = s.RelativeTime = s.AcceptCount = s.DemodulatedIR = s.GasConcentration = s.Offset = s.MinMaxADC =
         s.Temperatures = s.AmbTemp = s.Pressures = s.AmbPressure = s.RawNoxO2 = s.Pef = true;
     s.AveragingMode = kAverageMeanStdev;
@@ -48,12 +48,12 @@ void BM_AddDataRowFourBenchesMeanStdev(benchmark::State& state)
     rows.OffsetButton(true);
 
     // Every bench has answered in this run, so every cell is formatted.
-    for (TBench& bd : *benches)
+    for (BenchRecord& bd : *benches)
         bd.DataSinceRequest = true;
     int64_t i = 0;
     for (auto _ : state) {
         for (int b = 0; b < 4; ++b) {
-            TBench& bd = (*benches)[b];
+            BenchRecord& bd = (*benches)[b];
             const int v = static_cast<int>(i % 97) + b;
             bd.DemodIR = {100000 + v, 0, 200000 - v, 300000 + 3 * v};
             bd.GasData = {1234 + v, 0, 250 + v, 2090 - v, 55 + v};

@@ -49,7 +49,7 @@ void BM_ReadParamListFile(benchmark::State& state)
     f.write(text.data(), qint64(text.size()));
     f.close();
     for (auto _ : state) {
-        TParameterList list = ReadParamListFile(path);
+        ParameterList list = ReadParamListFile(path);
         benchmark::DoNotOptimize(list);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
@@ -162,7 +162,7 @@ void BM_DownloadAgainstTheLine(benchmark::State& state)
     Link link;
     link.Benches[0].Setup(&port);
     QObject::connect(&port, &ComPort::DataAvailable, [&link](ComPort*) { link.PortDataAvailable(0); });
-    TBench& bench = link.Benches[0];
+    BenchRecord& bench = link.Benches[0];
     double wireBytes = 0;
     UpgradeMachine machine(UpgradeRequests{
         [&](int) { bench.RequestStartBootMode(); wireBytes += 4 + 4; },

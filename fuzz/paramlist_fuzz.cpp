@@ -7,15 +7,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const TParameterList list = ParseParamList(std::string_view(reinterpret_cast<const char*>(data), size));
-    for (const TParameterItem& item : list) {
+    const ParameterList list = ParseParamList(std::string_view(reinterpret_cast<const char*>(data), size));
+    for (const ParameterItem& item : list) {
         FUZZ_CHECK(item.Name.size() <= kParamFieldMax);
         FUZZ_CHECK(item.ElementsText.size() <= kParamFieldMax);
         FUZZ_CHECK(item.TypeIndex >= 0 && item.TypeIndex < int(std::size(ParamTypeNames)));
         FUZZ_CHECK(item.BankIndex >= 0 && item.BankIndex < int(std::size(ParamBankNames)));
     }
     if (size == 0)
-        for (const TParameterItem& item : list)
+        for (const ParameterItem& item : list)
             FUZZ_CHECK(item.Name.empty() && item.TypeIndex == 0);
     return 0;
 }

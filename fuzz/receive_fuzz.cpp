@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/data_rows.h"
 #include "fuzz_check.h"
 #include "rows/grid_model.h"
@@ -85,7 +85,7 @@ int32_t S32(const std::vector<uint8_t>& d, size_t at)
 }
 
 // The bench record after a data reply 0x01 (16 bytes) or 0x06 (30 bytes) holds its fields.
-void CheckDecoded(const TBench& b, const Frame& f)
+void CheckDecoded(const BenchRecord& b, const Frame& f)
 {
     for (size_t i = 0; i < 4; ++i)
         FUZZ_CHECK(b.Status[i] == f.data[i]);
@@ -160,16 +160,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     static Link link; // 4 x 256 command slots: built once, its benches set up anew for each input
     std::array<RecordingPort, 4> ports;
-    TGridModel grid;
+    GridModel grid;
     LogFile log(FixedClock());
     QuietSink sink;
-    TDataRows rows(link.Benches, grid, FixedClock());
+    DataRows rows(link.Benches, grid, FixedClock());
     rows.Log = &log;
     rows.Messages = &sink;
 
     const uint8_t open = in.ConsumeIntegral<uint8_t>();
     const uint8_t groups = in.ConsumeIntegral<uint8_t>();
-    TRowSettings& s = rows.Settings;
+    RowSettings& s = rows.Settings;
     s.AveragingMode = in.ConsumeIntegralInRange(0, 2);
     s.SamplesPerBlock = in.ConsumeIntegralInRange(1, 6);
     s.GasConcentration = groups & 1;
@@ -183,15 +183,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.PortOpen[size_t(k)] = (open >> k) & 1;
 
     for (int k = 0; k < 4; ++k) {
-        link.Benches[size_t(k)] = TBench{};
-        link.Benches[size_t(k)].Rx = TRxState{};
+        link.Benches[size_t(k)] = BenchRecord{};
+        link.Benches[size_t(k)].Rx = RxState{};
         link.Benches[size_t(k)].Setup(&ports[size_t(k)]);
     }
     // Collecting: every decoded data reply goes to the rows.
     struct Collector : LinkSwitches, LinkListener {
-        TRowSettings& Settings;
-        TDataRows& Rows;
-        Collector(TRowSettings& s, TDataRows& r) : Settings(s), Rows(r) {}
+        RowSettings& Settings;
+        DataRows& Rows;
+        Collector(RowSettings& s, DataRows& r) : Settings(s), Rows(r) {}
         bool Closing() const override { return false; }
         bool PortOpen(int k) const override { return Settings.PortOpen[size_t(k)]; }
         bool BenchSwitchedOn(int k) const override { return PortOpen(k); }
@@ -218,7 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     std::array<std::vector<uint8_t>, 4> streams;
-    std::array<TRxState, 4> shadow{};
+    std::array<RxState, 4> shadow{};
     std::array<std::vector<Frame>, 4> taken;
     std::array<std::optional<Frame>, 4> lastDecoded;
     std::array<DataSlots, 4> streams_;

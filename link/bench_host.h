@@ -15,8 +15,6 @@ public:
     // ActiveBench box k (0..3) is enabled and ticked.
     virtual bool BenchSwitchedOn(int k) const = 0;
     virtual bool PortOpen(int k) const = 0;
-    // Unticks (or ticks) ActiveBench box k, running the port activation.
-    virtual void SetBenchTicked(int k, bool ticked) = 0;
 
     virtual uint8_t DialogCommand() const = 0;
     virtual void SetDialogCommand(uint8_t code) = 0;

@@ -7,7 +7,7 @@ uint8_t RequestStartByte(uint8_t code)
     return (code == 0x26 || code == 0x27 || code == 0x28) ? 0x22 : 0x02;
 }
 
-void TCommand::Begin(uint8_t code)
+void CommandSlot::Begin(uint8_t code)
 {
     Start = RequestStartByte(code);
     Length = 0;
@@ -15,7 +15,7 @@ void TCommand::Begin(uint8_t code)
     AddByte(code);
 }
 
-void TCommand::AddByte(uint8_t b)
+void CommandSlot::AddByte(uint8_t b)
 {
     // The length byte cannot say more than 255; callers keep within it, and a
     // runaway builder must not write past the payload either.
@@ -26,19 +26,19 @@ void TCommand::AddByte(uint8_t b)
     Sum = uint16_t(Sum + b);
 }
 
-void TCommand::AddWord(uint16_t w)
+void CommandSlot::AddWord(uint16_t w)
 {
     AddByte(uint8_t(w >> 8));
     AddByte(uint8_t(w & 0xFF));
 }
 
-uint8_t TCommand::Checksum() const
+uint8_t CommandSlot::Checksum() const
 {
     const unsigned s = ((Sum & 0xFFu) + Length) & 0xFFu;
     return uint8_t((256 - s) & 0xFFu);
 }
 
-int TCommand::Send(IComPort* port)
+int CommandSlot::Send(IComPort* port)
 {
     FirstReplyPending = true;
     if (!port)

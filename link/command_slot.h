@@ -21,7 +21,7 @@ constexpr uint32_t kReplyTimeoutTicks = 36; // 1.98 s
 
 // One command slot: the request builder for one code plus its reply supervision.
 // A bench keeps 256 of them, indexed by command code.
-struct TCommand {
+struct CommandSlot {
     // Request being built: [Start][Length][Payload...][checksum].
     uint8_t Start = 0;
     uint8_t Length = 0;

@@ -24,7 +24,7 @@ int ReplyLayoutLength(uint8_t code)
     }
 }
 
-void ApplyContinuousRule(TCommand& slot)
+void ApplyContinuousRule(CommandSlot& slot)
 {
     if (slot.RequestedRate == 1)
         slot.Continuous = false;
@@ -45,7 +45,7 @@ float ScaledReading(int16_t raw, long double factor)
 namespace {
 bool LongEnough(const RxFrame& f) { return f.Length >= ReplyLayoutLength(f.Code); }
 
-void StoreGasAndStatus(TBench& b, const RxFrame& f)
+void StoreGasAndStatus(BenchRecord& b, const RxFrame& f)
 {
     for (int i = 0; i < 4; ++i)
         b.Status[i] = f.Data[i];
@@ -56,7 +56,7 @@ void StoreGasAndStatus(TBench& b, const RxFrame& f)
     b.GasData.NO = S16(f, 14);
 }
 
-void StoreProgressFlags(TBench& b)
+void StoreProgressFlags(BenchRecord& b)
 {
     b.InProgress = (b.Status[0] & 0x10) != 0;
     b.ZeroRequired = (b.Status[0] & 0x20) != 0;
@@ -71,7 +71,7 @@ std::string TextField(const RxFrame& f, int at, int width)
     return s;
 }
 
-void StoreSystemId(TSystemID& id, const RxFrame& f, bool engineering)
+void StoreSystemId(SystemIdentity& id, const RxFrame& f, bool engineering)
 {
     std::string* fields[] = {&id.SerialNumber, &id.ModelNumber, &id.HwPartNumber, &id.HwRevision,
                              &id.SwPartNumber, &id.SwRevision, &id.CalPartNumber, &id.CalRevision,
@@ -86,7 +86,7 @@ void StoreSystemId(TSystemID& id, const RxFrame& f, bool engineering)
 }
 } // namespace
 
-bool StoreDataStatus(TBench& b, const RxFrame& f)
+bool StoreDataStatus(BenchRecord& b, const RxFrame& f)
 {
     if (!LongEnough(f))
         return false;
@@ -95,7 +95,7 @@ bool StoreDataStatus(TBench& b, const RxFrame& f)
     return true;
 }
 
-bool StoreDataStatus6(TBench& b, const RxFrame& f)
+bool StoreDataStatus6(BenchRecord& b, const RxFrame& f)
 {
     if (!LongEnough(f))
         return false;
@@ -110,7 +110,7 @@ bool StoreDataStatus6(TBench& b, const RxFrame& f)
     return true;
 }
 
-bool StoreEngineeringData(TBench& b, const RxFrame& f)
+bool StoreEngineeringData(BenchRecord& b, const RxFrame& f)
 {
     if (!LongEnough(f))
         return false;
@@ -140,7 +140,7 @@ bool StoreEngineeringData(TBench& b, const RxFrame& f)
     return true;
 }
 
-bool StoreEngineeringStatus(TBench& b, const RxFrame& f)
+bool StoreEngineeringStatus(BenchRecord& b, const RxFrame& f)
 {
     if (!LongEnough(f))
         return false;
@@ -149,11 +149,11 @@ bool StoreEngineeringStatus(TBench& b, const RxFrame& f)
     return true;
 }
 
-bool StoreValueReply(TBench& b, const RxFrame& f)
+bool StoreValueReply(BenchRecord& b, const RxFrame& f)
 {
     if (!LongEnough(f))
         return false;
-    TServiceData& s = b.ServiceData;
+    ServiceReadings& s = b.ServiceData;
     switch (f.Code) {
     case 0x04: StoreSystemId(b.SystemId, f, false); break;
     case 0x51: StoreSystemId(b.SystemId, f, true); break;

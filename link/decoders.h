@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 // Storage half of the reply decoders: each copies the fields of one reply
 // layout into the bench record. A reply shorter than its layout is not
@@ -13,7 +13,7 @@ int ReplyLayoutLength(uint8_t code);
 
 // Keeps a continuous stream alive: the first reply after a rate request
 // settles whether the slot streams; a streaming slot stays awaiting.
-void ApplyContinuousRule(TCommand& slot);
+void ApplyContinuousRule(CommandSlot& slot);
 
 // Scaled readings (ambient temperature in tenths, PEF in thousandths): the
 // integer goes to single precision, is multiplied in extended precision and the
@@ -24,12 +24,12 @@ constexpr long double kTenth = 0.1L;
 constexpr long double kThousandth = 0.001L;
 float ScaledReading(int16_t raw, long double factor);
 
-bool StoreDataStatus(TBench& b, const RxFrame& f);      // 0x01
-bool StoreDataStatus6(TBench& b, const RxFrame& f);     // 0x06
-bool StoreEngineeringData(TBench& b, const RxFrame& f); // 0x44
-bool StoreEngineeringStatus(TBench& b, const RxFrame& f); // 0x41
+bool StoreDataStatus(BenchRecord& b, const RxFrame& f);      // 0x01
+bool StoreDataStatus6(BenchRecord& b, const RxFrame& f);     // 0x06
+bool StoreEngineeringData(BenchRecord& b, const RxFrame& f); // 0x44
+bool StoreEngineeringStatus(BenchRecord& b, const RxFrame& f); // 0x41
 // Value replies of identification, configuration and service commands.
-bool StoreValueReply(TBench& b, const RxFrame& f);
+bool StoreValueReply(BenchRecord& b, const RxFrame& f);
 
 // Big-endian readers over a frame's data.
 inline int16_t S16(const RxFrame& f, int at) { return int16_t(uint16_t(f.Data[at] << 8 | f.Data[at + 1])); }

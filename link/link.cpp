@@ -109,7 +109,7 @@ void Link::PortDataAvailable(int k)
 
 void Link::Receive(int k, int count)
 {
-    TBench& b = Benches[k];
+    BenchRecord& b = Benches[k];
     const int n = std::clamp(count, 0, 256);
     b.Port->GetBlock(b.Rx.RxChunk.data(), n);
     const bool lineError = b.Port->GetLineError() != 0;
@@ -120,8 +120,8 @@ void Link::DispatchReply(int k, const RxFrame& frame)
 {
     if (Closing())
         return;
-    TBench& b = Benches[k];
-    TCommand& slot = b.Commands[frame.Code];
+    BenchRecord& b = Benches[k];
+    CommandSlot& slot = b.Commands[frame.Code];
     if (!slot.AwaitingReply && !slot.Continuous) {
         b.StatusText = HexByte(frame.Code) + " ?";
         b.StatusError = 1;
@@ -151,8 +151,8 @@ void Link::DispatchReply(int k, const RxFrame& frame)
 
 void Link::HandleAck(int k, const RxFrame& frame)
 {
-    TBench& b = Benches[k];
-    TCommand& slot = b.Commands[frame.Code];
+    BenchRecord& b = Benches[k];
+    CommandSlot& slot = b.Commands[frame.Code];
     b.StatusText = slot.CommandName + " ACK";
 
     switch (ReplyKindOf(frame.Code)) {
@@ -189,8 +189,8 @@ void Link::HandleAck(int k, const RxFrame& frame)
 
 void Link::HandleNak(int k, const RxFrame& frame)
 {
-    TBench& b = Benches[k];
-    TCommand& slot = b.Commands[frame.Code];
+    BenchRecord& b = Benches[k];
+    CommandSlot& slot = b.Commands[frame.Code];
     // A NAK without a reason byte carries none; read it as 0 rather than a stale byte.
     const uint8_t reason = frame.Length > 0 ? frame.Data[0] : 0;
     b.StatusText = slot.CommandName + " NAK " + NakReasonText(reason);
@@ -210,9 +210,9 @@ bool Link::CheckReplyTimeouts()
     for (int k = 0; k < 4; ++k) {
         if (!switches_ || !switches_->BenchSwitchedOn(k))
             continue;
-        TBench& b = Benches[k];
+        BenchRecord& b = Benches[k];
         for (int code = 0; code < 255; ++code) {
-            TCommand& slot = b.Commands[code];
+            CommandSlot& slot = b.Commands[code];
             if (!slot.AwaitingReply || !TimerExpired(slot.ReplyTimer))
                 continue;
             for (size_t i = 0; i < claims_.size(); ++i)
@@ -242,7 +242,7 @@ void Link::ShowLinkStatus()
     for (int k = 0; k < 4; ++k) {
         if (!switches_ || !switches_->PortOpen(k))
             continue;
-        const TBench& b = Benches[k];
+        const BenchRecord& b = Benches[k];
         Announce([&](LinkListener& l) { l.StatusShown(k, b.StatusText, b.StatusError == 1); });
     }
 }
@@ -251,7 +251,7 @@ void Link::ShowBenchStatus(int k)
 {
     if (k < 0 || k > 3)
         return;
-    const TBench& b = Benches[k];
+    const BenchRecord& b = Benches[k];
     Announce([&](LinkListener& l) { l.StatusShown(k, b.StatusText, b.StatusError == 1); });
 }
 

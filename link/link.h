@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/link_listener.h"
 #include <vector>
 
@@ -13,7 +13,7 @@
 // holds them; it knows no window.
 class Link {
 public:
-    std::array<TBench, 4> Benches;
+    std::array<BenchRecord, 4> Benches;
     // Extra poll ticks granted to a dialog Soft Reset's reply.
     int SoftResetGrace = 0;
 

@@ -2,13 +2,13 @@
 
 #include "link/paths.h"
 
-PortActivation::PortActivation(IBenchSwitches& switches)
-    : PortActivation(switches, {})
+PortActivation::PortActivation(IBenchBoxes& boxes)
+    : PortActivation(boxes, {})
 {
 }
 
-PortActivation::PortActivation(IBenchSwitches& switches, const std::array<ComPort*, kPorts>& ports)
-    : switches_(switches)
+PortActivation::PortActivation(IBenchBoxes& boxes, const std::array<ComPort*, kPorts>& ports)
+    : boxes_(boxes)
 {
     for (int k = 0; k < kPorts; ++k) {
         ports_[k] = ports[k];
@@ -41,7 +41,7 @@ std::array<ComPort*, PortActivation::kPorts> PortActivation::Ports()
 void PortActivation::Probe()
 {
     for (int k = 0; k < kPorts; ++k)
-        switches_.SetEnabled(k, ComPort::TestDevice(Paths::ComDeviceName(k + 1)));
+        boxes_.SetBoxEnabled(k, ComPort::TestDevice(Paths::ComDeviceName(k + 1)));
 }
 
 void PortActivation::Activate()
@@ -62,7 +62,7 @@ void PortActivation::Activate()
 void PortActivation::ActivateOnce()
 {
     for (int k = 0; k < kPorts; ++k) {
-        if (switches_.IsEnabled(k) && switches_.IsTicked(k)) {
+        if (boxes_.BoxOn(k)) {
             if (PortOpen[k])
                 continue;
             if (ports_[k]->Open()) {
@@ -72,8 +72,8 @@ void PortActivation::ActivateOnce()
                 ports_[k]->Close();
                 PortOpen[k] = false;
                 lights_[k]->SetMonitoring(false);
-                switches_.SetEnabled(k, false);
-                switches_.SetTicked(k, false);
+                boxes_.SetBoxEnabled(k, false);
+                boxes_.SetBoxTicked(k, false);
             }
         } else if (PortOpen[k]) {
             ports_[k]->Close();
@@ -102,8 +102,8 @@ void PortActivation::PortLost(int k)
     PortOpen[k] = false;
     lights_[k]->SetMonitoring(false);
     lost_[k] = true;
-    switches_.SetEnabled(k, false);
-    switches_.SetTicked(k, false);
+    boxes_.SetBoxEnabled(k, false);
+    boxes_.SetBoxTicked(k, false);
     if (!recheck_.isActive())
         recheck_.start();
     if (OnPortLost)
@@ -118,7 +118,7 @@ void PortActivation::RecheckLostPorts()
             continue;
         if (ComPort::TestDevice(ports_[k]->ComName())) {
             lost_[k] = false;
-            switches_.SetEnabled(k, true);
+            boxes_.SetBoxEnabled(k, true);
             if (OnPortBack)
                 OnPortBack(k);
         } else {

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/bench_boxes.h"
 #include "link/com_port.h"
 #include "link/traffic_lights.h"
 
@@ -9,25 +10,15 @@
 #include <functional>
 #include <memory>
 
-// The main window's ActiveBench1..4 check boxes, k = 0..3.
-struct IBenchSwitches {
-    virtual ~IBenchSwitches() = default;
-    virtual bool IsEnabled(int k) = 0;
-    virtual bool IsTicked(int k) = 0;
-    virtual void SetEnabled(int k, bool enabled) = 0;
-    // Unticking from code is expected to call PortActivation::Activate again (the box's change notice).
-    virtual void SetTicked(int k, bool ticked) = 0;
-};
-
 // The four bench ports, their traffic lights and which of them the benches hold open.
 class PortActivation {
 public:
     static constexpr int kPorts = 4;
 
     // Port k (0..3) starts on device COM(k+1).
-    explicit PortActivation(IBenchSwitches& switches);
+    explicit PortActivation(IBenchBoxes& boxes);
     // Over ports someone else owns (the station's); they outlive this.
-    PortActivation(IBenchSwitches& switches, const std::array<ComPort*, kPorts>& ports);
+    PortActivation(IBenchBoxes& boxes, const std::array<ComPort*, kPorts>& ports);
     ~PortActivation();
     PortActivation(const PortActivation&) = delete;
     PortActivation& operator=(const PortActivation&) = delete;
@@ -38,7 +29,7 @@ public:
 
     // Enables box k when device COM(k+1) can be claimed now, whatever device port k is set to.
     void Probe();
-    // Opens the ports of enabled, ticked boxes and closes the others. Safe to re-enter from SetTicked.
+    // Opens the ports of enabled, ticked boxes and closes the others. Safe to re-enter from SetBoxTicked.
     void Activate();
     // Lights off and every port closed (the trace of a tracing port is written).
     void Shutdown();
@@ -61,7 +52,7 @@ public:
 private:
     void ActivateOnce();
 
-    IBenchSwitches& switches_;
+    IBenchBoxes& boxes_;
     std::array<std::unique_ptr<ComPort>, kPorts> ownPorts_;
     std::array<ComPort*, kPorts> ports_{};
     std::array<std::unique_ptr<TrafficLights>, kPorts> lights_;

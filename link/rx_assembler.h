@@ -10,10 +10,10 @@
 constexpr int kMaxReplyFrameBytes = 259;
 
 // Per-bench receive state; persists between reads so a frame may arrive in pieces.
-struct TRxState {
+struct RxState {
     std::array<uint8_t, 256> RxChunk{};
     int RxStartIndex = -1;
-    uint8_t RxState = 0; // 0 hunting, 1 code, 2 length, 3 data, 4 checksum
+    uint8_t Stage = 0; // 0 hunting, 1 code, 2 length, 3 data, 4 checksum
     RxFrame Frame;
     uint16_t RxSum = 0;
     int RxCount = 0;
@@ -43,11 +43,11 @@ inline RxFrame CompletedFrame(const RxFrame& assembled)
 // A frame failing its checksum is dropped and the scan resumes at the byte after
 // its start byte, wherever that byte came from.
 template <class OnFrame>
-void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
+void AssembleChunk(RxState& s, int n, bool lineError, OnFrame&& onFrame)
 {
     s.RxStartIndex = -1;
     if (lineError) {
-        s.RxState = 0;
+        s.Stage = 0;
         s.HeldCount = 0;
         return;
     }
@@ -63,15 +63,15 @@ void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
     int i = 0;
     while (i < n) {
         const uint8_t b = scan[i];
-        if (s.RxState != 0 && s.HeldCount < kMaxReplyFrameBytes)
+        if (s.Stage != 0 && s.HeldCount < kMaxReplyFrameBytes)
             s.Held[s.HeldCount++] = b;
-        switch (s.RxState) {
+        switch (s.Stage) {
         case 0:
             if (b == kAck || b == kNak) {
                 s.Frame.Start = b;
                 s.RxSum = b;
                 s.RxStartIndex = rescanned ? -1 : i;
-                s.RxState = 1;
+                s.Stage = 1;
                 s.Held[0] = b;
                 s.HeldCount = 1;
             }
@@ -79,16 +79,16 @@ void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
         case 1:
             s.Frame.Code = b;
             s.RxSum = uint16_t(s.RxSum + b);
-            s.RxState = 2;
+            s.Stage = 2;
             break;
         case 2:
             s.Frame.Length = b;
             if (b == 0) {
-                s.RxState = 4;
+                s.Stage = 4;
             } else {
                 s.RxSum = uint16_t(s.RxSum + b);
                 s.RxCount = 0;
-                s.RxState = 3;
+                s.Stage = 3;
             }
             break;
         case 3:
@@ -96,10 +96,10 @@ void AssembleChunk(TRxState& s, int n, bool lineError, OnFrame&& onFrame)
             s.RxSum = uint16_t(s.RxSum + b);
             ++s.RxCount;
             if (s.RxCount >= s.Frame.Length)
-                s.RxState = 4;
+                s.Stage = 4;
             break;
         default: { // 4: checksum
-            s.RxState = 0;
+            s.Stage = 0;
             const int held = s.HeldCount;
             s.HeldCount = 0;
             s.RxStartIndex = -1;

@@ -6,7 +6,7 @@
 // header line (captions), the log cells (print forms), the CSV export (names with units) and
 // the row feed (names and units by position).
 
-// Column groups; the number is the group index of TDataRows::GroupColumn.
+// Column groups; the number is the group index of DataRows::GroupColumn.
 enum RowGroup {
     kGroupGas = 0,
     kGroupDemodIR = 1,

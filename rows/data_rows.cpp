@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/cell_format.h"
 #include "rows/grid_model.h"
 #include "rows/log_file.h"
 #include "link/message_sink.h"
 
 namespace {
-bool GroupShown(const TRowSettings& s, int group)
+bool GroupShown(const RowSettings& s, int group)
 {
     switch (group) {
     case kGroupGas: return s.GasConcentration;
@@ -40,7 +40,7 @@ int FormatWidth(const char* format)
 
 // One value column of a group for the current sample: where its cells go,
 // how it is summed and printed.
-struct TDataRows::TValue {
+struct DataRows::ColumnValue {
     int RawPos = 0;
     int AvgPos = 0; // position of the mean and deviation cells
     SumKind Kind = SumKind::Integer;
@@ -52,7 +52,7 @@ struct TDataRows::TValue {
     const char* StdevFmt = kStdev;
 };
 
-TDataRows::TDataRows(std::array<TBench, 4>& benches, TGridModel& grid, CalendarClock clock)
+DataRows::DataRows(std::array<BenchRecord, 4>& benches, GridModel& grid, CalendarClock clock)
     : Benches(benches), Grid(grid), Clock(std::move(clock))
 {
     StartTime = Clock.NowSeconds();
@@ -60,7 +60,7 @@ TDataRows::TDataRows(std::array<TBench, 4>& benches, TGridModel& grid, CalendarC
         g.fill(-1);
 }
 
-void TDataRows::RecountActive()
+void DataRows::RecountActive()
 {
     Last = 0;
     Active = 0;
@@ -73,7 +73,7 @@ void TDataRows::RecountActive()
     }
 }
 
-int TDataRows::RowMaker() const
+int DataRows::RowMaker() const
 {
     for (int b = 3; b >= 0; --b)
         if (Open[b] && Settings.PortOpen[b] && !Benches[b].DataTimedOut)
@@ -81,21 +81,21 @@ int TDataRows::RowMaker() const
     return -1;
 }
 
-bool TDataRows::Answering(int b) const
+bool DataRows::Answering(int b) const
 {
-    const TBench& bench = Benches[b];
+    const BenchRecord& bench = Benches[b];
     return Open[b] && Settings.PortOpen[b] && bench.DataSinceRequest && !bench.DataTimedOut;
 }
 
-void TDataRows::OffsetButton(bool offsetTicked)
+void DataRows::OffsetButton(bool offsetTicked)
 {
     Offsets.OffsetOn = offsetTicked;
     Offsets.CaptureRequested.fill(offsetTicked);
 }
 
-void TDataRows::RebuildHeader()
+void DataRows::RebuildHeader()
 {
-    const TRowSettings& s = Settings;
+    const RowSettings& s = Settings;
     Columns = 0;
     Active = 0;
     First = -1;
@@ -153,7 +153,7 @@ void TDataRows::RebuildHeader()
             fixed(s.RelativeTime, RelTimeCol, "  RTime   ");
         }
         for (int g : kGroupLayoutOrder) {
-            for (TColumnSums& sum : Sums[b][g])
+            for (ColumnSums& sum : Sums[b][g])
                 sum.Clear();
             if (!GroupShown(s, g)) {
                 GroupCol[g][b] = -1;
@@ -177,26 +177,26 @@ void TDataRows::RebuildHeader()
     Grid.NotifyChanges();
 }
 
-std::string TDataRows::HeaderLine() const
+std::string DataRows::HeaderLine() const
 {
     return Grid.JoinRow(0, Columns);
 }
 
-void TDataRows::ScrollMeanArea()
+void DataRows::ScrollMeanArea()
 {
     Grid.ScrollUp(2, MeanCursor, Columns);
 }
 
-void TDataRows::ScrollRawArea()
+void DataRows::ScrollRawArea()
 {
     Grid.ScrollUp(R - RawRowCount, RawCursor, Columns);
 }
 
-int TDataRows::GroupValues(int group, int bench, TValue* out)
+int DataRows::GroupValues(int group, int bench, ColumnValue* out)
 {
-    const TBench& bd = Benches[bench];
-    auto integer = [](TValue& v, int pos, int64_t value, const char* raw, const char* mean) {
-        v = TValue{};
+    const BenchRecord& bd = Benches[bench];
+    auto integer = [](ColumnValue& v, int pos, int64_t value, const char* raw, const char* mean) {
+        v = ColumnValue{};
         v.RawPos = v.AvgPos = pos;
         v.I = value;
         v.RawFmt = raw;
@@ -225,9 +225,9 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
         return 3;
     }
     case kGroupGas: {
-        const TGasData g = bd.GetGasData();
-        auto single = [](TValue& v, int pos, float f, const char* raw, const char* mean) {
-            v = TValue{};
+        const GasConcentrations g = bd.GetGasData();
+        auto single = [](ColumnValue& v, int pos, float f, const char* raw, const char* mean) {
+            v = ColumnValue{};
             v.RawPos = v.AvgPos = pos;
             v.Kind = SumKind::Single;
             v.RawIsInt = false;
@@ -261,7 +261,7 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
         return 6;
     }
     case kGroupDetTemp: {
-        const TPressureData p = bd.GetPressureData();
+        const PressureReadings p = bd.GetPressureData();
         integer(out[0], 0, TruncToInt16(p.DetCel), "%6lld", "%6lld");
         integer(out[1], 1, TruncToInt16(p.DetSrc), "%6lld", "%6lld");
         integer(out[2], 2, bd.GetDetTemp()[2], "%6lld", "%6lld");
@@ -269,9 +269,9 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
     }
     case kGroupAmbTemp:
     case kGroupPef: {
-        const TServiceData sd = bd.GetServiceData();
-        TValue& v = out[0];
-        v = TValue{};
+        const ServiceReadings sd = bd.GetServiceData();
+        ColumnValue& v = out[0];
+        v = ColumnValue{};
         v.Kind = SumKind::Double;
         v.RawIsInt = false;
         v.F = group == kGroupPef ? sd.Pef : sd.AmbientTemp;
@@ -279,7 +279,7 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
         return 1;
     }
     case kGroupPressures: {
-        const TPressureData p = bd.GetPressureData();
+        const PressureReadings p = bd.GetPressureData();
         integer(out[0], 0, TruncToInt16(p.AbsPressure), "%6lld", "%6lld");
         integer(out[1], 1, TruncToInt16(p.DifPressure), "%6lld", "%6lld");
         return 2;
@@ -288,7 +288,7 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
         integer(out[0], 0, TruncToInt16(bd.GetPressureData().AmbPressure), "%6lld", "%6lld");
         return 1;
     case kGroupRawNoO2: {
-        const TServiceData sd = bd.GetServiceData();
+        const ServiceReadings sd = bd.GetServiceData();
         integer(out[0], 0, sd.RawNO, "%6lld", "%6lld");
         integer(out[1], 1, sd.RawO2, "%6lld", "%6lld");
         return 2;
@@ -297,7 +297,7 @@ int TDataRows::GroupValues(int group, int bench, TValue* out)
     return 0;
 }
 
-void TDataRows::WriteFixedCells(int row, bool complete)
+void DataRows::WriteFixedCells(int row, bool complete)
 {
     if (AcceptCol >= 0)
         FormatInteger(Grid.CellRef(AcceptCol, row), "%6lld", AcceptCounter);
@@ -324,10 +324,10 @@ void TDataRows::WriteFixedCells(int row, bool complete)
     }
 }
 
-void TDataRows::WriteBench(int b, int row, bool complete, int n)
+void DataRows::WriteBench(int b, int row, bool complete, int n)
 {
     const bool averaging = Mode != kAverageNone;
-    TValue values[6];
+    ColumnValue values[6];
     for (int g : kGroupLayoutOrder) {
         const int c = GroupCol[g][b];
         if (c < 0)
@@ -336,7 +336,7 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
         auto& sums = Sums[b][g];
         int64_t means[6] = {};
         for (int i = 0; i < count; ++i) {
-            const TValue& v = values[i];
+            const ColumnValue& v = values[i];
             std::string& cell = Grid.CellRef(c + v.RawPos, row);
             if (v.RawIsInt)
                 FormatInteger(cell, v.RawFmt, static_cast<long long>(v.I));
@@ -366,15 +366,15 @@ void TDataRows::WriteBench(int b, int row, bool complete, int n)
             Offsets.ReferenceValid[b] = true;
         }
         if (complete && averaging)
-            for (TColumnSums& s : sums)
+            for (ColumnSums& s : sums)
                 s.Clear();
     }
 }
 
-void TDataRows::BlankBench(int b, int row, CellKind kind)
+void DataRows::BlankBench(int b, int row, CellKind kind)
 {
     // Blanks as wide as the values would be: the benches after it keep their place in the line.
-    TValue values[6];
+    ColumnValue values[6];
     for (int g : kGroupLayoutOrder) {
         const int c = GroupCol[g][b];
         if (c < 0)
@@ -383,24 +383,24 @@ void TDataRows::BlankBench(int b, int row, CellKind kind)
             Grid.CellRef(c + p, row).clear();
         const int count = GroupValues(g, b, values);
         for (int i = 0; i < count; ++i) {
-            const TValue& v = values[i];
+            const ColumnValue& v = values[i];
             const char* format = kind == CellKind::Raw ? v.RawFmt : kind == CellKind::Mean ? v.MeanFmt : v.StdevFmt;
             Grid.CellRef(c + (kind == CellKind::Raw ? v.RawPos : v.AvgPos), row).assign(size_t(FormatWidth(format)), ' ');
         }
     }
 }
 
-void TDataRows::DropBlock(int b)
+void DataRows::DropBlock(int b)
 {
     BlankBench(b, MeanCursor, CellKind::Mean);
     if (Mode == kAverageMeanStdev)
         BlankBench(b, StdevCursor, CellKind::Stdev);
     for (int g : kGroupLayoutOrder)
-        for (TColumnSums& sum : Sums[b][g])
+        for (ColumnSums& sum : Sums[b][g])
             sum.Clear();
 }
 
-void TDataRows::AddDataRow()
+void DataRows::AddDataRow()
 {
     // A port lost under the layout: its record keeps the values of before the loss, which
     // must not come back as fresh when the device does.
@@ -470,9 +470,9 @@ void TDataRows::AddDataRow()
         Messages->Show(QStringLiteral("Information"), message, IMessageSink::Icon::Information);
 }
 
-QString TDataRows::LoggingStep()
+QString DataRows::LoggingStep()
 {
-    const TRowSettings& s = Settings;
+    const RowSettings& s = Settings;
     if (!Log || !Log->IsOpen() || !s.LoggingOn || (s.ManualCollect && !AcceptRequested))
         return {};
     Grid.JoinRowInto(LineBuffer, MeanCursor, Columns);

@@ -5,19 +5,19 @@
 
 #include <QString>
 
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 #include "rows/calendar_clock.h"
 #include "rows/column_table.h"
 #include "rows/row_feed.h"
 #include "rows/row_settings.h"
 
-struct TBench;
-class TGridModel;
+struct BenchRecord;
+class GridModel;
 class LogFile;
 struct IMessageSink;
 
 // Offset reference state of the main window (Offset button and capture).
-struct TOffsetState {
+struct OffsetState {
     bool OffsetOn = false;
     std::array<bool, 4> CaptureRequested{};
     std::array<bool, 4> ReferenceValid{};
@@ -26,18 +26,18 @@ struct TOffsetState {
 
 // The main window's data rows: the column layout chosen by the settings, the
 // two header rows, raw / mean / standard deviation rows with their scrolling,
-// and the log lines of completed rows. Works on a TGridModel and a LogFile;
+// and the log lines of completed rows. Works on a GridModel and a LogFile;
 // no widgets.
-class TDataRows {
+class DataRows {
 public:
     static constexpr int kRowHeight = 16;
     static constexpr int kMinRows = 14;
     static constexpr int kMaxRawRows = 8;
 
-    TDataRows(std::array<TBench, 4>& benches, TGridModel& grid, CalendarClock clock = CalendarClock::System());
+    DataRows(std::array<BenchRecord, 4>& benches, GridModel& grid, CalendarClock clock = CalendarClock::System());
 
     // Filled by the main window before RebuildHeader() and kept current.
-    TRowSettings Settings;
+    RowSettings Settings;
     // The log the rows go to; none means nothing is logged.
     LogFile* Log = nullptr;
     // Shows "Log File is full" and write failures; none means they go unshown.
@@ -81,7 +81,7 @@ public:
 
     // Offset button: on (with the Offset box ticked) asks every bench for a new reference.
     void OffsetButton(bool offsetTicked);
-    TOffsetState Offsets;
+    OffsetState Offsets;
 
     // Counters of the main window.
     int AcceptCounter = 1;
@@ -105,8 +105,8 @@ public:
     int SampleCount() const { return Samples; }
 
 private:
-    struct TValue; // one value column of one group for one sample
-    int GroupValues(int group, int bench, TValue* out);
+    struct ColumnValue; // one value column of one group for one sample
+    int GroupValues(int group, int bench, ColumnValue* out);
     void WriteBench(int bench, int sampleRow, bool complete, int n);
     enum class CellKind { Raw, Mean, Stdev };
     // A bench's cells of a row without values: blanks of each value's width.
@@ -121,8 +121,8 @@ private:
     void ScrollMeanArea();
     void ScrollRawArea();
 
-    std::array<TBench, 4>& Benches;
-    TGridModel& Grid;
+    std::array<BenchRecord, 4>& Benches;
+    GridModel& Grid;
     CalendarClock Clock;
 
     // Layout.
@@ -145,7 +145,7 @@ private:
     int Samples = 0;
 
     // Block sums: bench, group, value column.
-    std::array<std::array<std::array<TColumnSums, 6>, kGroupCount>, 4> Sums{};
+    std::array<std::array<std::array<ColumnSums, 6>, kGroupCount>, 4> Sums{};
 
     // Time cell cache: the locale formatting runs once per second, not per row.
     int64_t CachedTimeSecond = INT64_MIN;

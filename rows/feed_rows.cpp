@@ -5,7 +5,7 @@
 #include "rows/grid_model.h"
 #include "rows/row_feed.h"
 
-void TDataRows::PublishRows(int64_t timeSeconds)
+void DataRows::PublishRows(int64_t timeSeconds)
 {
     auto publish = [&](int row, FeedRowKind kind) {
         for (int b = 0; b < 4; ++b) {

@@ -6,22 +6,22 @@ namespace {
 const std::string kEmpty;
 }
 
-TGridModel::TGridModel()
+GridModel::GridModel()
 {
     Rows.assign(kInitialRows, std::vector<std::string>(Columns));
 }
 
-bool TGridModel::Inside(int column, int row) const
+bool GridModel::Inside(int column, int row) const
 {
     return column >= 0 && column < Columns && row >= 0 && row < RowCount();
 }
 
-const std::string& TGridModel::Cell(int column, int row) const
+const std::string& GridModel::Cell(int column, int row) const
 {
     return Inside(column, row) ? Rows[row][column] : kEmpty;
 }
 
-void TGridModel::SetCell(int column, int row, std::string_view text)
+void GridModel::SetCell(int column, int row, std::string_view text)
 {
     if (!Inside(column, row))
         return;
@@ -29,7 +29,7 @@ void TGridModel::SetCell(int column, int row, std::string_view text)
     Touch(row);
 }
 
-std::string& TGridModel::CellRef(int column, int row)
+std::string& GridModel::CellRef(int column, int row)
 {
     // Writers only address cells of the current layout; out of range is a bug,
     // but must not write outside the grid.
@@ -42,7 +42,7 @@ std::string& TGridModel::CellRef(int column, int row)
     return Rows[row][column];
 }
 
-void TGridModel::Reset(int rows, int usedColumns)
+void GridModel::Reset(int rows, int usedColumns)
 {
     Columns = std::max(kShownColumns, usedColumns);
     rows = std::max(rows, kFixedRows);
@@ -52,7 +52,7 @@ void TGridModel::Reset(int rows, int usedColumns)
         LayoutChanged();
 }
 
-void TGridModel::CopyCells(int from, int to, int columns)
+void GridModel::CopyCells(int from, int to, int columns)
 {
     if (from == to || from < 0 || to < 0 || from >= RowCount() || to >= RowCount())
         return;
@@ -62,7 +62,7 @@ void TGridModel::CopyCells(int from, int to, int columns)
     Touch(to);
 }
 
-void TGridModel::ScrollUp(int first, int last, int columns)
+void GridModel::ScrollUp(int first, int last, int columns)
 {
     first = std::max(first, 0);
     last = std::min(last, RowCount() - 1);
@@ -78,14 +78,14 @@ void TGridModel::ScrollUp(int first, int last, int columns)
     Touch(last);
 }
 
-std::string TGridModel::JoinRow(int row, int columns) const
+std::string GridModel::JoinRow(int row, int columns) const
 {
     std::string out;
     JoinRowInto(out, row, columns);
     return out;
 }
 
-void TGridModel::JoinRowInto(std::string& out, int row, int columns) const
+void GridModel::JoinRowInto(std::string& out, int row, int columns) const
 {
     out.clear();
     if (row < 0 || row >= RowCount())
@@ -95,7 +95,7 @@ void TGridModel::JoinRowInto(std::string& out, int row, int columns) const
         out += Rows[row][c];
 }
 
-void TGridModel::Touch(int row)
+void GridModel::Touch(int row)
 {
     if (DirtyFirst < 0 || row < DirtyFirst)
         DirtyFirst = row;
@@ -103,7 +103,7 @@ void TGridModel::Touch(int row)
         DirtyLast = row;
 }
 
-void TGridModel::NotifyChanges()
+void GridModel::NotifyChanges()
 {
     if (DirtyFirst < 0)
         return;

@@ -7,13 +7,13 @@
 // and 1 fixed (the header). It shows at least kShownColumns columns and grows
 // when a layout uses more, so no logged column is hidden. A view adapter
 // listens through the two callbacks.
-class TGridModel {
+class GridModel {
 public:
     static constexpr int kShownColumns = 64;
     static constexpr int kFixedRows = 2;
     static constexpr int kInitialRows = 28;
 
-    TGridModel();
+    GridModel();
 
     int ColumnCount() const { return Columns; }
     int RowCount() const { return static_cast<int>(Rows.size()); }

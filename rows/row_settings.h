@@ -7,7 +7,7 @@
 // (HC divisor, logging choices) at every row.
 enum AveragingModes { kAverageNone = 0, kAverageMean = 1, kAverageMeanStdev = 2 };
 
-struct TRowSettings {
+struct RowSettings {
     bool TimeStamp = true;
     bool RelativeTime = false;
     bool AcceptCount = false;

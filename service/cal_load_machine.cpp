@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/command_slot.h"
 
 namespace {

@@ -64,7 +64,7 @@ QString ConversionErrorText(const QString& text)
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
 }
 
-ParamLabels LabelsFor(const TParameterList& list, int number)
+ParamLabels LabelsFor(const ParameterList& list, int number)
 {
     ParamLabels l;
     if (number < 0 || number >= kParamCount) {
@@ -72,7 +72,7 @@ ParamLabels LabelsFor(const TParameterList& list, int number)
         l.BankShown = false;
         return l;
     }
-    const TParameterItem& item = list[size_t(number)];
+    const ParameterItem& item = list[size_t(number)];
     const int type = item.TypeIndex >= 0 && item.TypeIndex < 6 ? item.TypeIndex : 0;
     l.Type = ParamTypeNames[type];
     if (item.Elements > 0 || item.Elements < -1) { // a negative count other than -1 is shown as written
@@ -89,7 +89,7 @@ ParamLabels LabelsFor(const TParameterList& list, int number)
     return l;
 }
 
-bool StoreAllowedAfterWrite(const TParameterList& list, int currentParam, bool flashStoreAllowed)
+bool StoreAllowedAfterWrite(const ParameterList& list, int currentParam, bool flashStoreAllowed)
 {
     if (currentParam < 0 || currentParam >= kParamCount)
         return flashStoreAllowed;

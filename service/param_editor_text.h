@@ -44,7 +44,7 @@ struct ParamLabels {
     std::optional<bool> BankShown;
     std::string BankText;
 };
-ParamLabels LabelsFor(const TParameterList& list, int number);
+ParamLabels LabelsFor(const ParameterList& list, int number);
 
 // StoreBtn after a write was acknowledged.
-bool StoreAllowedAfterWrite(const TParameterList& list, int currentParam, bool flashStoreAllowed);
+bool StoreAllowedAfterWrite(const ParameterList& list, int currentParam, bool flashStoreAllowed);

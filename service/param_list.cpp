@@ -67,7 +67,7 @@ bool ParseSmallInt(std::string_view token, int16_t* value)
 
 // Fills one entry from the text after its opening brace. False when the name
 // is "0", the list's end marker.
-bool ParseEntry(Cursor c, TParameterItem& item)
+bool ParseEntry(Cursor c, ParameterItem& item)
 {
     c.SkipBlanks();
     const int type = MatchPrefixedName(c.UpToComma(), ParamTypeNames, 6);
@@ -84,7 +84,7 @@ bool ParseEntry(Cursor c, TParameterItem& item)
     size_t end = start;
     while (end < c.Line.size() && c.Line[end] != ' ' && c.Line[end] != '}')
         ++end;
-    item = TParameterItem{};
+    item = ParameterItem{};
     item.Name = Kept(name);
     if (type >= 0)
         item.TypeIndex = int8_t(type);
@@ -102,9 +102,9 @@ bool ParseEntry(Cursor c, TParameterItem& item)
 
 } // namespace
 
-TParameterList ParseParamList(std::string_view content)
+ParameterList ParseParamList(std::string_view content)
 {
-    TParameterList list{};
+    ParameterList list{};
     bool inList = false;
     int next = 0;
     size_t pos = 0;
@@ -136,11 +136,11 @@ TParameterList ParseParamList(std::string_view content)
     return list;
 }
 
-TParameterList ReadParamListFile(const QString& path)
+ParameterList ReadParamListFile(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return TParameterList{};
+        return ParameterList{};
     const QByteArray bytes = f.readAll();
     return ParseParamList(std::string_view(bytes.constData(), size_t(bytes.size())));
 }

@@ -9,7 +9,7 @@
 
 class QString;
 
-struct TParameterItem {
+struct ParameterItem {
     std::string Name;
     int8_t TypeIndex = 0;  // into ParamTypeNames
     int8_t BankIndex = 0;  // into ParamBankNames
@@ -26,9 +26,9 @@ inline constexpr size_t kParamLineMax = 2057;
 inline constexpr const char* ParamTypeNames[] = {"Char", "Int", "Float", "Double", "Long", "String12", "End"};
 inline constexpr const char* ParamBankNames[] = {"Flash", "RAM", "Boot", "End"};
 
-using TParameterList = std::array<TParameterItem, kParamCount>;
+using ParameterList = std::array<ParameterItem, kParamCount>;
 
 // Parses the text of a list file (Latin-1 bytes, any line ends).
-TParameterList ParseParamList(std::string_view content);
+ParameterList ParseParamList(std::string_view content);
 // Reads the file; a missing or unreadable file gives the empty list.
-TParameterList ReadParamListFile(const QString& path);
+ParameterList ReadParamListFile(const QString& path);

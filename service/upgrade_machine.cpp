@@ -19,7 +19,7 @@ void UpgradeMachine::ResetDisplay()
         *i = {false, Colour::Black};
     d.HexAddress = "000000";
     d.Range = " ";
-    d.Edit1.clear();
+    d.RecordLine.clear();
     d.Gauge = 0;
     d.Success = false;
     addressMin_ = 4294967295LL;
@@ -116,7 +116,7 @@ void UpgradeMachine::SendNextRecord()
     }
     const FirmwareRecord& r = image_.Records[next_++];
     // The edit shows the 0-based index of the file line being sent; the lines up to it are done.
-    d.Edit1 = std::to_string(r.Line - 1);
+    d.RecordLine = std::to_string(r.Line - 1);
     linesDone_ = r.Line;
     const uint32_t a = r.AddressValue();
     const int64_t low = int64_t(int32_t(a));

@@ -24,7 +24,7 @@ struct UpgradeDisplay {
     Item ProgAddress, HexAddressText, RangeLabel, RangeText;
     std::string HexAddress = "000000";
     std::string Range = "000000";
-    std::string Edit1;
+    std::string RecordLine;
     int Gauge = 0;
     bool Success = false;
     bool StartEnabled = true;

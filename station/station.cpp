@@ -54,7 +54,7 @@ void Station::MakeRow()
     if (!driver_.BeforeRow())
         return;
     const int before = log_.LinesWritten();
-    rows_.Settings = driver_.RowSettings();
+    rows_.Settings = driver_.RowSettingsNow();
     rows_.AddDataRow();
     driver_.AfterRow(log_.LinesWritten() > before);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 #include "rows/calendar_clock.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"
@@ -22,7 +22,7 @@ public:
     // Rows are made from data replies (the window's Stop button is enabled).
     virtual bool MakingRows() const = 0;
     // The row settings at the moment a row is made (the window's controls, the logger's options).
-    virtual TRowSettings RowSettings() const = 0;
+    virtual RowSettings RowSettingsNow() const = 0;
     // A row is about to be made; false skips it (halyard-log first goes on in a new file).
     virtual bool BeforeRow() { return true; }
     // A row was made; logged: it gained the log a line.
@@ -44,10 +44,10 @@ public:
     ComPort& Port(int k) { return *ports_[size_t(k)]; }
     std::array<ComPort*, 4> Ports();
     Link& BenchLink() { return link_; }
-    TAcquisition& Acquisition() { return acquisition_; }
-    const TAcquisition& Acquisition() const { return acquisition_; }
-    TDataRows& Rows() { return rows_; }
-    TGridModel& Grid() { return grid_; }
+    AcquisitionCycle& Acquisition() { return acquisition_; }
+    const AcquisitionCycle& Acquisition() const { return acquisition_; }
+    DataRows& Rows() { return rows_; }
+    GridModel& Grid() { return grid_; }
     LogFile& Log() { return log_; }
     const LogFile& Log() const { return log_; }
     const CalendarClock& Clock() const { return clock_; }
@@ -68,9 +68,9 @@ private:
     CalendarClock clock_;
     std::array<std::unique_ptr<ComPort>, 4> ports_;
     Link link_;
-    TGridModel grid_;
-    TDataRows rows_;
+    GridModel grid_;
+    DataRows rows_;
     LogFile log_;
-    TAcquisition acquisition_;
+    AcquisitionCycle acquisition_;
     std::unique_ptr<FeedPublisher> feed_;
 };

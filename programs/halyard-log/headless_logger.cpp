@@ -42,7 +42,7 @@ void HeadlessLogger::ReopenLostPorts()
         open_[k] = true;
         messages_.Show(QStringLiteral("Information"), station_.Port(k).ComName() + QStringLiteral(": device back, logging again"),
                        IMessageSink::Icon::Information);
-        station_.Acquisition().SendDataRequest(k, TAcquisition::kContinuousRate);
+        station_.Acquisition().SendDataRequest(k, AcquisitionCycle::kContinuousRate);
     }
 }
 
@@ -80,9 +80,9 @@ bool HeadlessLogger::OpenPorts(QString* error)
     return true;
 }
 
-TRowSettings HeadlessLogger::Settings() const
+RowSettings HeadlessLogger::Settings() const
 {
-    TRowSettings s;
+    RowSettings s;
     s.AveragingMode = options_.AveragingMode;
     s.SamplesPerBlock = options_.SamplesPerBlock;
     for (int k = 0; k < 4; ++k)

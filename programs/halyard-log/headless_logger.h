@@ -51,16 +51,20 @@ public:
 
     Link& BenchLink() { return station_.BenchLink(); }
     LogFile& Log() { return station_.Log(); }
-    TDataRows& Rows() { return station_.Rows(); }
+    DataRows& Rows() { return station_.Rows(); }
     // Rows and status lines go to this feed too; none: to the log only.
     void SetFeed(std::unique_ptr<FeedPublisher> feed);
     FeedPublisher* Feed() const { return station_.Feed(); }
 
 private:
-    // IAcquisitionView: the window's defaults for the controls this program has no way to change.
-    bool PortOpen(int k) const override;
+    // IBenchBoxes: a chosen bench's box is ticked, and enabled while its port is open. The logger
+    // opens and reopens its ports itself, with no port activation to set the boxes.
     bool BoxEnabled(int k) const override { return PortOpen(k); }
     bool BoxTicked(int k) const override { return options_.Benches[k]; }
+    void SetBoxEnabled(int, bool) override {}
+    void SetBoxTicked(int, bool) override {}
+    // IAcquisitionView: the window's defaults for the controls this program has no way to change.
+    bool PortOpen(int k) const override;
     bool DialogButtonOn(int) const override { return false; }
     bool Freon2() const override { return false; }
     bool ZeroAuto() const override { return true; }
@@ -71,7 +75,7 @@ private:
     bool BenchSwitchedOn(int k) const override { return k >= 0 && k < 4 && options_.Benches[k] && (open_[k] || lost_[k]); }
     // StationDriver: rows while collecting, in a new file first when the log is full (--rotate).
     bool MakingRows() const override { return collecting_; }
-    TRowSettings RowSettings() const override { return Settings(); }
+    RowSettings RowSettingsNow() const override { return Settings(); }
     bool BeforeRow() override;
     void AfterRow(bool logged) override;
     // LinkListener: the status lines, the time-outs counted, a lost port.
@@ -80,7 +84,7 @@ private:
     void PortLost(int k) override;
 
     void ReopenLostPorts();
-    TRowSettings Settings() const;
+    RowSettings Settings() const;
     // Goes on in the next continuation file when the next logged row would be refused.
     bool RotateIfFull();
     void FailLater();

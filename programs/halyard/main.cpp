@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
     try {
         // Made before the window, so signals are still caught while the window shuts down.
         StopSignals stopSignals;
-        TApp mainWindow;
+        MainWindow mainWindow;
         // A logout, shutdown or closed terminal ends the program as Exit does: the Stop line,
         // stop requests to the benches, the ports (and their lock files) closed.
         QObject::connect(&stopSignals, &StopSignals::StopRequested, &mainWindow, [&mainWindow] {

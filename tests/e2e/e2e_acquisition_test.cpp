@@ -5,7 +5,7 @@
 #include "support/sim_app_fixture.h"
 
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "link/port.h"
 #include "sim/sim_server.h"
 
@@ -332,7 +332,7 @@ TEST_F(E2eTest, ShutdownClosesTheLogThenStopsEachBenchASecondApart)
     std::vector<std::string> events;
     std::array<RecordingPort, 2> ports;
     for (int k = 0; k < 2; ++k) {
-        TBench& bench = App->BenchLink().Benches[k];
+        BenchRecord& bench = App->BenchLink().Benches[k];
         ports[k].Real = bench.Port;
         ports[k].Bench = k;
         ports[k].Events = &events;

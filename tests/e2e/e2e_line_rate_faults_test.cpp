@@ -9,7 +9,7 @@
 
 #include "programs/halyard-log/headless_logger.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "sim/sim_link.h"
 #include "sim/sim_server.h"
 #include "support/small_disk.h"

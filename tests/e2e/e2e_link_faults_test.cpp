@@ -3,7 +3,7 @@
 #include "support/sim_app_fixture.h"
 
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "sim/sim_link.h"
 #include "sim/sim_server.h"
 
@@ -151,13 +151,13 @@ TEST_F(LinkFaultsTest, OneSilentBenchDoesNotStopTheOthersRows)
     ASSERT_TRUE(QTest::qWaitFor([&] { return App->BenchLink().Benches[1].DataTimedOut; }, kWaitMs));
     ASSERT_TRUE(RowsGrowBy(5)) << "rows stopped with the silent bench";
     const int row = App->Rows().MeanRow();
-    EXPECT_EQ(App->GridModel().Cell(bench2, row), "       ") << "blank, as wide as its value";
-    EXPECT_NE(App->GridModel().Cell(App->Rows().GroupColumn(kGroupGas, 0), row), "") << "bench 1's values are there";
+    EXPECT_EQ(App->GridContents().Cell(bench2, row), "       ") << "blank, as wide as its value";
+    EXPECT_NE(App->GridContents().Cell(App->Rows().GroupColumn(kGroupGas, 0), row), "") << "bench 1's values are there";
 
     Server->Link(1)->Bench().SetSilent(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !App->BenchLink().Benches[1].DataTimedOut; }, kWaitMs));
     ASSERT_TRUE(RowsGrowBy(3));
-    EXPECT_NE(App->GridModel().Cell(bench2, App->Rows().MeanRow()).find_first_not_of(' '), std::string::npos);
+    EXPECT_NE(App->GridContents().Cell(bench2, App->Rows().MeanRow()).find_first_not_of(' '), std::string::npos);
     App->StopBtn->click();
 }
 

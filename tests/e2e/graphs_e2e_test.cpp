@@ -5,7 +5,7 @@
 #include "ui/graphs/overlay_trend_window.h"
 #include "ui/graphs/stacked_trend_window.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "sim/sim_server.h"
 
 #include <QAction>
@@ -15,14 +15,14 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 
 namespace {
 
 constexpr int kWaitMs = 20000;
 
-int Points(TTrendWindow* w)
+int Points(TrendWindow* w)
 {
     const ChartModel& m = w->PEGraph->Model();
     int n = 0;
@@ -46,15 +46,15 @@ struct GraphsE2e : SimulatedAppTest {
 
 TEST_F(GraphsE2e, MenuShowsTheGraphsAndDataRepliesPlotThere)
 {
-    auto* g1 = App->findChild<TFGraph1*>(QStringLiteral("TFGraph1"));
-    auto* g2 = App->findChild<TFGraph2*>(QStringLiteral("TFGraph2"));
+    auto* g1 = App->findChild<OverlayTrendWindow*>(QStringLiteral("TFGraph1"));
+    auto* g2 = App->findChild<StackedTrendWindow*>(QStringLiteral("TFGraph2"));
     ASSERT_NE(g1, nullptr);
     ASSERT_NE(g2, nullptr);
     EXPECT_FALSE(g1->isVisible());
 
     App->findChild<QAction*>(QStringLiteral("Graphics1"))->trigger();
     App->findChild<QAction*>(QStringLiteral("Graphics2"))->trigger();
-    for (TTrendWindow* w : {static_cast<TTrendWindow*>(g1), static_cast<TTrendWindow*>(g2)}) {
+    for (TrendWindow* w : {static_cast<TrendWindow*>(g1), static_cast<TrendWindow*>(g2)}) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(w->SelectedBench(), 0); // the menu ran UpdateBenchSelection first
         EXPECT_TRUE(w->Kestrel->BB[0]->isChecked());
@@ -67,14 +67,14 @@ TEST_F(GraphsE2e, MenuShowsTheGraphsAndDataRepliesPlotThere)
     QTest::qWait(100);
 
     // The newest point is the bench's latest reading.
-    const TGasData gas = App->BenchLink().Benches[0].GasData;
+    const GasConcentrations gas = App->BenchLink().Benches[0].GasData;
     const ChartModel& m1 = g1->PEGraph->Model();
-    EXPECT_FLOAT_EQ(m1.YData(0, TTrendWindow::GraphPoints - 1), float(double(float(gas.CO2)) * 0.01));
-    EXPECT_FLOAT_EQ(m1.YData(3, TTrendWindow::GraphPoints - 1), float(gas.NO));
+    EXPECT_FLOAT_EQ(m1.YData(0, TrendWindow::GraphPoints - 1), float(double(float(gas.CO2)) * 0.01));
+    EXPECT_FLOAT_EQ(m1.YData(3, TrendWindow::GraphPoints - 1), float(gas.NO));
 
     // Closing the program closes the shown graphs: settings written, plotting stopped.
     Clock.OnRead = [this] { ++Clock.Now; }; // the shutdown waits a second per bench on this clock
     App->close();
-    EXPECT_TRUE(QFile::exists(TFGraph1::SettingsFile()));
-    EXPECT_TRUE(QFile::exists(TFGraph2::SettingsFile()));
+    EXPECT_TRUE(QFile::exists(OverlayTrendWindow::SettingsFile()));
+    EXPECT_TRUE(QFile::exists(StackedTrendWindow::SettingsFile()));
 }

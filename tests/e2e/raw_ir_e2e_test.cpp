@@ -14,8 +14,8 @@
 
 #include "ui/graphs/chart.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/common/radio_group.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 #include "sim/sim_server.h"
 
@@ -70,8 +70,8 @@ struct RawIRE2e : SimulatedAppTest {
 
 TEST_F(RawIRE2e, FilteredCaptureLogsTheSamplesTheBenchSent)
 {
-    auto* raw = App->findChild<TRawIR*>(QStringLiteral("TRawIR"));
-    auto* log = App->findChild<TIRLog*>(QStringLiteral("TIRLog"));
+    auto* raw = App->findChild<RawIrWindow*>(QStringLiteral("TRawIR"));
+    auto* log = App->findChild<RawIrLogWindow*>(QStringLiteral("TIRLog"));
     ASSERT_NE(raw, nullptr);
     ASSERT_NE(log, nullptr);
     App->findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1"))->trigger();

@@ -26,7 +26,7 @@ TEST(MeasurementDecoders, DataStatusFields)
     d[8] = 0x00, d[9] = 0x01, d[10] = 0x86, d[11] = 0xA0; // Freon 100000
     d[12] = 0x08, d[13] = 0x2A;                         // O2 2090
     d[14] = 0x00, d[15] = 0x2D;                         // NO 45
-    TBench b;
+    BenchRecord b;
     ASSERT_TRUE(StoreDataStatus(b, MakeFrame(0x01, d)));
     EXPECT_EQ(b.GasData.CO2, -200);
     EXPECT_EQ(b.GasData.Freon, 100000);
@@ -46,7 +46,7 @@ TEST(MeasurementDecoders, DataStatus6ScalesTemperatureAndPef)
     d[26] = 0x00, d[27] = 0xFA;
     d[28] = 0x04, d[29] = 0xD2;
     d[22] = 0xFF, d[23] = 0xFF, d[24] = 0xFF, d[25] = 0xFE;
-    TBench b;
+    BenchRecord b;
     ASSERT_TRUE(StoreDataStatus6(b, MakeFrame(0x06, d)));
     EXPECT_FLOAT_EQ(b.ServiceData.AmbientTemp, 25.0f);
     EXPECT_FLOAT_EQ(b.ServiceData.Pef, 1.234f);
@@ -69,7 +69,7 @@ TEST(MeasurementDecoders, DataStatus6ScalesTemperatureAndPef)
 // nearest its decimal value, never a last-place unit off.
 TEST(MeasurementDecoders, ScaledReadingsAreTheNearestSingleOverTheWholeRange)
 {
-    TBench b;
+    BenchRecord b;
     auto d6 = Zeros(30);
     auto d5 = Zeros(10);
     int wrong = 0;
@@ -78,7 +78,7 @@ TEST(MeasurementDecoders, ScaledReadingsAreTheNearestSingleOverTheWholeRange)
         d6[26] = d6[28] = d5[0] = d5[2] = hi;
         d6[27] = d6[29] = d5[1] = d5[3] = lo;
         ASSERT_TRUE(StoreDataStatus6(b, MakeFrame(0x06, d6)));
-        const TServiceData from6 = b.ServiceData;
+        const ServiceReadings from6 = b.ServiceData;
         ASSERT_TRUE(StoreValueReply(b, MakeFrame(0x05, d5)));
         for (const auto& [value, den] : {std::pair{from6.AmbientTemp, 10}, {from6.Pef, 1000},
                                          {b.ServiceData.AmbientTemp, 10}, {b.ServiceData.Pef, 1000}}) {
@@ -94,7 +94,7 @@ TEST(MeasurementDecoders, EngineeringDataLayout)
     std::vector<uint8_t> d(86);
     for (int i = 0; i < 86; ++i)
         d[i] = uint8_t(i);
-    TBench b;
+    BenchRecord b;
     ASSERT_TRUE(StoreEngineeringData(b, MakeFrame(0x44, d)));
     EXPECT_FLOAT_EQ(b.PressureData.DifPressure, float(0x0001));
     EXPECT_FLOAT_EQ(b.PressureData.DetCel, float(0x0607));
@@ -117,9 +117,9 @@ TEST(MeasurementDecoders, EngineeringDataLayout)
 TEST(ValueDecoders, IdentificationFieldBoundaries)
 {
     const std::string wire = "AAAAAA" "BBBB" "CCCCCCCCCC" "DD" "EEEEEEEEEE" "FF" "GGGGGGGGGG" "HH" "IIIIIIIIII" "JJ";
-    TBench b;
+    BenchRecord b;
     ASSERT_TRUE(StoreValueReply(b, MakeFrame(0x51, std::vector<uint8_t>(wire.begin(), wire.end()))));
-    const TSystemID& id = b.SystemId;
+    const SystemIdentity& id = b.SystemId;
     const std::pair<const std::string*, const char*> fields[] = {
         {&id.SerialNumber, "AAAAAA"},        {&id.ModelNumber, "BBBB"},   {&id.HwPartNumber, "CCCCCCCCCC"},
         {&id.HwRevision, "DD"},              {&id.SwPartNumber, "EEEEEEEEEE"}, {&id.SwRevision, "FF"},
@@ -144,7 +144,7 @@ TEST(ValueDecoders, IdentificationFieldBoundaries)
 
 TEST(ValueDecoders, StoredFields)
 {
-    TBench b;
+    BenchRecord b;
     auto id = Zeros(34);
     id[0] = 'A', id[1] = 'B', id[2] = 'C';
     id[6] = 'K', id[7] = '2';
@@ -176,7 +176,7 @@ TEST(ValueDecoders, StoredFields)
 
 TEST(ValueDecoders, ShortReplyStoresNothing)
 {
-    TBench b;
+    BenchRecord b;
     b.SystemId.SerialNumber = "OLD";
     EXPECT_FALSE(StoreValueReply(b, MakeFrame(0x04, {'N', 'E', 'W'})));
     EXPECT_EQ(b.SystemId.SerialNumber, "OLD");
@@ -199,7 +199,7 @@ TEST(ValueDecoders, DialogRuleOnlyForTheShownCommand)
 
 TEST(ContinuousRule, OnePacketAndStreaming)
 {
-    TCommand slot;
+    CommandSlot slot;
     slot.RequestedRate = 2;
     ApplyContinuousRule(slot);
     EXPECT_TRUE(slot.Continuous);

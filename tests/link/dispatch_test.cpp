@@ -67,7 +67,7 @@ TEST(Dispatch, ContinuousStreamAcknowledgedOnceThenTimesOut)
     LinkFixture fx;
     fx.collecting = true;
     fx.dialogCommand = 0x01;
-    TBench& b = fx.link.Benches[0];
+    BenchRecord& b = fx.link.Benches[0];
     b.RequestDataStatus(2, false);
     for (int i = 0; i < 5; ++i) {
         fx.edits[0] = "untouched";
@@ -101,8 +101,8 @@ TEST(Dispatch, DataTimeOutMarksTheBenchUntilItsNextDataReply)
     for (uint8_t code : {uint8_t(0x01), uint8_t(0x06), uint8_t(0x44)}) {
         LinkFixture fx;
         fx.collecting = true;
-        TBench& b = fx.link.Benches[3];
-        TBench& other = fx.link.Benches[2];
+        BenchRecord& b = fx.link.Benches[3];
+        BenchRecord& other = fx.link.Benches[2];
         if (code == 0x01)
             b.RequestDataStatus(2, false);
         else if (code == 0x06)
@@ -127,20 +127,20 @@ TEST(Dispatch, RefusedDataSampleMarksTheBenchAsATimeOutDoes)
 {
     struct Case {
         uint8_t code;
-        std::function<void(TBench&)> request;
+        std::function<void(BenchRecord&)> request;
         bool marks;
     };
     const Case cases[] = {
-        {0x01, [](TBench& b) { b.RequestDataStatus(2, false); }, true},
-        {0x06, [](TBench& b) { b.RequestDataStatus6(2, false); }, true},
-        {0x44, [](TBench& b) { b.RequestEngineeringData(2, false); }, true},
-        {0x41, [](TBench& b) { b.RequestEngineeringStatus(2); }, false},
-        {0x04, [](TBench& b) { b.RequestSystemId(); }, false},
+        {0x01, [](BenchRecord& b) { b.RequestDataStatus(2, false); }, true},
+        {0x06, [](BenchRecord& b) { b.RequestDataStatus6(2, false); }, true},
+        {0x44, [](BenchRecord& b) { b.RequestEngineeringData(2, false); }, true},
+        {0x41, [](BenchRecord& b) { b.RequestEngineeringStatus(2); }, false},
+        {0x04, [](BenchRecord& b) { b.RequestSystemId(); }, false},
     };
     for (const Case& c : cases) {
         LinkFixture fx;
         fx.collecting = true;
-        TBench& b = fx.link.Benches[1];
+        BenchRecord& b = fx.link.Benches[1];
         c.request(b);
         if (c.marks)
             fx.Ack(1, c.code, std::vector<uint8_t>(86)); // the stream runs, then its samples are refused
@@ -156,7 +156,7 @@ TEST(Dispatch, RefusedDataSampleMarksTheBenchAsATimeOutDoes)
 TEST(Dispatch, StopRequestGetsOneReplyThenSlotIsIdle)
 {
     LinkFixture fx;
-    TBench& b = fx.link.Benches[2];
+    BenchRecord& b = fx.link.Benches[2];
     b.RequestDataStatus(2, false);
     fx.Ack(2, 0x01, std::vector<uint8_t>(16));
     b.RequestDataStatus(0, false);
@@ -221,7 +221,7 @@ TEST(Dispatch, ShortDataReplyIsNotDecodedButKeepsTheStream)
 {
     LinkFixture fx;
     fx.collecting = true;
-    TBench& b = fx.link.Benches[0];
+    BenchRecord& b = fx.link.Benches[0];
     b.RequestDataStatus(2, false);
     fx.Ack(0, 0x01, {0, 0, 0, 0, 0x01, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(b.GasData.CO2, 256);

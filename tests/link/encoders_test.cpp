@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/command_table.h"
 #include "support/memory_port.h"
 
@@ -27,48 +27,48 @@ TEST(Encoders, WireBytesOfEachOperation)
 {
     struct Case {
         const char* what;
-        std::function<void(TBench&)> call;
+        std::function<void(BenchRecord&)> call;
         Bytes wire;
     } cases[] = {
-        {"data status continuous FREON2", [](TBench& b) { b.RequestDataStatus(2, true); },
+        {"data status continuous FREON2", [](BenchRecord& b) { b.RequestDataStatus(2, true); },
          {0x02, 0x03, 0x01, 0x02, 0x01, 0xF7}},
-        {"data status stop FREON1", [](TBench& b) { b.RequestDataStatus(0, false); },
+        {"data status stop FREON1", [](BenchRecord& b) { b.RequestDataStatus(0, false); },
          {0x02, 0x03, 0x01, 0x00, 0x00, 0xFA}},
-        {"rate 3 adds only the Freon byte", [](TBench& b) { b.RequestDataStatus(3, false); },
+        {"rate 3 adds only the Freon byte", [](BenchRecord& b) { b.RequestDataStatus(3, false); },
          Frame(0x02, {0x01, 0x00})},
-        {"span calibration mask 5", [](TBench& b) { b.RequestSpanCalibration(0x05, {500, 1, 2000, 3, 4}); },
+        {"span calibration mask 5", [](BenchRecord& b) { b.RequestSpanCalibration(0x05, {500, 1, 2000, 3, 4}); },
          Frame(0x02, {0x03, 0x05, 0x01, 0xF4, 0x07, 0xD0})},
-        {"span calibration mask 0", [](TBench& b) { b.RequestSpanCalibration(0, {1, 2, 3, 4, 5}); },
+        {"span calibration mask 0", [](BenchRecord& b) { b.RequestSpanCalibration(0, {1, 2, 3, 4, 5}); },
          Frame(0x02, {0x03, 0x00})},
-        {"span calibration high bits add nothing", [](TBench& b) { b.RequestSpanCalibration(0xE0, {1, 2, 3, 4, 5}); },
+        {"span calibration high bits add nothing", [](BenchRecord& b) { b.RequestSpanCalibration(0xE0, {1, 2, 3, 4, 5}); },
          Frame(0x02, {0x03, 0xE0})},
-        {"read flash parameter 5", [](TBench& b) { b.RequestReadFlashParameters(5); },
+        {"read flash parameter 5", [](BenchRecord& b) { b.RequestReadFlashParameters(5); },
          {0x02, 0x03, 0x49, 0x00, 0x05, 0xAD}},
         {"write flash parameter 12 text 1.5",
-         [](TBench& b) { b.RequestWriteFlashParameters(12, reinterpret_cast<const uint8_t*>("1.5"), 3); },
+         [](BenchRecord& b) { b.RequestWriteFlashParameters(12, reinterpret_cast<const uint8_t*>("1.5"), 3); },
          Frame(0x02, {0x48, 0x00, 0x0C, 0x31, 0x2E, 0x35, 0x00})},
-        {"store flash parameter carries the access code", [](TBench& b) { b.RequestStoreFlashParameters(7); },
+        {"store flash parameter carries the access code", [](BenchRecord& b) { b.RequestStoreFlashParameters(7); },
          Frame(0x02, {0x54, 0x5E, 0xA3, 0x00, 0x07})},
-        {"end flash download", [](TBench& b) { b.RequestEndFlashDownload(); }, {0x22, 0x01, 0x28, 0xB5}},
+        {"end flash download", [](BenchRecord& b) { b.RequestEndFlashDownload(); }, {0x22, 0x01, 0x28, 0xB5}},
         {"write flash memory",
-         [](TBench& b) {
+         [](BenchRecord& b) {
              const uint8_t data[] = {0xAA, 0xBB};
              b.RequestWriteFlashMemory({0x00, 0x01, 0x23, 0x45}, 2, data);
          },
          Frame(0x22, {0x27, 0x01, 0x23, 0x45, 0xAA, 0xBB})},
-        {"raw IR continuous", [](TBench& b) { b.RequestRawIR(2); }, Frame(0x02, {0x40, 0x02})},
-        {"engineering status stop", [](TBench& b) { b.RequestEngineeringStatus(0); }, Frame(0x02, {0x41, 0x00})},
-        {"pressure span 1", [](TBench& b) { b.RequestPressureSpan1(2, 0x1234); },
+        {"raw IR continuous", [](BenchRecord& b) { b.RequestRawIR(2); }, Frame(0x02, {0x40, 0x02})},
+        {"engineering status stop", [](BenchRecord& b) { b.RequestEngineeringStatus(0); }, Frame(0x02, {0x41, 0x00})},
+        {"pressure span 1", [](BenchRecord& b) { b.RequestPressureSpan1(2, 0x1234); },
          Frame(0x02, {0x11, 0x02, 0x12, 0x34})},
-        {"leak check", [](TBench& b) { b.RequestLeakCheck(10, 20, 5); }, Frame(0x02, {0x0B, 10, 20, 5})},
-        {"change command set", [](TBench& b) { b.RequestChangeCommandSet({1, 2, 3, 4}); },
+        {"leak check", [](BenchRecord& b) { b.RequestLeakCheck(10, 20, 5); }, Frame(0x02, {0x0B, 10, 20, 5})},
+        {"change command set", [](BenchRecord& b) { b.RequestChangeCommandSet({1, 2, 3, 4}); },
          Frame(0x02, {0xD4, 1, 2, 3, 4})},
-        {"mode select", [](TBench& b) { b.RequestModeSelect(1, 3); }, Frame(0x02, {0xF1, 1, 3})},
-        {"soft reset", [](TBench& b) { b.RequestSoftReset(); }, Frame(0x02, {0xF0})},
+        {"mode select", [](BenchRecord& b) { b.RequestModeSelect(1, 3); }, Frame(0x02, {0xF1, 1, 3})},
+        {"soft reset", [](BenchRecord& b) { b.RequestSoftReset(); }, Frame(0x02, {0xF0})},
     };
     for (const auto& c : cases) {
         MemoryPort port;
-        TBench bench;
+        BenchRecord bench;
         bench.Setup(&port);
         c.call(bench);
         EXPECT_EQ(port.Out, c.wire) << c.what;
@@ -78,7 +78,7 @@ TEST(Encoders, WireBytesOfEachOperation)
 TEST(Encoders, WriteUserMemoryAlwaysCarriesTwentyBytes)
 {
     MemoryPort port;
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(&port);
     std::array<uint8_t, 20> data{};
     data[0] = 0x41;
@@ -93,7 +93,7 @@ TEST(Encoders, WriteUserMemoryAlwaysCarriesTwentyBytes)
 TEST(Encoders, RateSettlesRequestedRate)
 {
     MemoryPort port;
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(&port);
     bench.RequestDataStatus(2, true);
     EXPECT_EQ(bench.Commands[0x01].RequestedRate, 2);
@@ -107,7 +107,7 @@ TEST(Encoders, RateSettlesRequestedRate)
 TEST(Encoders, OverlongFlashDataIsCutToWhatTheLengthByteHolds)
 {
     MemoryPort port;
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(&port);
     std::vector<uint8_t> data(300, 0x11);
     bench.RequestWriteFlashMemory({0, 0, 0, 0}, int(data.size()), data.data());
@@ -117,7 +117,7 @@ TEST(Encoders, OverlongFlashDataIsCutToWhatTheLengthByteHolds)
 
 TEST(CommandTable, NamesAndSlots)
 {
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(nullptr);
     EXPECT_EQ(bench.Commands[0x01].CommandName, "Data Status ");
     EXPECT_EQ(bench.Commands[0x06].CommandName, "Data Status ");
@@ -135,14 +135,14 @@ TEST(DialogHandOver, EveryMenuCommandButSystemHoursSends)
         if (!c.MenuItem)
             continue;
         MemoryPort port;
-        TBench bench;
+        BenchRecord bench;
         bench.Setup(&port);
         EXPECT_TRUE(bench.SendDialogCommand(c.Code)) << c.MenuItem;
         ASSERT_GE(port.Out.size(), 3u);
         EXPECT_EQ(port.Out[2], c.Code);
     }
     MemoryPort port;
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(&port);
     EXPECT_FALSE(bench.SendDialogCommand(0x47));
     EXPECT_TRUE(port.Out.empty());
@@ -151,7 +151,7 @@ TEST(DialogHandOver, EveryMenuCommandButSystemHoursSends)
 TEST(DialogHandOver, SpanCalibrationTakesTheArgumentBlock)
 {
     MemoryPort port;
-    TBench bench;
+    BenchRecord bench;
     bench.Setup(&port);
     bench.CommandArgs.TagMask = 0x05;
     bench.CommandArgs.SpanValues = {500, 1, 2000, 3, 4};

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "support/memory_port.h"
 #include "link/rx_assembler.h"
 #include "link/ticks.h"
@@ -12,7 +12,7 @@ using Bytes = std::vector<uint8_t>;
 namespace {
 // Feeds the given reads to a fresh assembler and returns every dispatched frame as bytes.
 struct Collector {
-    TRxState rx;
+    RxState rx;
     std::vector<Bytes> frames;
 
     void Read(const Bytes& chunk, bool lineError = false)
@@ -42,7 +42,7 @@ TEST(RequestFrame, BytesOfKnownRequests)
     };
     for (const auto& c : cases) {
         MemoryPort port;
-        TCommand cmd;
+        CommandSlot cmd;
         cmd.Begin(c.payload[0]);
         for (size_t i = 1; i < c.payload.size(); ++i)
             cmd.AddByte(c.payload[i]);
@@ -57,7 +57,7 @@ TEST(RequestFrame, NoRoomInOutputBufferSendsNothing)
 {
     MemoryPort port;
     port.OutCapacity = 4;
-    TCommand cmd;
+    CommandSlot cmd;
     cmd.Begin(0x01);
     cmd.AddByte(1);
     EXPECT_EQ(cmd.Send(&port), 2 + 4);
@@ -67,7 +67,7 @@ TEST(RequestFrame, NoRoomInOutputBufferSendsNothing)
 
 TEST(RequestFrame, PayloadNeverPassesTheLengthByte)
 {
-    TCommand cmd;
+    CommandSlot cmd;
     cmd.Begin(0x27);
     for (int i = 0; i < 400; ++i)
         cmd.AddByte(0xAA);
@@ -112,7 +112,7 @@ TEST(Assembler, WholeSplitAndMultipleFrames)
         for (const auto& r : c.reads)
             col.Read(r);
         EXPECT_EQ(col.frames, c.expected) << c.what;
-        EXPECT_EQ(col.rx.RxState, 0) << c.what;
+        EXPECT_EQ(col.rx.Stage, 0) << c.what;
     }
 }
 
@@ -164,7 +164,7 @@ TEST(Assembler, LineErrorDropsTheReadAndRestartsHunting)
     col.Read({0x06, 0x04});
     col.Read({0x06, 0x04, 0x00, 0xF6}, /*lineError=*/true);
     EXPECT_TRUE(col.frames.empty());
-    EXPECT_EQ(col.rx.RxState, 0);
+    EXPECT_EQ(col.rx.Stage, 0);
     col.Read({0x06, 0x04, 0x00, 0xF6});
     EXPECT_EQ(col.frames.size(), 1u);
 }
@@ -172,7 +172,7 @@ TEST(Assembler, LineErrorDropsTheReadAndRestartsHunting)
 TEST(Assembler, HandedFrameHasNoStaleBytesPastItsLength)
 {
     Collector col;
-    TRxState& rx = col.rx;
+    RxState& rx = col.rx;
     Bytes longFrame{0x06, 0x05, 0x03, 0x11, 0x22, 0x33};
     unsigned sum = 0;
     for (auto b : longFrame)

@@ -94,7 +94,7 @@ TEST_F(LinkOverPty, OnePacketRequestIsAnsweredAndDecoded)
 
 TEST_F(LinkOverPty, ContinuousStreamIsKeptAliveThenStoppedWithRateZero)
 {
-    TBench& b = link.Benches[1];
+    BenchRecord& b = link.Benches[1];
     b.RequestDataStatus(2, false);
     ASSERT_TRUE(WaitFor([&] { return rows >= 5; }, 5000));
     EXPECT_EQ(edits[1], "Data Status  ACK");

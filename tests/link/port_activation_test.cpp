@@ -7,12 +7,12 @@
 
 namespace {
 // The main window's four check boxes; unticking from code notifies as a real box does.
-class FakeSwitches : public IBenchSwitches {
+class FakeBoxes : public IBenchBoxes {
 public:
-    bool IsEnabled(int k) override { return enabled[k]; }
-    bool IsTicked(int k) override { return ticked[k]; }
-    void SetEnabled(int k, bool on) override { enabled[k] = on; }
-    void SetTicked(int k, bool on) override
+    bool BoxEnabled(int k) const override { return enabled[k]; }
+    bool BoxTicked(int k) const override { return ticked[k]; }
+    void SetBoxEnabled(int k, bool on) override { enabled[k] = on; }
+    void SetBoxTicked(int k, bool on) override
     {
         const bool changed = ticked[k] != on;
         ticked[k] = on;
@@ -46,7 +46,7 @@ protected:
     DevicesFolder devices;
     Pty* pty1 = nullptr;
     Pty* pty3 = nullptr;
-    FakeSwitches switches;
+    FakeBoxes switches;
     PortActivation activation{switches};
 };
 } // namespace

@@ -56,7 +56,7 @@ struct CsvTest : ::testing::Test, RowsFixture {
 // Two benches in Mean+STDEV mode, written by the real row output and log file.
 TEST_F(CsvTest, MeanAndStdevOfTwoBenchesMatchTheLog)
 {
-    TRowSettings& s = rows.Settings;
+    RowSettings& s = rows.Settings;
     s.AcceptCount = true;
     s.DemodulatedIR = true;
     s.AveragingMode = kAverageMeanStdev;

@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "rows/calendar_clock.h"
 #include "rows/data_rows.h"
 #include "rows/grid_model.h"
@@ -71,9 +71,9 @@ inline std::vector<std::string> SplitLines(const std::string& bytes)
 // Four bench records, a grid, the rows and a log file in a temporary folder.
 struct RowsFixture {
     int64_t now = 1000; // 00:16:40
-    std::unique_ptr<std::array<TBench, 4>> benches = std::make_unique<std::array<TBench, 4>>();
-    TGridModel grid;
-    TDataRows rows{*benches, grid, FixedClock(&now)};
+    std::unique_ptr<std::array<BenchRecord, 4>> benches = std::make_unique<std::array<BenchRecord, 4>>();
+    GridModel grid;
+    DataRows rows{*benches, grid, FixedClock(&now)};
     LogFile log{FixedClock(&now)};
     RecordingSink sink;
     QTemporaryDir dir;
@@ -104,7 +104,7 @@ struct RowsFixture {
 
     void SetGas(int b, int co2, int freon, int o2, int no)
     {
-        TGasData& g = (*benches)[b].GasData;
+        GasConcentrations& g = (*benches)[b].GasData;
         g.CO2 = co2;
         g.Freon = freon;
         g.O2 = o2;

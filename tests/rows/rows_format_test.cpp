@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 #include "rows/cell_format.h"
 
 namespace {
@@ -65,17 +65,17 @@ TEST(CellFormat, WideValuesAreNotCut)
 
 TEST(BlockStats, MeansDependOnTheKindOfSum)
 {
-    TColumnSums ints;
+    ColumnSums ints;
     for (int v : {1, 2, 2, 2})
         ints.AddInteger(v);
     EXPECT_EQ(ints.IntegerMean(4), 1); // 7 / 4 truncated
-    TColumnSums negative;
+    ColumnSums negative;
     for (int v : {-1, -2, -2, -2})
         negative.AddInteger(v);
     EXPECT_EQ(negative.IntegerMean(4), -1); // toward zero
 
     // 2^24 + 1 + 1 + 1: a single sum loses the ones, a double sum keeps them.
-    TColumnSums single, dbl;
+    ColumnSums single, dbl;
     for (float v : {16777216.f, 1.f, 1.f, 1.f}) {
         single.AddSingle(v);
         dbl.AddDouble(v);
@@ -84,7 +84,7 @@ TEST(BlockStats, MeansDependOnTheKindOfSum)
     EXPECT_EQ(CellText("%9.2f", dbl.FloatMean(SumKind::Double, 4)), "4194304.75");
 
     // Long blocks of large values do not wrap a 32-bit sum.
-    TColumnSums big;
+    ColumnSums big;
     for (int i = 0; i < 100000; ++i)
         big.AddInteger(32767);
     EXPECT_EQ(big.IntegerMean(100000), 32767);
@@ -107,7 +107,7 @@ TEST(BlockStats, SampleStandardDeviation)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TColumnSums s;
+        ColumnSums s;
         for (double v : c.values) {
             if (c.kind == SumKind::Integer)
                 s.AddInteger(static_cast<int64_t>(v));
@@ -122,7 +122,7 @@ TEST(BlockStats, SampleStandardDeviation)
         EXPECT_NEAR(sd, c.stdev, 1e-6);
     }
     EXPECT_EQ(CellText("%f", std::sqrt(500.0 / 3)), "12.909944");
-    TColumnSums empty;
+    ColumnSums empty;
     EXPECT_EQ(empty.StandardDeviation(SumKind::Integer, 0), 0);
     EXPECT_EQ(empty.IntegerMean(0), 0);
     EXPECT_EQ(empty.FloatMean(SumKind::Single, 0), 0);

@@ -19,7 +19,7 @@ TEST_F(LayoutTest, OneBenchTimeAndGasHeader)
     EXPECT_EQ(rows.HeaderLine(), "    Time       CO2 [%]  Freon[ppm]  O2 [%]  NO [ppm]");
     EXPECT_EQ(grid.Cell(1, 1), "  Bn 1");
     EXPECT_EQ(grid.Cell(0, 1), "");
-    EXPECT_EQ(grid.ColumnCount(), TGridModel::kShownColumns);
+    EXPECT_EQ(grid.ColumnCount(), GridModel::kShownColumns);
 }
 
 TEST_F(LayoutTest, BenchesOneAndThreeStandSideBySide)
@@ -45,7 +45,7 @@ TEST_F(LayoutTest, BenchesOneAndThreeStandSideBySide)
 
 TEST_F(LayoutTest, EveryGroupForFourBenchesGrowsTheGrid)
 {
-    TRowSettings& s = rows.Settings;
+    RowSettings& s = rows.Settings;
     s.AcceptCount = s.RelativeTime = s.DemodulatedIR = s.Offset = s.MinMaxADC = s.Temperatures = s.AmbTemp =
         s.Pressures = s.AmbPressure = s.RawNoxO2 = s.Pef = true;
     Open({0, 1, 2, 3});

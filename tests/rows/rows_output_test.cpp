@@ -39,13 +39,13 @@ TEST_F(OutputTest, NoneModeRowsAndLogLines)
 
 TEST_F(OutputTest, CellFormatsOfEveryGroup)
 {
-    TRowSettings& s = rows.Settings;
+    RowSettings& s = rows.Settings;
     s.TimeStamp = false;
     s.AcceptCount = s.RelativeTime = s.DemodulatedIR = s.MinMaxADC = s.Temperatures = s.AmbTemp = s.Pressures =
         s.AmbPressure = s.RawNoxO2 = s.Pef = true;
     s.HCDivisor100 = true;
     Open({0});
-    TBench& b = (*benches)[0];
+    BenchRecord& b = (*benches)[0];
     SetDemod(0, 123456, -7, 42);
     SetGas(0, 1234, 12345, 2090, 7);
     b.MinAdc = {-100, 0, -200, -300};

@@ -34,8 +34,8 @@ TEST(ParamListTest, OneEntryLineGivesItsFields)
         {"CR LF line end", "{eInt, C, eRAM, 0, 2}\r", "C", 1, 1, 2, ""},
     };
     for (const EntryCase& c : cases) {
-        const TParameterList list = ParseParamList(kHeader + c.Line + "\n");
-        const TParameterItem& item = list[0];
+        const ParameterList list = ParseParamList(kHeader + c.Line + "\n");
+        const ParameterItem& item = list[0];
         EXPECT_EQ(item.Name, c.Name) << c.What;
         EXPECT_EQ(item.TypeIndex, c.Type) << c.What;
         EXPECT_EQ(item.BankIndex, c.Bank) << c.What;
@@ -55,7 +55,7 @@ TEST(ParamListTest, EntriesAreNumberedFromTheDeclarationOn)
                              "{eFloat, P1, eFlash, 0, 0}\n"
                              "{eInt, 0, eRAM, 0, 0}\n" // the end marker
                              "{eInt, After, eRAM, 0, 1}\n";
-    const TParameterList list = ParseParamList(text);
+    const ParameterList list = ParseParamList(text);
     EXPECT_EQ(list[0].Name, "P0");
     EXPECT_EQ(list[1].Name, "P1");
     EXPECT_EQ(list[2].Name, "");
@@ -68,7 +68,7 @@ TEST(ParamListTest, HostileInputIsCutOrIgnored)
     std::string many = kHeader;
     for (int i = 0; i < kParamCount + 50; ++i)
         many += "{eInt, P" + std::to_string(i) + ", eRAM, 0, 1}\n";
-    TParameterList list = ParseParamList(many);
+    ParameterList list = ParseParamList(many);
     EXPECT_EQ(list[400].Name, "P400");
 
     // Over-long fields are cut to the field limit, a long count text too.
@@ -90,7 +90,7 @@ TEST(ParamListTest, HostileInputIsCutOrIgnored)
         garbage += char((i * 37 + 11) & 0xFF);
     garbage += std::string("\n{\0\xFF,\x01", 6);
     list = ParseParamList(garbage);
-    for (const TParameterItem& item : list) {
+    for (const ParameterItem& item : list) {
         EXPECT_LE(item.Name.size(), kParamFieldMax);
         EXPECT_LE(item.ElementsText.size(), kParamFieldMax);
     }
@@ -106,8 +106,8 @@ TEST(ParamListTest, HostileInputIsCutOrIgnored)
 TEST(ParamListTest, MissingFileGivesEmptyNamesOfTypeChar)
 {
     QTemporaryDir dir;
-    const TParameterList list = ReadParamListFile(dir.filePath(QStringLiteral("ParamLst.c")));
-    for (const TParameterItem& item : list) {
+    const ParameterList list = ReadParamListFile(dir.filePath(QStringLiteral("ParamLst.c")));
+    for (const ParameterItem& item : list) {
         EXPECT_EQ(item.Name, "");
         EXPECT_STREQ(ParamTypeNames[item.TypeIndex], "Char");
     }

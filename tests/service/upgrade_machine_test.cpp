@@ -77,7 +77,7 @@ TEST(UpgradeMachine, DownloadsEveryRecordOneAtATime)
     h.Reply(0x26);
     EXPECT_EQ(h.Sent.back(), "write 00000100 16");
     EXPECT_EQ(h.Machine.Display().HexAddress, "00000100");
-    EXPECT_EQ(h.Machine.Display().Edit1, "1"); // the header line was skipped and counted
+    EXPECT_EQ(h.Machine.Display().RecordLine, "1"); // the header line was skipped and counted
     h.Reply(0x27);
     EXPECT_EQ(h.Sent.back(), "write 00000000 32");
     EXPECT_EQ(h.Machine.Display().Gauge, 50);

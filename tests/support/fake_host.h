@@ -54,7 +54,8 @@ public:
     Link& BenchLink() override { return TheLink; }
     bool BenchSwitchedOn(int k) const override { return k >= 0 && k < 4 && SwitchedOn[size_t(k)]; }
     bool PortOpen(int k) const override { return BenchSwitchedOn(k); }
-    void SetBenchTicked(int k, bool ticked) override
+    // The user ticks (or unticks) bench k's box.
+    virtual void SetSwitchedOn(int k, bool ticked)
     {
         if (k >= 0 && k < 4)
             SwitchedOn[size_t(k)] = ticked;

@@ -21,7 +21,7 @@ struct SimulatedAppTest : ::testing::Test {
     ScriptedDialogs Dialogs;
     FixedClock Clock;
     std::unique_ptr<sim::SimServer> Server;
-    std::unique_ptr<TApp> App;
+    std::unique_ptr<MainWindow> App;
 
     // Starts `benches` simulated benches streaming every 20 ms, lets the test
     // set them up, then creates and shows the main window.
@@ -36,11 +36,11 @@ struct SimulatedAppTest : ::testing::Test {
         ASSERT_TRUE(Server->Start(&error)) << error.toStdString();
         if (prepare)
             prepare(*Server);
-        TAppOptions o;
+        MainWindowOptions o;
         o.Messages = MessagesOverride ? MessagesOverride : &Messages;
         o.Dialogs = &Dialogs;
         o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
+        App = std::make_unique<MainWindow>(o);
         App->show();
     }
     void TearDown() override

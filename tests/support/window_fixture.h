@@ -13,15 +13,15 @@ struct ScriptedWindowTest : ::testing::Test {
     RecordingMessages Messages;
     ScriptedDialogs Dialogs;
     FixedClock Clock;
-    std::unique_ptr<TApp> App;
+    std::unique_ptr<MainWindow> App;
 
     void Create()
     {
-        TAppOptions o;
+        MainWindowOptions o;
         o.Messages = &Messages;
         o.Dialogs = &Dialogs;
         o.Clock = Clock.Clock();
-        App = std::make_unique<TApp>(o);
+        App = std::make_unique<MainWindow>(o);
     }
     void SetUp() override { Create(); }
 };

@@ -10,11 +10,11 @@
 #include <QTimer>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/decoders.h"
 #include "link/link.h"
 #include "link/message_sink.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 #include "ui/commands/panels.h"
 
 namespace {
@@ -26,24 +26,24 @@ W* Named(W* w, const QString& name)
 }
 } // namespace
 
-TFCmds::TFCmds(BenchHost& host, QWidget* parent) : TCommandDialogBase(parent), Host(host)
+CommandDialog::CommandDialog(BenchHost& host, QWidget* parent) : CommandDialogBase(parent), Host(host)
 {
     setWindowFlag(Qt::Dialog);
     BuildForm();
     connect(SendBtn, &QPushButton::clicked, this, [this] { SendBtnClick(); });
     connect(CloseBtn, &QPushButton::clicked, this, [this] { CloseBtnClick(); });
     connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
-    connect(GrpBench, &TBenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(GrpBench, &BenchButtons::BenchChanged, this, [this](int) { BenchButtonClick(); });
+    connect(WaitTimer, &QTimer::timeout, this, [this] { WaitTimerTick(); });
     // The fallback timer runs from creation: its first expiry finds the dialog idle.
-    Timer1->start(kWaitFallbackMs);
+    WaitTimer->start(kWaitFallbackMs);
     UpdateBenchSelection();
     Host.BenchLink().Subscribe(*this);
 }
 
-TFCmds::~TFCmds() { Host.BenchLink().Unsubscribe(*this); }
+CommandDialog::~CommandDialog() { Host.BenchLink().Unsubscribe(*this); }
 
-void TFCmds::ReplyReadyIfShown(int k, uint8_t code)
+void CommandDialog::ReplyReadyIfShown(int k, uint8_t code)
 {
     if (Host.DialogCommand() != code)
         return;
@@ -51,7 +51,7 @@ void TFCmds::ReplyReadyIfShown(int k, uint8_t code)
     ShowCommandReply(code);
 }
 
-void TFCmds::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+void CommandDialog::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
 {
     switch (kind) {
     case ReplyKind::DataStatus:
@@ -75,52 +75,52 @@ void TFCmds::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
     }
 }
 
-void TFCmds::RequestEnded(int, uint8_t code)
+void CommandDialog::RequestEnded(int, uint8_t code)
 {
     if (Host.DialogCommand() == code)
         CompleteCommand();
 }
 
-void TFCmds::BuildForm()
+void CommandDialog::BuildForm()
 {
     resize(640, 560);
-    Panel1 = Named(new QFrame(this), QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(4, 4, 430, 552);
+    PanelFrame = Named(new QFrame(this), QStringLiteral("Panel1"));
+    PanelFrame->setFrameShape(QFrame::StyledPanel);
+    PanelFrame->setGeometry(4, 4, 430, 552);
     // The panels' fixed positions leave a label as little as 54 to 134 pixels
     // before its field; a compact font keeps long captions such as
     // "Bytes 11,12 (eg. 0x0A)" from being cut off by the field.
-    QFont compact = Panel1->font();
+    QFont compact = PanelFrame->font();
     compact.setPixelSize(11);
-    Panel1->setFont(compact);
+    PanelFrame->setFont(compact);
 
     for (int n = 1; n <= 15; ++n)
-        Label[size_t(n - 1)] = Named(new QLabel(Panel1), QStringLiteral("Label%1").arg(n));
+        Label[size_t(n - 1)] = Named(new QLabel(PanelFrame), QStringLiteral("Label%1").arg(n));
     for (int n = 1; n <= 21; ++n)
-        Edit[size_t(n - 1)] = Named(new QLineEdit(Panel1), QStringLiteral("Edit%1").arg(n));
+        Edit[size_t(n - 1)] = Named(new QLineEdit(PanelFrame), QStringLiteral("Edit%1").arg(n));
     for (int n = 1; n <= 8; ++n)
-        CheckBox[size_t(n - 1)] = Named(new QCheckBox(Panel1), QStringLiteral("CheckBox%1").arg(n));
+        CheckBox[size_t(n - 1)] = Named(new QCheckBox(PanelFrame), QStringLiteral("CheckBox%1").arg(n));
     for (int n = 1; n <= 8; ++n)
-        RadioGroup[size_t(n - 1)] = Named(new TPanelRadioGroup(Panel1), QStringLiteral("RadioGroup%1").arg(n));
+        RadioGroup[size_t(n - 1)] = Named(new PanelRadioGroupWidget(PanelFrame), QStringLiteral("RadioGroup%1").arg(n));
 
-    InProgLabel = Named(new QLabel(QStringLiteral("Process State"), Panel1), QStringLiteral("InProgLabel"));
+    InProgLabel = Named(new QLabel(QStringLiteral("Process State"), PanelFrame), QStringLiteral("InProgLabel"));
     InProgLabel->setGeometry(16, 440, 150, 21);
-    InProgEdit = Named(new QLineEdit(Panel1), QStringLiteral("InProgEdit"));
+    InProgEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("InProgEdit"));
     InProgEdit->setReadOnly(true);
     InProgEdit->setGeometry(176, 440, 150, 21);
-    AckNakLabel = Named(new QLabel(QStringLiteral("ACK, NAK, Timeout"), Panel1), QStringLiteral("AckNakLabel"));
+    AckNakLabel = Named(new QLabel(QStringLiteral("ACK, NAK, Timeout"), PanelFrame), QStringLiteral("AckNakLabel"));
     AckNakLabel->setGeometry(16, 472, 150, 21);
-    AckNakEdit = Named(new QLineEdit(Panel1), QStringLiteral("AckNakEdit"));
+    AckNakEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("AckNakEdit"));
     AckNakEdit->setGeometry(176, 472, 240, 21);
-    SerNumLabel = Named(new QLabel(QStringLiteral("Serial Number"), Panel1), QStringLiteral("SerNumLabel"));
+    SerNumLabel = Named(new QLabel(QStringLiteral("Serial Number"), PanelFrame), QStringLiteral("SerNumLabel"));
     SerNumLabel->setGeometry(16, 504, 150, 21);
-    SerNumEdit = Named(new QLineEdit(Panel1), QStringLiteral("SerNumEdit"));
+    SerNumEdit = Named(new QLineEdit(PanelFrame), QStringLiteral("SerNumEdit"));
     SerNumEdit->setReadOnly(true);
     SerNumEdit->setGeometry(176, 504, 150, 21);
-    Memo1 = Named(new QPlainTextEdit(Panel1), QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setGeometry(16, 350, 400, 80);
-    Memo1->setPlainText(QStringLiteral("WARNING!\nDo not send the $0A New NO Sensor command unless \n"
+    NoSensorWarning = Named(new QPlainTextEdit(PanelFrame), QStringLiteral("Memo1"));
+    NoSensorWarning->setReadOnly(true);
+    NoSensorWarning->setGeometry(16, 350, 400, 80);
+    NoSensorWarning->setPlainText(QStringLiteral("WARNING!\nDo not send the $0A New NO Sensor command unless \n"
                                        "you have just installed a new NO sensor and have just \n"
                                        "span calibrated the NO channel."));
 
@@ -131,12 +131,12 @@ void TFCmds::BuildForm()
     CloseBtn->setGeometry(448, 52, 100, 28);
     HelpBtn = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("HelpBtn"));
     HelpBtn->setGeometry(448, 88, 100, 28);
-    GrpBench = Named(new TBenchButtons(QStringLiteral("Kestrel"), this), QStringLiteral("GrpBench"));
+    GrpBench = Named(new BenchButtons(QStringLiteral("Kestrel"), this), QStringLiteral("GrpBench"));
     // Room for the four captioned buttons side by side.
     GrpBench->setGeometry(QRect(QPoint(448, 130), GrpBench->sizeHint().expandedTo(QSize(180, 65))));
 
-    Timer1 = Named(new QTimer(this), QStringLiteral("Timer1"));
-    Timer1->setInterval(kWaitFallbackMs);
+    WaitTimer = Named(new QTimer(this), QStringLiteral("Timer1"));
+    WaitTimer->setInterval(kWaitFallbackMs);
 
     // Nothing of the pool shows until a panel asks for it.
     for (QLabel* w : Label)
@@ -145,32 +145,32 @@ void TFCmds::BuildForm()
         w->hide();
     for (QCheckBox* w : CheckBox)
         w->hide();
-    for (TPanelRadioGroup* w : RadioGroup)
+    for (PanelRadioGroupWidget* w : RadioGroup)
         w->hide();
     InProgLabel->hide();
     InProgEdit->hide();
-    Memo1->hide();
+    NoSensorWarning->hide();
 }
 
-int TFCmds::SelectedBench() const { return GrpBench->SelectedBench(); }
+int CommandDialog::SelectedBench() const { return GrpBench->SelectedBench(); }
 
-bool TFCmds::BenchButtonOn(int k) const { return k >= 0 && k < 4 && GrpBench->BB[size_t(k)]->isChecked(); }
+bool CommandDialog::BenchButtonOn(int k) const { return k >= 0 && k < 4 && GrpBench->BB[size_t(k)]->isChecked(); }
 
-QChar TFCmds::DecimalSeparator() const
+QChar CommandDialog::DecimalSeparator() const
 {
     return Host.DecimalPointIsDot() ? QLatin1Char('.') : QLatin1Char(',');
 }
 
-void TFCmds::showEvent(QShowEvent* event)
+void CommandDialog::showEvent(QShowEvent* event)
 {
-    TCommandDialogBase::showEvent(event);
+    CommandDialogBase::showEvent(event);
     if (!event->spontaneous())
         FormShow();
 }
 
-void TFCmds::FormShow() { ResetPanel(); }
+void CommandDialog::FormShow() { ResetPanel(); }
 
-void TFCmds::ResetPanel()
+void CommandDialog::ResetPanel()
 {
     for (QLabel* w : Label)
         w->hide();
@@ -182,11 +182,11 @@ void TFCmds::ResetPanel()
         w->hide();
         w->clear();
     }
-    Memo1->hide();
+    NoSensorWarning->hide();
     AckNakEdit->clear();
     if (SendBtn->isEnabled())
         SendBtn->setFocus();
-    for (TPanelRadioGroup* w : RadioGroup)
+    for (PanelRadioGroupWidget* w : RadioGroup)
         w->hide();
 
     View_ = PanelView{};
@@ -197,13 +197,13 @@ void TFCmds::ResetPanel()
     PushToWidgets();
 }
 
-void TFCmds::BB1Click()
+void CommandDialog::BenchButtonClick()
 {
-    // TBenchButtons has already taken the button that is on as the selection.
+    // BenchButtons has already taken the button that is on as the selection.
     ResetPanel();
 }
 
-void TFCmds::SendBtnClick()
+void CommandDialog::SendBtnClick()
 {
     AckNakEdit->clear();
     const int k = SelectedBench();
@@ -218,7 +218,7 @@ void TFCmds::SendBtnClick()
     PullFromWidgets();
     if (panel && panel->Clear)
         panel->Clear(View_);
-    TCommandArgs args{};
+    DialogCommandArgs args{};
     RememberedValues remembered = Remembered;
     CollectContext context{View_, remembered, args, DecimalSeparator()};
     const PanelFaults faults = panel && panel->Collect ? panel->Collect(context) : PanelFaults{};
@@ -233,30 +233,30 @@ void TFCmds::SendBtnClick()
     Remembered = remembered;
     // A reply flag left over from a reply nobody was waiting for must not make
     // old values look like the answer to this command.
-    for (TBench& b : link.Benches)
+    for (BenchRecord& b : link.Benches)
         b.Commands[code].ReplyReady = false;
     Host.SetDialogCommandPending(true);
     SendBtn->setEnabled(false);
     Waiting = true;
-    Timer1->start(kWaitFallbackMs);
+    WaitTimer->start(kWaitFallbackMs);
 }
 
-void TFCmds::CloseBtnClick() { hide(); }
+void CommandDialog::CloseBtnClick() { hide(); }
 
-void TFCmds::HelpBtnClick()
+void CommandDialog::HelpBtnClick()
 {
     if (ShowHelp)
         ShowHelp(kHelpTopic);
 }
 
-void TFCmds::Timer1Timer()
+void CommandDialog::WaitTimerTick()
 {
     SendBtn->setEnabled(true);
     Waiting = false;
-    Timer1->stop();
+    WaitTimer->stop();
 }
 
-void TFCmds::UpdateBenchSelection()
+void CommandDialog::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -264,12 +264,12 @@ void TFCmds::UpdateBenchSelection()
     GrpBench->UpdateBenchSelection(on);
 }
 
-void TFCmds::ShowCommandReply(uint8_t code)
+void CommandDialog::ShowCommandReply(uint8_t code)
 {
     const int k = SelectedBench();
     if (k == -1)
         return;
-    TBench& b = Host.BenchLink().Benches[size_t(k)];
+    BenchRecord& b = Host.BenchLink().Benches[size_t(k)];
     if (code == 0) {
         // A data reply (every reply of a stream): only the bench's In Progress bit can change what the
         // dialog shows, so the panel is not read back and written again for each one.
@@ -289,13 +289,13 @@ void TFCmds::ShowCommandReply(uint8_t code)
     PushToWidgets();
 }
 
-void TFCmds::CompleteCommand()
+void CommandDialog::CompleteCommand()
 {
     if (!Waiting)
         return;
     const int k = SelectedBench();
     if (isVisible() && k != -1) {
-        const TBench& b = Host.BenchLink().Benches[size_t(k)];
+        const BenchRecord& b = Host.BenchLink().Benches[size_t(k)];
         QPalette p = AckNakEdit->palette();
         p.setColor(QPalette::Text, b.StatusError == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
         AckNakEdit->setPalette(p);
@@ -306,10 +306,10 @@ void TFCmds::CompleteCommand()
     }
     Waiting = false;
     SendBtn->setEnabled(true);
-    Timer1->stop();
+    WaitTimer->stop();
 }
 
-void TFCmds::PullFromWidgets()
+void CommandDialog::PullFromWidgets()
 {
     for (size_t i = 0; i < Edit.size(); ++i)
         View_.Edit[i].Text = Edit[i]->text();
@@ -321,7 +321,7 @@ void TFCmds::PullFromWidgets()
     View_.InProgText = InProgEdit->text();
 }
 
-void TFCmds::PushToWidgets()
+void CommandDialog::PushToWidgets()
 {
     for (size_t i = 0; i < Label.size(); ++i) {
         const PanelLabel& v = View_.Label[i];
@@ -350,7 +350,7 @@ void TFCmds::PushToWidgets()
     }
     for (size_t i = 0; i < RadioGroup.size(); ++i) {
         const PanelRadioGroup& v = View_.Radio[i];
-        TPanelRadioGroup* g = RadioGroup[i];
+        PanelRadioGroupWidget* g = RadioGroup[i];
         if (v.Visible) {
             if (g->Items() != v.Items || g->Columns() != v.Columns)
                 g->SetItems(v.Items, v.Columns);
@@ -364,5 +364,5 @@ void TFCmds::PushToWidgets()
     InProgEdit->setVisible(View_.InProgVisible);
     if (InProgEdit->text() != View_.InProgText)
         InProgEdit->setText(View_.InProgText);
-    Memo1->setVisible(View_.MemoVisible);
+    NoSensorWarning->setVisible(View_.MemoVisible);
 }

@@ -15,40 +15,40 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-class TBenchButtons;
-class TPanelRadioGroup;
+class BenchButtons;
+class PanelRadioGroupWidget;
 
 // The bench command dialog: one form whose panel is rebuilt for the command
 // chosen in the main window's menus. Send checks the entries, writes the
 // selected bench's CommandArgs and asks the main window's poll tick to send;
 // the reply and the link status line are shown when they arrive.
-class TFCmds : public TCommandDialogBase, private LinkListener {
+class CommandDialog : public CommandDialogBase, private LinkListener {
     Q_OBJECT
 public:
     static constexpr int kHelpTopic = 6001;
     static constexpr int kWaitFallbackMs = 10000;
 
-    explicit TFCmds(BenchHost& host, QWidget* parent = nullptr);
-    ~TFCmds() override;
+    explicit CommandDialog(BenchHost& host, QWidget* parent = nullptr);
+    ~CommandDialog() override;
 
     // Control pool and fixed part; object names are the control names.
     std::array<QLabel*, 15> Label{};
     std::array<QLineEdit*, 21> Edit{};
     std::array<QCheckBox*, 8> CheckBox{};
-    std::array<TPanelRadioGroup*, 8> RadioGroup{};
-    QFrame* Panel1 = nullptr;
+    std::array<PanelRadioGroupWidget*, 8> RadioGroup{};
+    QFrame* PanelFrame = nullptr;
     QLabel* InProgLabel = nullptr;
     QLineEdit* InProgEdit = nullptr;
     QLabel* AckNakLabel = nullptr;
     QLineEdit* AckNakEdit = nullptr;
     QLabel* SerNumLabel = nullptr;
     QLineEdit* SerNumEdit = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* NoSensorWarning = nullptr;
     QPushButton* SendBtn = nullptr;
     QPushButton* CloseBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    TBenchButtons* GrpBench = nullptr;
-    QTimer* Timer1 = nullptr;
+    BenchButtons* GrpBench = nullptr;
+    QTimer* WaitTimer = nullptr;
 
     // Opens the help at a topic; wired by the help window.
     std::function<void(int)> ShowHelp;
@@ -64,13 +64,13 @@ public:
     // Event handlers.
     void FormShow();
     void ResetPanel();
-    void BB1Click();
+    void BenchButtonClick();
     void SendBtnClick();
     void CloseBtnClick();
     void HelpBtnClick();
-    void Timer1Timer();
+    void WaitTimerTick();
 
-    // TCommandDialogBase
+    // CommandDialogBase
     void UpdateBenchSelection() override;
     void ShowCommandReply(uint8_t code) override;
     void CompleteCommand() override;

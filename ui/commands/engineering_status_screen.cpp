@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/commands/status_screen.h"
 #include "link/link.h"
 #include "ui/commands/status_decode.h"
@@ -35,7 +35,7 @@ void SecondWait::Run() const
         sleep(kStepMs);
 }
 
-TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+EngineeringStatusScreen::EngineeringStatusScreen(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(tr("Service Errors"));
@@ -61,36 +61,36 @@ TEStatus::TEStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Hos
     StartBtn->setObjectName(QStringLiteral("StartBtn"));
     StartBtn->setAccessibleName(tr("Start"));
     StartBtn->setGeometry(8, y + 16, 75, 25);
-    connect(StartBtn, &QPushButton::clicked, this, &TEStatus::StartBtnClick);
+    connect(StartBtn, &QPushButton::clicked, this, &EngineeringStatusScreen::StartBtnClick);
 
     StopBtn = new QPushButton(tr("Stop"), this);
     StopBtn->setObjectName(QStringLiteral("StopBtn"));
     StopBtn->setAccessibleName(tr("Stop"));
     StopBtn->setGeometry(91, y + 16, 75, 25);
-    connect(StopBtn, &QPushButton::clicked, this, &TEStatus::StopBtnClick);
+    connect(StopBtn, &QPushButton::clicked, this, &EngineeringStatusScreen::StopBtnClick);
 
-    GrpBench = new TBenchButtons(tr("Bench"), this);
+    GrpBench = new BenchButtons(tr("Bench"), this);
     GrpBench->setObjectName(QStringLiteral("GrpBench"));
     // Room for the four captioned buttons side by side.
     const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
     GrpBench->setGeometry(QRect(QPoint(208, y), benchSize));
-    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BenchButtonClick(); });
 
     setFixedSize(8 + 3 * 200, y + benchSize.height() + 8);
     Host.BenchLink().Subscribe(*this);
 }
 
-TEStatus::~TEStatus() { Host.BenchLink().Unsubscribe(*this); }
+EngineeringStatusScreen::~EngineeringStatusScreen() { Host.BenchLink().Unsubscribe(*this); }
 
-void TEStatus::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+void EngineeringStatusScreen::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
 {
     if (kind == ReplyKind::EngStatus || (kind == ReplyKind::DataStatus && frame.Code == 0x44))
         BenchData(k);
 }
 
-int TEStatus::SelectedBench() const { return GrpBench->SelectedBench(); }
+int EngineeringStatusScreen::SelectedBench() const { return GrpBench->SelectedBench(); }
 
-void TEStatus::UpdateBenchSelection()
+void EngineeringStatusScreen::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -98,20 +98,20 @@ void TEStatus::UpdateBenchSelection()
     GrpBench->UpdateBenchSelection(on);
 }
 
-void TEStatus::BenchData(int k)
+void EngineeringStatusScreen::BenchData(int k)
 {
     if (k >= 0 && k < 4)
         EngStatusSeen[k] = true;
     ShowEngineeringStatus();
 }
 
-void TEStatus::BB1Click()
+void EngineeringStatusScreen::BenchButtonClick()
 {
     ClearEngineeringStatus();
     ShowEngineeringStatus();
 }
 
-void TEStatus::StartBtnClick()
+void EngineeringStatusScreen::StartBtnClick()
 {
     const int k = SelectedBench();
     if (k >= 0)
@@ -120,7 +120,7 @@ void TEStatus::StartBtnClick()
     StopBtn->setEnabled(true);
 }
 
-void TEStatus::StopBtnClick()
+void EngineeringStatusScreen::StopBtnClick()
 {
     const int k = SelectedBench();
     if (k >= 0)
@@ -129,7 +129,7 @@ void TEStatus::StopBtnClick()
     StopBtn->setEnabled(false);
 }
 
-void TEStatus::FormClose()
+void EngineeringStatusScreen::FormClose()
 {
     const int k = SelectedBench();
     if (k < 0)
@@ -141,19 +141,19 @@ void TEStatus::FormClose()
     CloseWait.Run();
 }
 
-void TEStatus::closeEvent(QCloseEvent* event)
+void EngineeringStatusScreen::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
 }
 
-void TEStatus::CloseWindow()
+void EngineeringStatusScreen::CloseWindow()
 {
     FormClose();
     hide();
 }
 
-void TEStatus::ShowEngineeringStatus()
+void EngineeringStatusScreen::ShowEngineeringStatus()
 {
     const int k = SelectedBench();
     if (!isVisible() || k < 0 || k > 3)
@@ -162,8 +162,8 @@ void TEStatus::ShowEngineeringStatus()
     // fields stay empty rather than claim " OK " from the four status bytes of a data reply.
     if (!EngStatusSeen[k])
         return;
-    const TBench& bench = Host.BenchLink().Benches[k];
+    const BenchRecord& bench = Host.BenchLink().Benches[k];
     StatusFields::ApplyAll(Fields, StatusDecode::DecodeEngineeringStatus(bench.Status));
 }
 
-void TEStatus::ClearEngineeringStatus() { StatusFields::ClearAll(Fields); }
+void EngineeringStatusScreen::ClearEngineeringStatus() { StatusFields::ClearAll(Fields); }

@@ -11,7 +11,7 @@
 class BenchHost;
 class QLineEdit;
 class QPushButton;
-class TBenchButtons;
+class BenchButtons;
 
 // Blocks until the wall clock's seconds count moves on, for at most one
 // second; nothing else runs meanwhile (the bench gets time to take a stop
@@ -25,11 +25,11 @@ struct SecondWait {
 // The "Service Errors" window: the twelve engineering status bytes of the
 // chosen bench as " OK " / " Check " flags, and Start/Stop of that bench's
 // engineering status stream ($41).
-class TEStatus : public TBenchWindow, public LinkListener {
+class EngineeringStatusScreen : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
-    explicit TEStatus(BenchHost& host, QWidget* parent = nullptr);
-    ~TEStatus() override;
+    explicit EngineeringStatusScreen(BenchHost& host, QWidget* parent = nullptr);
+    ~EngineeringStatusScreen() override;
 
     int SelectedBench() const;
     void UpdateBenchSelection() override;
@@ -41,7 +41,7 @@ public:
     // Shutdown with the window visible: stop the stream, then hide.
     void CloseWindow() override;
 
-    void BB1Click();
+    void BenchButtonClick();
     void StartBtnClick();
     void StopBtnClick();
     // Stops the chosen bench's stream and waits up to a second.
@@ -51,7 +51,7 @@ public:
 
     QLineEdit* Field(const QString& name) const { return Fields.value(name); }
 
-    TBenchButtons* GrpBench = nullptr;
+    BenchButtons* GrpBench = nullptr;
     QPushButton* StartBtn = nullptr;
     QPushButton* StopBtn = nullptr;
     SecondWait CloseWait;

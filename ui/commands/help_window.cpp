@@ -26,7 +26,7 @@ QStringList HelpPages()
             QStringLiteral("qrc:/help/status.html")};
 }
 
-THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent)
 {
     InitHelpResources();
     setWindowFlag(Qt::Window);
@@ -65,18 +65,18 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent)
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void THelpWindow::ShowContext(int context) { HelpBrowser->setSource(QUrl(HelpPageForContext(context))); }
+void HelpWindow::ShowContext(int context) { HelpBrowser->setSource(QUrl(HelpPageForContext(context))); }
 
-THelpWindow& HelpWindow()
+HelpWindow& SharedHelpWindow()
 {
     // Lives for the whole run like the program's other windows.
-    static THelpWindow* window = new THelpWindow;
+    static HelpWindow* window = new HelpWindow;
     return *window;
 }
 
 void ShowHelp(int context)
 {
-    THelpWindow& w = HelpWindow();
+    HelpWindow& w = SharedHelpWindow();
     w.ShowContext(context);
     w.show();
     w.raise();

@@ -16,10 +16,10 @@ QString HelpPageForContext(int context);
 QStringList HelpPages();
 
 // A small browser over the bundled help pages.
-class THelpWindow : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit THelpWindow(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     void ShowContext(int context);
 
@@ -33,4 +33,4 @@ public:
 // dialog). The window is made on first use and kept for the whole run.
 void ShowHelp(int context);
 // The window ShowHelp uses (made on first call).
-THelpWindow& HelpWindow();
+HelpWindow& SharedHelpWindow();

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/command_args.h"
+#include "link/dialog_command_args.h"
 #include "link/message_sink.h"
 
-struct TBench;
+struct BenchRecord;
 
 // The command dialog's control pool as plain data. A panel's set-up, collect
 // step and reply display work on this; the dialog copies it to and from its
@@ -95,7 +95,7 @@ using PanelFaults = std::vector<PanelFault>;
 struct CollectContext {
     PanelView& View;
     RememberedValues& Remembered;
-    TCommandArgs& Args;
+    DialogCommandArgs& Args;
     QChar DecimalSeparator = QLatin1Char('.');
 };
 
@@ -107,5 +107,5 @@ struct PanelDef {
     void (*SetUp)(PanelView& view, const RememberedValues& remembered, QChar separator);
     void (*Clear)(PanelView& view);
     PanelFaults (*Collect)(CollectContext& c);
-    void (*ShowReply)(PanelView& view, const TBench& bench, QChar separator);
+    void (*ShowReply)(PanelView& view, const BenchRecord& bench, QChar separator);
 };

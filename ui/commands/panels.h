@@ -22,7 +22,7 @@ PanelFaults CollectDataStatus(CollectContext& c);
 void SetUpPump(PanelView& v, const RememberedValues& r, QChar separator);
 void ClearPump(PanelView& v);
 PanelFaults CollectPump(CollectContext& c);
-void ShowPump(PanelView& v, const TBench& b, QChar separator);
+void ShowPump(PanelView& v, const BenchRecord& b, QChar separator);
 void SetUpProcessStateOnly(PanelView& v, const RememberedValues& r, QChar separator);
 void ClearInProg(PanelView& v);
 
@@ -33,11 +33,11 @@ void SetUpTagValueSpan(PanelView& v, const RememberedValues& r, QChar separator,
                        const QStringList& items);
 PanelFaults CollectTagValueSpan(CollectContext& c, const std::array<uint8_t, 2>& modes);
 
-// Identification rows of the first `count` fields of TSystemID ($04: 6, $51: 10).
+// Identification rows of the first `count` fields of SystemIdentity ($04: 6, $51: 10).
 void SetUpSystemIdRows(PanelView& v, int count);
-void ShowSystemIdRows(PanelView& v, const TBench& b, int count);
+void ShowSystemIdRows(PanelView& v, const BenchRecord& b, int count);
 
-// Captions of the identification rows, in the order of TSystemID.
+// Captions of the identification rows, in the order of SystemIdentity.
 extern const char* const kSystemIdLabels[10];
 
 } // namespace Panels

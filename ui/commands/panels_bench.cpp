@@ -1,7 +1,7 @@
 // Panels of the "Bench Commands" menu.
 #include <array>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/entry_conventions.h"
 #include "ui/commands/panel_layout.h"
@@ -124,7 +124,7 @@ void SetUpSystemId(PanelView& v, const RememberedValues&, QChar) { SetUpSystemId
 
 void ClearSystemId(PanelView& v) { ClearEdits(v, 1, 6); }
 
-void ShowSystemId(PanelView& v, const TBench& b, QChar) { ShowSystemIdRows(v, b, 6); }
+void ShowSystemId(PanelView& v, const BenchRecord& b, QChar) { ShowSystemIdRows(v, b, 6); }
 
 // ---- $05 Miscellaneous data ----
 void SetUpMisc(PanelView& v, const RememberedValues&, QChar)
@@ -137,9 +137,9 @@ void SetUpMisc(PanelView& v, const RememberedValues&, QChar)
 
 void ClearMisc(PanelView& v) { ClearEdits(v, 1, 5); }
 
-void ShowMisc(PanelView& v, const TBench& b, QChar sep)
+void ShowMisc(PanelView& v, const BenchRecord& b, QChar sep)
 {
-    const TServiceData& s = b.ServiceData;
+    const ServiceReadings& s = b.ServiceData;
     v.E(1).Text = Entry::FixedText(s.AmbientTemp, 1, sep);
     v.E(2).Text = Entry::FixedText(s.Pef, 3, sep);
     v.E(3).Text = Dec(s.AdcA);
@@ -181,7 +181,7 @@ PanelFaults CollectDevice(CollectContext& c)
     return {};
 }
 
-void ShowDevice(PanelView& v, const TBench& b, QChar)
+void ShowDevice(PanelView& v, const BenchRecord& b, QChar)
 {
     for (int i = 0; i < 8; ++i)
         v.E(i + 1).Text = CommandTexts::BitState(b.DeviceControlState, uint8_t(1 << (7 - i)));
@@ -265,7 +265,7 @@ void SetUpRawO2NO(PanelView& v, const RememberedValues&, QChar)
 
 void ClearRawO2NO(PanelView& v) { ClearEdits(v, 1, 2); }
 
-void ShowRawO2NO(PanelView& v, const TBench& b, QChar)
+void ShowRawO2NO(PanelView& v, const BenchRecord& b, QChar)
 {
     v.E(1).Text = Dec(b.ServiceData.RawO2);
     v.E(2).Text = Dec(b.ServiceData.RawNO);
@@ -303,7 +303,7 @@ PanelFaults CollectGasSwitch(CollectContext& c)
     return {};
 }
 
-void ShowGasSwitch(PanelView& v, const TBench& b, QChar)
+void ShowGasSwitch(PanelView& v, const BenchRecord& b, QChar)
 {
     for (int ch = 0; ch < 5; ++ch)
         if (b.ServiceData.ChannelSwitchState & kSwitchBits[size_t(ch)])
@@ -354,7 +354,7 @@ PanelFaults CollectReadMemory(CollectContext& c)
     return faults;
 }
 
-void ShowReadMemory(PanelView& v, const TBench& b, QChar)
+void ShowReadMemory(PanelView& v, const BenchRecord& b, QChar)
 {
     for (int i = 0; i < 20; ++i)
         v.E(i + 2).Text = CommandTexts::HexByte(b.ServiceData.UserMemory[size_t(i)]);
@@ -413,9 +413,9 @@ void SetUpPressure(PanelView& v, const RememberedValues&, QChar)
 
 void ClearPressure(PanelView& v) { ClearEdits(v, 1, 3); }
 
-void ShowPressure(PanelView& v, const TBench& b, QChar sep)
+void ShowPressure(PanelView& v, const BenchRecord& b, QChar sep)
 {
-    const TPressureData& p = b.PressureData;
+    const PressureReadings& p = b.PressureData;
     v.E(1).Text = Entry::FixedText(p.DifPressure * 0.1f, 1, sep);
     v.E(2).Text = Entry::FixedText(p.AbsPressure * 0.1f, 3, sep);
     v.E(3).Text = Entry::FixedText(p.AmbPressure * 0.1f, 3, sep);
@@ -443,7 +443,7 @@ PanelFaults CollectStandby(CollectContext& c)
     return {};
 }
 
-void ShowStandby(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandTexts::StandbyState(b.StandbyState); }
+void ShowStandby(PanelView& v, const BenchRecord& b, QChar) { v.E(1).Text = CommandTexts::StandbyState(b.StandbyState); }
 
 // ---- $18 SW checksum ----
 void SetUpChecksum(PanelView& v, const RememberedValues&, QChar)
@@ -459,7 +459,7 @@ void SetUpChecksum(PanelView& v, const RememberedValues&, QChar)
 
 void ClearChecksum(PanelView& v) { ClearEdits(v, 2, 5); }
 
-void ShowChecksum(PanelView& v, const TBench& b, QChar)
+void ShowChecksum(PanelView& v, const BenchRecord& b, QChar)
 {
     for (int i = 0; i < 4; ++i)
         v.E(i + 2).Text = CommandTexts::HexByte(b.ServiceData.SwChecksum[size_t(i)]);
@@ -484,7 +484,7 @@ PanelFaults CollectModeSelect(CollectContext& c)
     return {};
 }
 
-void ShowModeSelect(PanelView& v, const TBench& b, QChar)
+void ShowModeSelect(PanelView& v, const BenchRecord& b, QChar)
 {
     v.E(12).Text = CommandTexts::ReportedMode(b.ServiceData.ReportedMode);
 }
@@ -547,7 +547,7 @@ PanelFaults CollectPump(CollectContext& c)
     return {};
 }
 
-void ShowPump(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandTexts::PumpState(b.PumpState); }
+void ShowPump(PanelView& v, const BenchRecord& b, QChar) { v.E(1).Text = CommandTexts::PumpState(b.PumpState); }
 
 void SetUpTagValueSpan(PanelView& v, const RememberedValues& r, QChar sep, const QString& caption,
                        const QStringList& items)
@@ -574,9 +574,9 @@ void SetUpSystemIdRows(PanelView& v, int count)
         Row(v, i + 1, QString::fromLatin1(kSystemIdLabels[i]), i + 1, QString(), RowY(i));
 }
 
-void ShowSystemIdRows(PanelView& v, const TBench& b, int count)
+void ShowSystemIdRows(PanelView& v, const BenchRecord& b, int count)
 {
-    const TSystemID& id = b.SystemId;
+    const SystemIdentity& id = b.SystemId;
     const std::string* fields[10] = {&id.SerialNumber,  &id.ModelNumber,      &id.HwPartNumber, &id.HwRevision,
                                      &id.SwPartNumber,  &id.SwRevision,       &id.CalPartNumber, &id.CalRevision,
                                      &id.CalCalcPartNumber, &id.CalCalcRevision};

@@ -1,5 +1,5 @@
 // Panels of the "Engineering Bench  Commands" menu.
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/panel_layout.h"
 #include "ui/commands/panels.h"
@@ -43,7 +43,7 @@ PanelFaults CollectFilter(CollectContext& c)
     return {};
 }
 
-void ShowFilter(PanelView& v, const TBench& b, QChar)
+void ShowFilter(PanelView& v, const BenchRecord& b, QChar)
 {
     for (int i = 0; i < 3; ++i)
         v.E(i + 1).Text = CommandTexts::BitState(b.FilterState, kFilters[i].Bit);
@@ -65,7 +65,7 @@ PanelFaults CollectDemod(CollectContext& c)
     return {};
 }
 
-void ShowDemod(PanelView& v, const TBench& b, QChar) { v.E(1).Text = CommandTexts::DemodAlgorithm(b.DemodAlgorithm); }
+void ShowDemod(PanelView& v, const BenchRecord& b, QChar) { v.E(1).Text = CommandTexts::DemodAlgorithm(b.DemodAlgorithm); }
 
 // ---- $50 Two point pressure span ----
 void SetUpTwoPoint(PanelView& v, const RememberedValues& r, QChar sep)
@@ -84,7 +84,7 @@ void ClearEngSystemId(PanelView& v)
         v.E(n).Text.clear();
 }
 
-void ShowEngSystemId(PanelView& v, const TBench& b, QChar) { ShowSystemIdRows(v, b, 10); }
+void ShowEngSystemId(PanelView& v, const BenchRecord& b, QChar) { ShowSystemIdRows(v, b, 10); }
 
 // ---- $D4 Change command set ----
 void SetUpCommandSet(PanelView& v, const RememberedValues&, QChar)
@@ -100,7 +100,7 @@ PanelFaults CollectCommandSet(CollectContext& c)
     return {};
 }
 
-void ShowCommandSet(PanelView& v, const TBench& b, QChar)
+void ShowCommandSet(PanelView& v, const BenchRecord& b, QChar)
 {
     v.E(1).Text = CommandTexts::CommandSetReply(b.CommandSetReply);
 }

@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/link.h"
 
 namespace {
@@ -61,7 +61,7 @@ void ClearAll(const QHash<QString, QLineEdit*>& fields)
 
 } // namespace StatusFields
 
-TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+StatusScreen::StatusScreen(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(tr("Status"));
@@ -86,27 +86,27 @@ TFCStatus::TFCStatus(BenchHost& host, QWidget* parent) : TBenchWindow(parent), H
         y += rowY + 6 + 6;
     }
 
-    GrpBench = new TBenchButtons(tr("Kestrel"), this);
+    GrpBench = new BenchButtons(tr("Kestrel"), this);
     GrpBench->setObjectName(QStringLiteral("GrpBench"));
     // Room for the four captioned buttons side by side.
     const QSize benchSize = GrpBench->sizeHint().expandedTo(QSize(160, 48));
     GrpBench->setGeometry(QRect(QPoint(8, y), benchSize));
-    connect(GrpBench, &TBenchButtons::BenchClicked, this, [this](int) { BB1Click(); });
+    connect(GrpBench, &BenchButtons::BenchClicked, this, [this](int) { BenchButtonClick(); });
 
     UpdateBtn = new QPushButton(tr("Update"), this);
     UpdateBtn->setObjectName(QStringLiteral("UpdateBtn"));
     UpdateBtn->setAccessibleName(tr("Update"));
     const int updateX = 8 + benchSize.width() + 8;
     UpdateBtn->setGeometry(updateX, y + benchSize.height() - 25 - 8, 68, 25);
-    connect(UpdateBtn, &QPushButton::clicked, this, &TFCStatus::UpdateBtnClick);
+    connect(UpdateBtn, &QPushButton::clicked, this, &StatusScreen::UpdateBtnClick);
 
     setFixedSize(std::max(8 + kGroupWidth + 8, updateX + 68 + 8), y + benchSize.height() + 8);
     Host.BenchLink().Subscribe(*this);
 }
 
-TFCStatus::~TFCStatus() { Host.BenchLink().Unsubscribe(*this); }
+StatusScreen::~StatusScreen() { Host.BenchLink().Unsubscribe(*this); }
 
-void TFCStatus::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
+void StatusScreen::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
 {
     if (kind != ReplyKind::DataStatus)
         return;
@@ -115,9 +115,9 @@ void TFCStatus::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
     BenchData(k);
 }
 
-int TFCStatus::SelectedBench() const { return GrpBench->SelectedBench(); }
+int StatusScreen::SelectedBench() const { return GrpBench->SelectedBench(); }
 
-void TFCStatus::UpdateBenchSelection()
+void StatusScreen::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -125,29 +125,29 @@ void TFCStatus::UpdateBenchSelection()
     GrpBench->UpdateBenchSelection(on);
 }
 
-void TFCStatus::BenchData(int) { ShowStatus(); }
+void StatusScreen::BenchData(int) { ShowStatus(); }
 
-void TFCStatus::BB1Click()
+void StatusScreen::BenchButtonClick()
 {
     ClearStatus();
     ShowStatus();
 }
 
-void TFCStatus::UpdateBtnClick()
+void StatusScreen::UpdateBtnClick()
 {
     ClearStatus();
     ShowStatus();
 }
 
-void TFCStatus::ShowStatus()
+void StatusScreen::ShowStatus()
 {
     const int k = SelectedBench();
     if (!isVisible() || k < 0 || k > 3)
         return;
-    const TBench& bench = Host.BenchLink().Benches[k];
+    const BenchRecord& bench = Host.BenchLink().Benches[k];
     if (!StatusSeen[size_t(k)])
         return;
     StatusFields::ApplyAll(Fields, StatusDecode::DecodeStatusScreen(bench.Status));
 }
 
-void TFCStatus::ClearStatus() { StatusFields::ClearAll(Fields); }
+void StatusScreen::ClearStatus() { StatusFields::ClearAll(Fields); }

@@ -12,7 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TBenchButtons;
+class BenchButtons;
 
 // Helpers shared by the two status screens: a labelled read-only field row and
 // writing a decoded text with its colour.
@@ -30,11 +30,11 @@ void ClearAll(const QHash<QString, QLineEdit*>& fields);
 
 // The "Status" window: the four status bytes of the chosen bench, decoded into
 // mode, channel validity and problem flags. It sends nothing.
-class TFCStatus : public TBenchWindow, public LinkListener {
+class StatusScreen : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
-    explicit TFCStatus(BenchHost& host, QWidget* parent = nullptr);
-    ~TFCStatus() override;
+    explicit StatusScreen(BenchHost& host, QWidget* parent = nullptr);
+    ~StatusScreen() override;
 
     int SelectedBench() const;
     // Re-syncs the bench buttons with the main window's Active boxes.
@@ -44,7 +44,7 @@ public:
     // LinkListener: every data reply ($01, $06, $44) carries the status bytes.
     void ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame) override;
 
-    void BB1Click();
+    void BenchButtonClick();
     void UpdateBtnClick();
     // Redraws from the chosen bench; nothing while hidden, with no bench
     // chosen, or before that bench has delivered any status.
@@ -54,7 +54,7 @@ public:
     // Field by control name (nullptr for an unknown name).
     QLineEdit* Field(const QString& name) const { return Fields.value(name); }
 
-    TBenchButtons* GrpBench = nullptr;
+    BenchButtons* GrpBench = nullptr;
     QPushButton* UpdateBtn = nullptr;
 
 private:

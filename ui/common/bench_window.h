@@ -4,7 +4,7 @@
 
 // Base of every secondary window. Windows are created once at start-up and
 // only hidden when closed; they keep receiving bench data while hidden.
-class TBenchWindow : public QWidget {
+class BenchWindow : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
@@ -18,10 +18,10 @@ public:
 };
 
 // What the main window and the link need of the bench command dialog.
-class TCommandDialogBase : public TBenchWindow {
+class CommandDialogBase : public BenchWindow {
     Q_OBJECT
 public:
-    using TBenchWindow::TBenchWindow;
+    using BenchWindow::BenchWindow;
     // A command menu item chose DialogCommand: close the dialog and show it again.
     virtual void OpenForCommand() { hide(); show(); }
     virtual void ShowCommandReply(uint8_t /*code*/) {}

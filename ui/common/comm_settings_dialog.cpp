@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent)
+CommSettingsDialog::CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent)
     : QDialog(parent)
     , ports_(ports)
     , messages_(messages)
@@ -48,20 +48,20 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     TraceBtn->setObjectName(QStringLiteral("TraceBtn"));
     TraceBtn->setAccessibleName(QStringLiteral("Trace Dump"));
     TraceBtn->setAutoDefault(false);
-    connect(TraceBtn, &QPushButton::clicked, this, &TCommDlg::TraceBtnClick);
+    connect(TraceBtn, &QPushButton::clicked, this, &CommSettingsDialog::TraceBtnClick);
 
-    Label1 = new QLabel(QStringLiteral("Bench1 at COM"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(QStringLiteral("1"), this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Bench1 at COM"));
-    Label1->setBuddy(Edit1);
+    PortNumberLabel = new QLabel(QStringLiteral("Bench1 at COM"), this);
+    PortNumberLabel->setObjectName(QStringLiteral("Label1"));
+    PortNumberEdit = new QLineEdit(QStringLiteral("1"), this);
+    PortNumberEdit->setObjectName(QStringLiteral("Edit1"));
+    PortNumberEdit->setAccessibleName(QStringLiteral("Bench1 at COM"));
+    PortNumberLabel->setBuddy(PortNumberEdit);
 
-    OK1Btn = new QPushButton(QStringLiteral("OK1Btn"), this);
-    OK1Btn->setObjectName(QStringLiteral("OK1Btn"));
-    OK1Btn->setAccessibleName(QStringLiteral("Apply bench1 port"));
-    OK1Btn->setAutoDefault(false);
-    connect(OK1Btn, &QPushButton::clicked, this, &TCommDlg::OK1BtnClick);
+    ApplyPortBtn = new QPushButton(QStringLiteral("OK1Btn"), this);
+    ApplyPortBtn->setObjectName(QStringLiteral("OK1Btn"));
+    ApplyPortBtn->setAccessibleName(QStringLiteral("Apply bench1 port"));
+    ApplyPortBtn->setAutoDefault(false);
+    connect(ApplyPortBtn, &QPushButton::clicked, this, &CommSettingsDialog::ApplyPortBtnClick);
 
     OKBtn = new QPushButton(QStringLiteral("OKBtn"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -70,9 +70,9 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* portRow = new QHBoxLayout;
-    portRow->addWidget(Label1);
-    portRow->addWidget(Edit1);
-    portRow->addWidget(OK1Btn);
+    portRow->addWidget(PortNumberLabel);
+    portRow->addWidget(PortNumberEdit);
+    portRow->addWidget(ApplyPortBtn);
 
     auto* right = new QVBoxLayout;
     right->addWidget(TraceBtn);
@@ -85,16 +85,16 @@ TCommDlg::TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidge
     layout->addLayout(right);
 }
 
-int TCommDlg::BaudItemIndex() const { return baudGroup_->checkedId(); }
+int CommSettingsDialog::BaudItemIndex() const { return baudGroup_->checkedId(); }
 
-void TCommDlg::SelectBaudItem(int i)
+void CommSettingsDialog::SelectBaudItem(int i)
 {
     if (i < 0 || i >= 5)
         return;
     BaudItems[i]->setChecked(true);
 }
 
-void TCommDlg::BaudClick()
+void CommSettingsDialog::BaudClick()
 {
     const int item = BaudItemIndex();
     if (item < 0 || item >= 5)
@@ -107,7 +107,7 @@ void TCommDlg::BaudClick()
     }
 }
 
-void TCommDlg::TraceBtnClick()
+void CommSettingsDialog::TraceBtnClick()
 {
     ComPort* port = ports_[0];
     if (!port || !port->IsOpen())
@@ -123,10 +123,10 @@ void TCommDlg::TraceBtnClick()
     }
 }
 
-void TCommDlg::OK1BtnClick()
+void CommSettingsDialog::ApplyPortBtnClick()
 {
     bool isNumber = false;
-    const int n = Edit1->text().toInt(&isNumber, 10);
+    const int n = PortNumberEdit->text().toInt(&isNumber, 10);
     bool usable = false;
     if (!isNumber) {
         messages_.Show(QStringLiteral("Information"), QStringLiteral("Check Com Port number"),

@@ -16,21 +16,21 @@ class QRadioButton;
 
 // Communications settings: baud rate of the open ports, bench 1's device, trace of bench 1's port.
 // Every change applies at once; the dialog is created once and only hidden when closed.
-class TCommDlg : public QDialog {
+class CommSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kBaudRates[5] = {9600, 19200, 38400, 57600, 115200};
     static constexpr int kTraceEntries = 10000;
 
-    TCommDlg(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent = nullptr);
+    CommSettingsDialog(std::array<ComPort*, 4> ports, IMessageSink& messages, QWidget* parent = nullptr);
 
     // The radio group "&Baud Rate"; BaudItems[i] stands for kBaudRates[i].
     QGroupBox* Baud;
     std::array<QRadioButton*, 5> BaudItems;
     QPushButton* TraceBtn;
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QPushButton* OK1Btn;
+    QLabel* PortNumberLabel;
+    QLineEdit* PortNumberEdit;
+    QPushButton* ApplyPortBtn;
     QPushButton* OKBtn;
 
     // Bench 1's port label text, rebuilt by each device test ("Com 1" at start).
@@ -43,7 +43,7 @@ public:
     // Handlers
     void BaudClick();
     void TraceBtnClick();
-    void OK1BtnClick();
+    void ApplyPortBtnClick();
 
 signals:
     // Bench 1 moved to another device: the text for the main window's label of bench 1's port.

@@ -119,7 +119,7 @@ double Drawn(const ChartModel& m, float y)
 
 } // namespace
 
-TChart::TChart(QWidget* parent) : QWidget(parent)
+Chart::Chart(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -136,38 +136,38 @@ TChart::TChart(QWidget* parent) : QWidget(parent)
     if (QCPLayer* overlay = P->layer(QStringLiteral("overlay")))
         overlay->setMode(QCPLayer::lmLogical);
     P->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(P, &QWidget::customContextMenuRequested, this, &TChart::ShowContextMenu);
+    connect(P, &QWidget::customContextMenuRequested, this, &Chart::ShowContextMenu);
 
     RedrawTimer = new QTimer(this);
     RedrawTimer->setObjectName(QStringLiteral("RedrawTimer"));
     RedrawTimer->setSingleShot(true);
     RedrawTimer->setInterval(RedrawInterval);
-    connect(RedrawTimer, &QTimer::timeout, this, &TChart::DrawNow);
+    connect(RedrawTimer, &QTimer::timeout, this, &Chart::DrawNow);
 
     M.SetPoints(100);
     Rebuild();
 }
 
-TChart::~TChart() = default;
+Chart::~Chart() = default;
 
-QCPGraph* TChart::Graph(int subset) const
+QCPGraph* Chart::Graph(int subset) const
 {
     FlushData();
     return subset >= 0 && subset < int(Graphs.size()) ? Graphs[size_t(subset)] : nullptr;
 }
 
-QCPAxisRect* TChart::AxisRect(int axis) const
+QCPAxisRect* Chart::AxisRect(int axis) const
 {
     return axis >= 0 && axis < int(Rects.size()) ? Rects[size_t(axis)] : nullptr;
 }
 
-void TChart::Apply()
+void Chart::Apply()
 {
     Rebuild();
     Redraw();
 }
 
-void TChart::Rebuild()
+void Chart::Rebuild()
 {
     P->clearPlottables();
     Graphs.clear();
@@ -242,7 +242,7 @@ void TChart::Rebuild()
     PushRanges();
 }
 
-void TChart::PushStyles()
+void Chart::PushStyles()
 {
     for (int s = 0; s < int(Graphs.size()); ++s) {
         QCPGraph* g = Graphs[size_t(s)];
@@ -264,7 +264,7 @@ void TChart::PushStyles()
             axis->grid()->setVisible(M.GridLines);
 }
 
-void TChart::PushRanges()
+void Chart::PushRanges()
 {
     SetXRange(double(M.FirstKey()) - 0.5, double(M.FirstKey() + M.Points()) - 0.5);
     for (int a = 0; a < int(Rects.size()); ++a) {
@@ -286,7 +286,7 @@ void TChart::PushRanges()
     }
 }
 
-void TChart::PushData(int subset) const
+void Chart::PushData(int subset) const
 {
     QCPGraph* g = subset >= 0 && subset < int(Graphs.size()) ? Graphs[size_t(subset)] : nullptr;
     if (!g)
@@ -306,7 +306,7 @@ void TChart::PushData(int subset) const
     data.set(points, true);
 }
 
-void TChart::AppendData(int n, const std::vector<float>& values, const QStringList& labels)
+void Chart::AppendData(int n, const std::vector<float>& values, const QStringList& labels)
 {
     const double oldFirst = double(M.FirstKey());
     if (M.AppendData(n, values, labels) == 0)
@@ -322,19 +322,19 @@ void TChart::AppendData(int n, const std::vector<float>& values, const QStringLi
     Redraw();
 }
 
-void TChart::AppendPoint(const std::vector<float>& values, const QString& label)
+void Chart::AppendPoint(const std::vector<float>& values, const QString& label)
 {
     AppendData(1, values, QStringList{label});
 }
 
-void TChart::DataChanged()
+void Chart::DataChanged()
 {
     DataStale = true;
     FlushData();
     Redraw();
 }
 
-void TChart::FlushData() const
+void Chart::FlushData() const
 {
     if (!DataStale)
         return;
@@ -343,14 +343,14 @@ void TChart::FlushData() const
         PushData(s);
 }
 
-void TChart::ShowSubsets(const std::vector<int>& subsets)
+void Chart::ShowSubsets(const std::vector<int>& subsets)
 {
     M.SetSubsetsToShow(subsets);
     PushStyles();
     Redraw();
 }
 
-void TChart::SetXRange(double lower, double upper)
+void Chart::SetXRange(double lower, double upper)
 {
     if (SyncingX)
         return;
@@ -360,13 +360,13 @@ void TChart::SetXRange(double lower, double upper)
     SyncingX = false;
 }
 
-void TChart::Unzoom()
+void Chart::Unzoom()
 {
     PushRanges();
     Redraw();
 }
 
-bool TChart::Zoomed() const
+bool Chart::Zoomed() const
 {
     if (Rects.empty())
         return false;
@@ -383,14 +383,14 @@ bool TChart::Zoomed() const
     return false;
 }
 
-void TChart::Redraw()
+void Chart::Redraw()
 {
     Pending = true;
     if (isVisible() && !RedrawTimer->isActive())
         RedrawTimer->start();
 }
 
-void TChart::DrawNow()
+void Chart::DrawNow()
 {
     // Hidden: keep it pending for the next show.
     if (!Pending || !isVisible())
@@ -400,32 +400,32 @@ void TChart::DrawNow()
     P->replot(QCustomPlot::rpQueuedRefresh);
 }
 
-void TChart::showEvent(QShowEvent* event)
+void Chart::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (Pending)
         DrawNow();
 }
 
-QPixmap TChart::Render(int width, int height)
+QPixmap Chart::Render(int width, int height)
 {
     FlushData();
     return P->toPixmap(width, height);
 }
 
-bool TChart::ExportPng(const QString& path)
+bool Chart::ExportPng(const QString& path)
 {
     FlushData();
     return P->savePng(path);
 }
 
-bool TChart::ExportPdf(const QString& path)
+bool Chart::ExportPdf(const QString& path)
 {
     FlushData();
     return P->savePdf(path);
 }
 
-void TChart::Print()
+void Chart::Print()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
@@ -446,7 +446,7 @@ void TChart::Print()
     P->toPainter(&painter, w, h);
 }
 
-void TChart::ExportWithDialog(bool pdf)
+void Chart::ExportWithDialog(bool pdf)
 {
     const QString path = pdf
         ? QFileDialog::getSaveFileName(this, tr("Export PDF"), QStringLiteral("chart.pdf"), tr("PDF files (*.pdf)"))
@@ -459,13 +459,13 @@ void TChart::ExportWithDialog(bool pdf)
                        IMessageSink::Icon::Information);
 }
 
-void TChart::ShowContextMenu(const QPoint& at)
+void Chart::ShowContextMenu(const QPoint& at)
 {
     QMenu menu(this);
-    menu.addAction(tr("Print..."), this, &TChart::Print);
+    menu.addAction(tr("Print..."), this, &Chart::Print);
     menu.addAction(tr("Export PNG..."), this, [this] { ExportWithDialog(false); });
     menu.addAction(tr("Export PDF..."), this, [this] { ExportWithDialog(true); });
     menu.addSeparator();
-    menu.addAction(tr("Unzoom"), this, &TChart::Unzoom);
+    menu.addAction(tr("Unzoom"), this, &Chart::Unzoom);
     menu.exec(P->mapToGlobal(at));
 }

@@ -21,11 +21,11 @@ struct IMessageSink;
 // through AppendData, which appends to the drawing instead of rebuilding it
 // and coalesces redraws. Users zoom and pan with the mouse; the context menu
 // offers Print, Export PNG, Export PDF and Unzoom.
-class TChart : public QWidget {
+class Chart : public QWidget {
     Q_OBJECT
 public:
-    explicit TChart(QWidget* parent = nullptr);
-    ~TChart() override;
+    explicit Chart(QWidget* parent = nullptr);
+    ~Chart() override;
 
     ChartModel& Model() { return M; }
     const ChartModel& Model() const { return M; }

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/bench_host.h"
 #include "ui/graphs/chart.h"
 #include "link/paths.h"
@@ -26,12 +26,12 @@ QCheckBox* MakeBox(QWidget* parent, const char* name, const QString& caption)
 }
 } // namespace
 
-QString TFGraph1::SettingsFile()
+QString OverlayTrendWindow::SettingsFile()
 {
     return Paths::DriveCPath(QStringLiteral("c:\\GrSOsprey1.txt"));
 }
 
-TFGraph1::TFGraph1(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent)
+OverlayTrendWindow::OverlayTrendWindow(BenchHost& host, QWidget* parent) : TrendWindow(host, parent)
 {
     setObjectName(QStringLiteral("TFGraph1"));
     setWindowTitle(QStringLiteral("FGraph1"));
@@ -109,7 +109,7 @@ TFGraph1::TFGraph1(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent
     GraphStartTime = NowSeconds();
 }
 
-void TFGraph1::FlagsFromBoxes()
+void OverlayTrendWindow::FlagsFromBoxes()
 {
     ChannelEnabled[kTrendCO2] = CO2->isChecked();
     ChannelEnabled[kTrendO2] = CO->isChecked();
@@ -118,7 +118,7 @@ void TFGraph1::FlagsFromBoxes()
     ChannelEnabled[kTrendNO] = NO->isChecked();
 }
 
-void TFGraph1::ApplyColoursAndRanges()
+void OverlayTrendWindow::ApplyColoursAndRanges()
 {
     ChartModel& m = PEGraph->Model();
     m.SetSubsetColors({Colours.begin(), Colours.end()});
@@ -129,13 +129,13 @@ void TFGraph1::ApplyColoursAndRanges()
     PEGraph->Apply();
 }
 
-void TFGraph1::ApplyButtonClick()
+void OverlayTrendWindow::ApplyButtonClick()
 {
     FlagsFromBoxes();
     ApplyColoursAndRanges();
 }
 
-void TFGraph1::WriteSettings()
+void OverlayTrendWindow::WriteSettings()
 {
     Graph1Settings s;
     s.ChannelEnabled = ChannelEnabled;
@@ -143,7 +143,7 @@ void TFGraph1::WriteSettings()
     WriteGraph1Settings(SettingsFile(), Host.DecimalPointIsDot(), s);
 }
 
-void TFGraph1::AppendSample(const TrendValues& values, const QString& label)
+void OverlayTrendWindow::AppendSample(const TrendValues& values, const QString& label)
 {
     PEGraph->AppendPoint({values.begin(), values.end()}, label);
 }

@@ -9,10 +9,10 @@ class QLineEdit;
 // Trend graph 1: CO2 and O2 in percent on the left axis, Freon and NO in ppm
 // on the right, all four always drawn. The channel flags only travel to the
 // settings file "c:\GrSOsprey1.txt".
-class TFGraph1 : public TTrendWindow {
+class OverlayTrendWindow : public TrendWindow {
     Q_OBJECT
 public:
-    explicit TFGraph1(BenchHost& host, QWidget* parent = nullptr);
+    explicit OverlayTrendWindow(BenchHost& host, QWidget* parent = nullptr);
 
     static constexpr float NullValue = -11.0f;
     static QString SettingsFile();

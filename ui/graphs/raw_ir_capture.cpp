@@ -1,6 +1,6 @@
 #include "ui/graphs/raw_ir_capture.h"
 
-RawIRCapture::Shape RawIRCapture::CheckShape(int phases, int points)
+RawIrCapture::Shape RawIrCapture::CheckShape(int phases, int points)
 {
     if (phases < 1)
         return Shape::BadPhases;
@@ -12,7 +12,7 @@ RawIRCapture::Shape RawIRCapture::CheckShape(int phases, int points)
     return Shape::Ok;
 }
 
-RawIRCapture::Shape RawIRCapture::SetShape(int phases, int points)
+RawIrCapture::Shape RawIrCapture::SetShape(int phases, int points)
 {
     const Shape verdict = CheckShape(phases, points);
     if (verdict == Shape::Ok) {
@@ -24,7 +24,7 @@ RawIRCapture::Shape RawIRCapture::SetShape(int phases, int points)
     return verdict;
 }
 
-RawIRCapture::Block RawIRCapture::Take(const uint8_t* data, int length)
+RawIrCapture::Block RawIrCapture::Take(const uint8_t* data, int length)
 {
     if (length < BlockLength())
         return Block::TooShort;

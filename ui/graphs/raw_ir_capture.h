@@ -9,7 +9,7 @@
 // signed 16-bit big-endian value per channel (CO2, NH3, Freon, Ref). Sample s
 // of a block of phase p belongs at cycle position (p mod NumPhases) x NumPoints + s;
 // the block of the last phase completes the cycle.
-class RawIRCapture {
+class RawIrCapture {
 public:
     static constexpr int Channels = 4;
     static constexpr int CycleSamples = 100;

@@ -5,7 +5,7 @@
 // The lines of the raw IR history list: the log header and first data line
 // stay, the newest lines follow. Once the list holds more than Limit lines,
 // each new line first removes the line at index 2.
-struct RawIRHistoryLines {
+struct RawIrHistoryLines {
     static constexpr size_t Limit = 150;
     std::deque<QString> Lines;
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-std::string RawIRLogFile::FormatLine(int32_t co2, int32_t nh3, int32_t freon, int32_t ref)
+std::string RawIrLogFile::FormatLine(int32_t co2, int32_t nh3, int32_t freon, int32_t ref)
 {
     // Four values of at most 11 characters each, their separators and the end: well inside 64.
     char text[64];
@@ -10,12 +10,12 @@ std::string RawIRLogFile::FormatLine(int32_t co2, int32_t nh3, int32_t freon, in
     return std::string(text, size_t(n > 0 ? n : 0));
 }
 
-std::string RawIRLogFile::Header(const QString& path, const QString& when)
+std::string RawIrLogFile::Header(const QString& path, const QString& when)
 {
     return (QStringLiteral("DataLogfile ") + path + QStringLiteral(" created ") + when).toLatin1().toStdString();
 }
 
-bool RawIRLogFile::Open(const QString& path, const std::string& header)
+bool RawIrLogFile::Open(const QString& path, const std::string& header)
 {
     Close();
     File.setFileName(path);
@@ -30,13 +30,13 @@ bool RawIRLogFile::Open(const QString& path, const std::string& header)
     return true;
 }
 
-void RawIRLogFile::Close()
+void RawIrLogFile::Close()
 {
     if (File.isOpen())
         File.close();
 }
 
-RawIRLogFile::Outcome RawIRLogFile::Add(const std::string& line)
+RawIrLogFile::Outcome RawIrLogFile::Add(const std::string& line)
 {
     ++Count;
     if (Count > MaxLines + 1)
@@ -48,7 +48,7 @@ RawIRLogFile::Outcome RawIRLogFile::Add(const std::string& line)
     return Outcome::Written;
 }
 
-bool RawIRLogFile::Flush()
+bool RawIrLogFile::Flush()
 {
     return !File.isOpen() || File.flush();
 }

@@ -8,7 +8,7 @@
 // four channel values, every line ended by a line feed, Latin-1 text. The
 // file holds at most MaxLines lines, header included; later lines are counted
 // but not written.
-class RawIRLogFile {
+class RawIrLogFile {
 public:
     static constexpr int MaxLines = 99999;
 

@@ -15,13 +15,13 @@
 #include <QVBoxLayout>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "link/decoders.h"
 #include "link/link.h"
 #include "link/message_sink.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ const std::array<ChannelLook, 4> kChannels{{
 
 } // namespace
 
-TRawIR::TRawIR(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+RawIrWindow::RawIrWindow(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
     setObjectName(QStringLiteral("TRawIR"));
     setWindowTitle(QStringLiteral("RawIR"));
@@ -68,45 +68,45 @@ TRawIR::TRawIR(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(ho
         return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
     };
-    Nulls.assign(size_t(RawIRCapture::Channels) * CycleSamples, ChartModel::DefaultNull);
+    Nulls.assign(size_t(RawIrCapture::Channels) * CycleSamples, ChartModel::DefaultNull);
     Lines.reserve(CycleSamples);
     BuildControls();
     ConfigureChart();
     Host.BenchLink().Subscribe(*this);
 }
 
-void TRawIR::BuildControls()
+void RawIrWindow::BuildControls()
 {
-    PEGraph = new TChart(this);
+    PEGraph = new Chart(this);
     PEGraph->setObjectName(QStringLiteral("PEGraph"));
     PEGraph->setAccessibleName(tr("Raw waveform chart"));
     PEGraph->Messages = &Host.Messages();
     PEGraph->setMinimumSize(560, 360);
 
-    Kestrel = new TBenchButtons(QStringLiteral("Kestrel"), this);
+    Kestrel = new BenchButtons(QStringLiteral("Kestrel"), this);
     Kestrel->setObjectName(QStringLiteral("Kestrel"));
     Kestrel->setAccessibleName(tr("Bench"));
-    connect(Kestrel, &TBenchButtons::BenchClicked, this, &TRawIR::BenchClick);
+    connect(Kestrel, &BenchButtons::BenchClicked, this, &RawIrWindow::BenchClick);
 
     Start = MakeButton(this, "Start", QStringLiteral("Start"), tr("Start raw IR stream"));
     Stop = MakeButton(this, "Stop", QStringLiteral("Stop"), tr("Stop raw IR stream"));
     Clear = MakeButton(this, "Clear", QStringLiteral("Clear"), tr("Clear the chart"));
     DataLogBtn = MakeButton(this, "DataLogBtn", QStringLiteral("Log..."), tr("Raw IR data log"));
     UnZoomBtn = MakeButton(this, "UnZoomBtn", QStringLiteral("Unzoom"), tr("Back to the full view"));
-    Button2 = MakeButton(this, "Button2", QStringLiteral("History IR"), tr("Show the collected IR data"));
-    Button2->setVisible(false);
+    HistoryIrBtn = MakeButton(this, "Button2", QStringLiteral("History IR"), tr("Show the collected IR data"));
+    HistoryIrBtn->setVisible(false);
     Stop->setEnabled(false);
-    connect(Start, &QPushButton::clicked, this, &TRawIR::StartClick);
-    connect(Stop, &QPushButton::clicked, this, &TRawIR::StopClick);
-    connect(Clear, &QPushButton::clicked, this, &TRawIR::ClearClick);
-    connect(UnZoomBtn, &QPushButton::clicked, this, &TRawIR::UnZoomBtnClick);
+    connect(Start, &QPushButton::clicked, this, &RawIrWindow::StartClick);
+    connect(Stop, &QPushButton::clicked, this, &RawIrWindow::StopClick);
+    connect(Clear, &QPushButton::clicked, this, &RawIrWindow::ClearClick);
+    connect(UnZoomBtn, &QPushButton::clicked, this, &RawIrWindow::UnZoomBtnClick);
     connect(DataLogBtn, &QPushButton::clicked, this, [this] {
         if (IRLog) {
             IRLog->show();
             IRLog->raise();
         }
     });
-    connect(Button2, &QPushButton::clicked, this, [this] {
+    connect(HistoryIrBtn, &QPushButton::clicked, this, [this] {
         if (History) {
             History->show();
             History->raise();
@@ -140,17 +140,17 @@ void TRawIR::BuildControls()
 
     auto* shape = new QGroupBox(tr("Cycle"), this);
     shape->setObjectName(QStringLiteral("CycleGroup"));
-    Edit1 = new QLineEdit(QStringLiteral("4"), shape);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("NumPhases"));
-    Edit2 = new QLineEdit(QStringLiteral("25"), shape);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setAccessibleName(QStringLiteral("NumPoints"));
+    NumPhasesEdit = new QLineEdit(QStringLiteral("4"), shape);
+    NumPhasesEdit->setObjectName(QStringLiteral("Edit1"));
+    NumPhasesEdit->setAccessibleName(QStringLiteral("NumPhases"));
+    NumPointsEdit = new QLineEdit(QStringLiteral("25"), shape);
+    NumPointsEdit->setObjectName(QStringLiteral("Edit2"));
+    NumPointsEdit->setAccessibleName(QStringLiteral("NumPoints"));
     OKBtn = MakeButton(shape, "OKBtn", QStringLiteral("OK"), tr("Apply NumPhases and NumPoints"));
-    connect(OKBtn, &QPushButton::clicked, this, &TRawIR::OKBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &RawIrWindow::OKBtnClick);
     auto* shapeForm = new QFormLayout(shape);
-    shapeForm->addRow(QStringLiteral("NumPhases"), Edit1);
-    shapeForm->addRow(QStringLiteral("NumPoints"), Edit2);
+    shapeForm->addRow(QStringLiteral("NumPhases"), NumPhasesEdit);
+    shapeForm->addRow(QStringLiteral("NumPoints"), NumPointsEdit);
     shapeForm->addRow(OKBtn);
 
     auto* channels = new QGroupBox(tr("Channels"), this);
@@ -161,7 +161,7 @@ void TRawIR::BuildControls()
         box->setObjectName(QLatin1String(kChannels[c].Box));
         box->setAccessibleName(QLatin1String(kChannels[c].Caption));
         box->setChecked(kChannels[c].Ticked);
-        connect(box, &QCheckBox::clicked, this, &TRawIR::ChannelClick);
+        connect(box, &QCheckBox::clicked, this, &RawIrWindow::ChannelClick);
         channelLayout->addWidget(box);
         ChannelBoxes[c] = box;
     }
@@ -187,7 +187,7 @@ void TRawIR::BuildControls()
     buttons->addWidget(Clear, 1, 0);
     buttons->addWidget(DataLogBtn, 1, 1);
     buttons->addWidget(UnZoomBtn, 2, 0);
-    buttons->addWidget(Button2, 2, 1);
+    buttons->addWidget(HistoryIrBtn, 2, 1);
 
     auto* panel = new QVBoxLayout;
     panel->addWidget(Kestrel);
@@ -206,10 +206,10 @@ void TRawIR::BuildControls()
     resize(900, 640);
 }
 
-void TRawIR::ConfigureChart()
+void RawIrWindow::ConfigureChart()
 {
     ChartModel& m = PEGraph->Model();
-    m.SetSubsets(RawIRCapture::Channels);
+    m.SetSubsets(RawIrCapture::Channels);
     m.SetPoints(ChartPoints);
     m.MainTitle = QStringLiteral("Raw Waveform");
     m.SubTitle = QString();
@@ -230,7 +230,7 @@ void TRawIR::ConfigureChart()
     m.SetSubsetLineTypes({0, 0, 0, 0});
     m.MarkDataPoints = false;
     std::vector<int> shown;
-    for (int c = 0; c < RawIRCapture::Channels; ++c)
+    for (int c = 0; c < RawIrCapture::Channels; ++c)
         if (ChannelBoxes[size_t(c)]->isChecked())
             shown.push_back(c);
     m.SetSubsetsToShow(shown);
@@ -240,7 +240,7 @@ void TRawIR::ConfigureChart()
     PEGraph->Apply();
 }
 
-void TRawIR::AppendNullCycle()
+void RawIrWindow::AppendNullCycle()
 {
     const ChartModel& m = PEGraph->Model();
     const int64_t next = m.FirstKey() + m.Points();
@@ -251,15 +251,15 @@ void TRawIR::AppendNullCycle()
     PEGraph->AppendData(CycleSamples, Nulls, labels);
 }
 
-void TRawIR::SetCompanions(TIRLog* log, TfHist_ir* history)
+void RawIrWindow::SetCompanions(RawIrLogWindow* log, RawIrHistoryWindow* history)
 {
     IRLog = log;
     History = history;
     if (IRLog)
-        connect(IRLog, &TIRLog::RawCaptionChanged, this, &QWidget::setWindowTitle);
+        connect(IRLog, &RawIrLogWindow::RawCaptionChanged, this, &QWidget::setWindowTitle);
 }
 
-void TRawIR::UpdateBenchSelection()
+void RawIrWindow::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -268,7 +268,7 @@ void TRawIR::UpdateBenchSelection()
     SelectedBench = Kestrel->SelectedBench();
 }
 
-void TRawIR::BenchClick(int selected)
+void RawIrWindow::BenchClick(int selected)
 {
     // Re-clicking the chosen bench changes nothing and must not stop its stream.
     if (selected == SelectedBench)
@@ -278,16 +278,16 @@ void TRawIR::BenchClick(int selected)
     SelectedBench = selected;
 }
 
-void TRawIR::SendRequest(int rate)
+void RawIrWindow::SendRequest(int rate)
 {
-    TBench& bench = Host.BenchLink().Benches[size_t(SelectedBench)];
+    BenchRecord& bench = Host.BenchLink().Benches[size_t(SelectedBench)];
     if (RawFiltered)
         bench.RequestFilteredRawIR(rate);
     else
         bench.RequestRawIR(rate);
 }
 
-void TRawIR::StartClick()
+void RawIrWindow::StartClick()
 {
     if (SelectedBench < 0 || SelectedBench > 3)
         return;
@@ -298,7 +298,7 @@ void TRawIR::StartClick()
     Stop->setEnabled(true);
 }
 
-void TRawIR::StopClick()
+void RawIrWindow::StopClick()
 {
     if (SelectedBench < 0 || SelectedBench > 3)
         return;
@@ -307,7 +307,7 @@ void TRawIR::StopClick()
     Start->setEnabled(true);
 }
 
-void TRawIR::ClearClick()
+void RawIrWindow::ClearClick()
 {
     const int times = PEGraph->Model().Points() / CycleSamples + 1;
     for (int i = 0; i < times; ++i)
@@ -315,49 +315,49 @@ void TRawIR::ClearClick()
     PlotPosition = 0;
 }
 
-void TRawIR::OKBtnClick()
+void RawIrWindow::OKBtnClick()
 {
     bool ok = false;
     int phases = Capture.NumPhases();
     int points = Capture.NumPoints();
-    const int newPhases = Edit1->text().trimmed().toInt(&ok, 10);
+    const int newPhases = NumPhasesEdit->text().trimmed().toInt(&ok, 10);
     if (ok)
         phases = newPhases;
     else
         Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases"), IMessageSink::Icon::Information);
-    const int newPoints = Edit2->text().trimmed().toInt(&ok, 10);
+    const int newPoints = NumPointsEdit->text().trimmed().toInt(&ok, 10);
     if (ok)
         points = newPoints;
     else
         Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints"), IMessageSink::Icon::Information);
 
     // A cycle buffer of 100 samples per channel: refuse what would not fit and keep the old pair.
-    switch (RawIRCapture::CheckShape(phases, points)) {
-    case RawIRCapture::Shape::Ok:
+    switch (RawIrCapture::CheckShape(phases, points)) {
+    case RawIrCapture::Shape::Ok:
         if (phases != Capture.NumPhases() || points != Capture.NumPoints()) {
             Capture.SetShape(phases, points);
             ShortBlockReported = false;
         }
         return;
-    case RawIRCapture::Shape::BadPhases:
+    case RawIrCapture::Shape::BadPhases:
         Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases: it must be 1 or more"),
                              IMessageSink::Icon::Information);
         return;
-    case RawIRCapture::Shape::BadPoints:
+    case RawIrCapture::Shape::BadPoints:
         Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints: it must be 1 or more"),
                              IMessageSink::Icon::Information);
         return;
-    case RawIRCapture::Shape::TooManySamples:
+    case RawIrCapture::Shape::TooManySamples:
         Host.Messages().Show(kInformation, QStringLiteral("NumPhases x NumPoints must not exceed 100"),
                              IMessageSink::Icon::Information);
         return;
     }
 }
 
-void TRawIR::ChannelClick()
+void RawIrWindow::ChannelClick()
 {
     std::vector<int> shown;
-    for (int c = 0; c < RawIRCapture::Channels; ++c)
+    for (int c = 0; c < RawIrCapture::Channels; ++c)
         if (ChannelBoxes[size_t(c)]->isChecked())
             shown.push_back(c);
     PEGraph->ShowSubsets(shown);
@@ -365,26 +365,26 @@ void TRawIR::ChannelClick()
         ClearClick();
 }
 
-void TRawIR::MarkDataPointsClick()
+void RawIrWindow::MarkDataPointsClick()
 {
     PEGraph->Model().MarkDataPoints = MarkYes->isChecked();
     PEGraph->Apply();
 }
 
-void TRawIR::UnZoomBtnClick()
+void RawIrWindow::UnZoomBtnClick()
 {
     PEGraph->Unzoom();
 }
 
-TRawIR::~TRawIR() { Host.BenchLink().Unsubscribe(*this); }
+RawIrWindow::~RawIrWindow() { Host.BenchLink().Unsubscribe(*this); }
 
-void TRawIR::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+void RawIrWindow::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
 {
     if (kind == ReplyKind::RawIR)
         HandleRawIRBlock(k, frame);
 }
 
-void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
+void RawIrWindow::HandleRawIRBlock(int k, const RxFrame& frame)
 {
     if (k >= 0 && k < 4 && frame.Length >= ReplyLayoutLength(frame.Code))
         NewBlock[size_t(k)] = true;
@@ -397,7 +397,7 @@ void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
     FilteredEdit->setText(RawFiltered ? QStringLiteral("Filtered") : QStringLiteral("Not Filtered"));
 
     switch (Capture.Take(frame.Data.data(), frame.Length)) {
-    case RawIRCapture::Block::TooShort:
+    case RawIrCapture::Block::TooShort:
         if (!ShortBlockReported) {
             ShortBlockReported = true;
             Host.Messages().Show(kInformation,
@@ -408,10 +408,10 @@ void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
                                  IMessageSink::Icon::Information);
         }
         return;
-    case RawIRCapture::Block::BeforePhase0:
-    case RawIRCapture::Block::Stored:
+    case RawIrCapture::Block::BeforePhase0:
+    case RawIrCapture::Block::Stored:
         return;
-    case RawIRCapture::Block::CycleComplete:
+    case RawIrCapture::Block::CycleComplete:
         break;
     }
     if (OneShot->isChecked())
@@ -420,14 +420,14 @@ void TRawIR::HandleRawIRBlock(int k, const RxFrame& frame)
     LogCycle();
 }
 
-void TRawIR::PlotCycle()
+void RawIrWindow::PlotCycle()
 {
     ChartModel& m = PEGraph->Model();
     if (m.Points() < PlotPosition + CycleSamples) {
         AppendNullCycle(); // the chart moves left by one cycle
         PlotPosition -= CycleSamples;
     }
-    for (int c = 0; c < RawIRCapture::Channels; ++c) {
+    for (int c = 0; c < RawIrCapture::Channels; ++c) {
         const auto& samples = Capture.RawBuffer[size_t(c)];
         for (int s = 0; s < CycleSamples; ++s)
             m.SetYData(c, PlotPosition + s, float(samples[size_t(s)]));
@@ -436,24 +436,24 @@ void TRawIR::PlotCycle()
     PEGraph->DataChanged();
 }
 
-void TRawIR::LogCycle()
+void RawIrWindow::LogCycle()
 {
     if (!IRLog || !IRLog->Logging())
         return;
     const auto& b = Capture.RawBuffer;
     Lines.clear();
     for (size_t s = 0; s < size_t(CycleSamples); ++s)
-        Lines.push_back(RawIRLogFile::FormatLine(b[0][s], b[1][s], b[2][s], b[3][s]));
+        Lines.push_back(RawIrLogFile::FormatLine(b[0][s], b[1][s], b[2][s], b[3][s]));
     IRLog->LogLines(Lines);
 }
 
-void TRawIR::CloseWindow()
+void RawIrWindow::CloseWindow()
 {
     ProgramClosing = true;
     close();
 }
 
-void TRawIR::closeEvent(QCloseEvent* event)
+void RawIrWindow::closeEvent(QCloseEvent* event)
 {
     const bool logging = IRLog && IRLog->LoggingOnChk->isChecked();
     if (logging && !ProgramClosing && !Host.Closing()
@@ -464,5 +464,5 @@ void TRawIR::closeEvent(QCloseEvent* event)
     StopClick();
     if (logging)
         IRLog->CloseClick();
-    TBenchWindow::closeEvent(event);
+    BenchWindow::closeEvent(event);
 }

@@ -19,43 +19,43 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TBenchButtons;
-class TChart;
-class TIRLog;
-class TfHist_ir;
+class BenchButtons;
+class Chart;
+class RawIrLogWindow;
+class RawIrHistoryWindow;
 
 // "RawIR": the raw infrared detector waveform of one bench. Start asks the
 // selected bench for raw (0x40) or filtered (0x42) IR blocks; each whole cycle
 // is written into the chart, five cycles side by side, and logged through the
 // IR log window while logging is on.
-class TRawIR : public TBenchWindow, public LinkListener {
+class RawIrWindow : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
     static constexpr int ChartPoints = 550;
-    static constexpr int CycleSamples = RawIRCapture::CycleSamples;
+    static constexpr int CycleSamples = RawIrCapture::CycleSamples;
 
-    explicit TRawIR(BenchHost& host, QWidget* parent = nullptr);
-    ~TRawIR() override;
+    explicit RawIrWindow(BenchHost& host, QWidget* parent = nullptr);
+    ~RawIrWindow() override;
 
     // Companion windows; the log window is created before this one, the history after it.
-    void SetCompanions(TIRLog* log, TfHist_ir* history);
+    void SetCompanions(RawIrLogWindow* log, RawIrHistoryWindow* history);
 
     int SelectedBench = -1;
     // Chosen by the menu entry that opened the window.
     bool RawFiltered = false;
     // Chart point where the next cycle is written.
     int PlotPosition = 0;
-    RawIRCapture Capture;
+    RawIrCapture Capture;
 
-    TChart* PEGraph = nullptr;
-    TBenchButtons* Kestrel = nullptr;
+    Chart* PEGraph = nullptr;
+    BenchButtons* Kestrel = nullptr;
     QPushButton* Start = nullptr;
     QPushButton* Stop = nullptr;
     QPushButton* Clear = nullptr;
     QPushButton* DataLogBtn = nullptr;
     QPushButton* UnZoomBtn = nullptr;
     QPushButton* OKBtn = nullptr;
-    QPushButton* Button2 = nullptr; // hidden "History IR"
+    QPushButton* HistoryIrBtn = nullptr; // hidden "History IR"
     QGroupBox* RawMode = nullptr;
     QRadioButton* Continuous = nullptr;
     QRadioButton* OneShot = nullptr;
@@ -63,8 +63,8 @@ public:
     QRadioButton* MarkYes = nullptr;
     QRadioButton* MarkNo = nullptr;
     QLineEdit* FilteredEdit = nullptr;
-    QLineEdit* Edit1 = nullptr; // NumPhases
-    QLineEdit* Edit2 = nullptr; // NumPoints
+    QLineEdit* NumPhasesEdit = nullptr; // NumPhases
+    QLineEdit* NumPointsEdit = nullptr; // NumPoints
     QCheckBox* CO2Chk = nullptr;
     QCheckBox* COChk = nullptr; // "NH3"
     QCheckBox* HCChk = nullptr;
@@ -107,8 +107,8 @@ private:
     void LogCycle();
 
     BenchHost& Host;
-    QPointer<TIRLog> IRLog;
-    QPointer<TfHist_ir> History;
+    QPointer<RawIrLogWindow> IRLog;
+    QPointer<RawIrHistoryWindow> History;
     std::array<QCheckBox*, 4> ChannelBoxes{};
     bool ProgramClosing = false;
     // The short-block message is shown once per setting of NumPoints.

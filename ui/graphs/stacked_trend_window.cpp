@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "link/bench_host.h"
 #include "ui/graphs/chart.h"
 #include "link/paths.h"
@@ -22,12 +22,12 @@ const std::array<QColor, 4> Colours{QColor(0, 0, 255), QColor(255, 0, 0), QColor
 const std::array<int, 4> SampleIndex{kTrendCO2, kTrendFreon, kTrendO2, kTrendNO};
 } // namespace
 
-QString TFGraph2::SettingsFile()
+QString StackedTrendWindow::SettingsFile()
 {
     return Paths::DriveCPath(QStringLiteral("c:\\GrSOsprey2.txt"));
 }
 
-TFGraph2::TFGraph2(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent)
+StackedTrendWindow::StackedTrendWindow(BenchHost& host, QWidget* parent) : TrendWindow(host, parent)
 {
     setObjectName(QStringLiteral("TFGraph2"));
     setWindowTitle(QStringLiteral("Main Graph Screen"));
@@ -109,7 +109,7 @@ TFGraph2::TFGraph2(BenchHost& host, QWidget* parent) : TTrendWindow(host, parent
     GraphStartTime = NowSeconds();
 }
 
-void TFGraph2::ConfigureChart()
+void StackedTrendWindow::ConfigureChart()
 {
     ChannelEnabled[kCO2] = CO2->isChecked();
     ChannelEnabled[kFreon] = CO->isChecked();
@@ -164,7 +164,7 @@ void TFGraph2::ConfigureChart()
     PEGraph->Apply();
 }
 
-void TFGraph2::WriteSettings()
+void StackedTrendWindow::WriteSettings()
 {
     Graph2Settings s;
     for (size_t c = 0; c < 4; ++c) {
@@ -177,12 +177,12 @@ void TFGraph2::WriteSettings()
 
 // A reading is never a missing point: one that lands on the null value (a range minimum of -10
 // clamps to it) is drawn a hair above it instead, which is -10 to the eye.
-float TFGraph2::PlottedReading(float value)
+float StackedTrendWindow::PlottedReading(float value)
 {
     return value == NullValue ? std::nextafter(NullValue, 0.0f) : value;
 }
 
-void TFGraph2::AppendSample(const TrendValues& values, const QString& label)
+void StackedTrendWindow::AppendSample(const TrendValues& values, const QString& label)
 {
     std::vector<float> points;
     for (size_t c = 0; c < 4; ++c)

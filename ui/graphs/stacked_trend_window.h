@@ -8,10 +8,10 @@ class QLineEdit;
 
 // Trend graph 2 ("Main Graph Screen"): one stacked axis per enabled channel,
 // values clamped into each channel's range. Settings file "c:\GrSOsprey2.txt".
-class TFGraph2 : public TTrendWindow {
+class StackedTrendWindow : public TrendWindow {
     Q_OBJECT
 public:
-    explicit TFGraph2(BenchHost& host, QWidget* parent = nullptr);
+    explicit StackedTrendWindow(BenchHost& host, QWidget* parent = nullptr);
 
     static constexpr float NullValue = -10.0f;
     static QString SettingsFile();

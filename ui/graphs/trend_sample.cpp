@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 namespace {
 // Hundredths: the integer goes to single precision first, the product is stored as single.
@@ -12,7 +12,7 @@ float Hundredths(int32_t raw)
 }
 } // namespace
 
-TrendValues TrendValuesOf(const TGasData& gas, bool hcDivisor100)
+TrendValues TrendValuesOf(const GasConcentrations& gas, bool hcDivisor100)
 {
     TrendValues v{};
     v[kTrendCO2] = Hundredths(gas.CO2);

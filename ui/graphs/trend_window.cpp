@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "link/link.h"
 
@@ -22,30 +22,30 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 } // namespace
 
-TTrendWindow::TTrendWindow(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+TrendWindow::TrendWindow(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
     NowSeconds = [] { return QDateTime::currentSecsSinceEpoch(); };
 
-    PEGraph = new TChart(this);
+    PEGraph = new Chart(this);
     PEGraph->setObjectName(QStringLiteral("PEGraph"));
     PEGraph->setAccessibleName(tr("Trend chart"));
     PEGraph->Messages = &host.Messages();
     PEGraph->setMinimumSize(480, 320);
 
-    Kestrel = new TBenchButtons(QStringLiteral("Kestrel"), this);
+    Kestrel = new BenchButtons(QStringLiteral("Kestrel"), this);
     Kestrel->setObjectName(QStringLiteral("Kestrel"));
     Kestrel->setAccessibleName(tr("Bench"));
-    connect(Kestrel, &TBenchButtons::BenchChanged, this, [this](int) { ClearBtnClick(); });
+    connect(Kestrel, &BenchButtons::BenchChanged, this, [this](int) { ClearBtnClick(); });
 
     Start = MakeButton(this, "Start", QStringLiteral("Start"), tr("Start plotting"));
     Stop = MakeButton(this, "Stop", QStringLiteral("Stop"), tr("Stop plotting"));
     FreezeBtn = MakeButton(this, "FreezeBtn", QStringLiteral("Freeze"), tr("Freeze or resume plotting"));
     ClearBtn = MakeButton(this, "ClearBtn", QStringLiteral("Clear"), tr("Clear the chart"));
     ApplyButton = MakeButton(this, "ApplyButton", QStringLiteral("Apply"), tr("Apply channel settings"));
-    connect(Start, &QPushButton::clicked, this, &TTrendWindow::StartClick);
-    connect(Stop, &QPushButton::clicked, this, &TTrendWindow::StopClick);
-    connect(FreezeBtn, &QPushButton::clicked, this, &TTrendWindow::FreezeBtnClick);
-    connect(ClearBtn, &QPushButton::clicked, this, &TTrendWindow::ClearBtnClick);
+    connect(Start, &QPushButton::clicked, this, &TrendWindow::StartClick);
+    connect(Stop, &QPushButton::clicked, this, &TrendWindow::StopClick);
+    connect(FreezeBtn, &QPushButton::clicked, this, &TrendWindow::FreezeBtnClick);
+    connect(ClearBtn, &QPushButton::clicked, this, &TrendWindow::ClearBtnClick);
     connect(ApplyButton, &QPushButton::clicked, this, [this] { ApplyButtonClick(); });
 
     // The window plots from creation on.
@@ -71,12 +71,12 @@ TTrendWindow::TTrendWindow(BenchHost& host, QWidget* parent) : TBenchWindow(pare
     Host.BenchLink().Subscribe(*this);
 }
 
-int TTrendWindow::SelectedBench() const
+int TrendWindow::SelectedBench() const
 {
     return Kestrel->SelectedBench();
 }
 
-void TTrendWindow::UpdateBenchSelection()
+void TrendWindow::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -84,14 +84,14 @@ void TTrendWindow::UpdateBenchSelection()
     Kestrel->UpdateBenchSelection(on);
 }
 
-TTrendWindow::~TTrendWindow() { Host.BenchLink().Unsubscribe(*this); }
+TrendWindow::~TrendWindow() { Host.BenchLink().Unsubscribe(*this); }
 
-void TTrendWindow::BenchData(int)
+void TrendWindow::BenchData(int)
 {
     AddSample();
 }
 
-void TTrendWindow::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
+void TrendWindow::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
 {
     if (kind != ReplyKind::DataStatus)
         return;
@@ -100,17 +100,17 @@ void TTrendWindow::ReplyDecoded(int k, ReplyKind kind, const RxFrame&)
     BenchData(k);
 }
 
-void TTrendWindow::CloseWindow()
+void TrendWindow::CloseWindow()
 {
     close();
 }
 
-void TTrendWindow::AddSample()
+void TrendWindow::AddSample()
 {
     const int k = SelectedBench();
     if (GraphStopped || !isVisible() || k < 0 || k > 3)
         return;
-    TBench& bench = Host.BenchLink().Benches[size_t(k)];
+    BenchRecord& bench = Host.BenchLink().Benches[size_t(k)];
     bool& fresh = NewData[size_t(k)];
     if (!fresh)
         return;
@@ -118,35 +118,35 @@ void TTrendWindow::AddSample()
     AppendSample(TrendValuesOf(bench.GasData, Host.HCDivisor100()), ElapsedLabel(NowSeconds() - GraphStartTime));
 }
 
-void TTrendWindow::StartClick()
+void TrendWindow::StartClick()
 {
     GraphStopped = false;
     Start->setEnabled(false);
     Stop->setEnabled(true);
 }
 
-void TTrendWindow::StopClick()
+void TrendWindow::StopClick()
 {
     GraphStopped = true;
     Stop->setEnabled(false);
     Start->setEnabled(true);
 }
 
-void TTrendWindow::FreezeBtnClick()
+void TrendWindow::FreezeBtnClick()
 {
     GraphStopped = !GraphStopped;
 }
 
-void TTrendWindow::ClearBtnClick()
+void TrendWindow::ClearBtnClick()
 {
     const ChartModel& m = PEGraph->Model();
     const std::vector<float> nulls(size_t(m.Subsets()) * GraphPoints, m.NullDataValue());
     PEGraph->AppendData(GraphPoints, nulls);
 }
 
-void TTrendWindow::closeEvent(QCloseEvent* event)
+void TrendWindow::closeEvent(QCloseEvent* event)
 {
     WriteSettings();
     StopClick();
-    TBenchWindow::closeEvent(event);
+    BenchWindow::closeEvent(event);
 }

@@ -12,20 +12,20 @@ class BenchHost;
 class QCloseEvent;
 class QPushButton;
 class QVBoxLayout;
-class TBenchButtons;
-class TChart;
-struct TBench;
+class BenchButtons;
+class Chart;
+struct BenchRecord;
 
 // What the two trend graphs share: the chart of the newest 130 samples of
 // one bench, the bench buttons, Start/Stop/Freeze/Clear/Apply, and the
 // settings file written on close.
-class TTrendWindow : public TBenchWindow, public LinkListener {
+class TrendWindow : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
     static constexpr int GraphPoints = 130;
 
-    explicit TTrendWindow(BenchHost& host, QWidget* parent = nullptr);
-    ~TTrendWindow() override;
+    explicit TrendWindow(BenchHost& host, QWidget* parent = nullptr);
+    ~TrendWindow() override;
 
     int SelectedBench() const;
     bool GraphStopped = false;
@@ -33,8 +33,8 @@ public:
     // Whole seconds of the clock the point labels count on; tests replace it.
     std::function<int64_t()> NowSeconds;
 
-    TChart* PEGraph = nullptr;
-    TBenchButtons* Kestrel = nullptr;
+    Chart* PEGraph = nullptr;
+    BenchButtons* Kestrel = nullptr;
     QPushButton* Start = nullptr;
     QPushButton* Stop = nullptr;
     QPushButton* FreezeBtn = nullptr;

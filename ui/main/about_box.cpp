@@ -19,7 +19,7 @@ QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text)
 }
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TAboutBox"));

@@ -5,10 +5,10 @@ class QLabel;
 class QPushButton;
 
 // About window, shown modally from "&About...".
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     QLabel* ProductName;
     QLabel* Version;

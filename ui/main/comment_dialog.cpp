@@ -6,19 +6,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TCommentDlg::TCommentDlg(QWidget* parent)
+CommentDialog::CommentDialog(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TCommentDlg"));
     setWindowTitle(QStringLiteral("Logfile Comment"));
     setModal(true);
 
-    Label1 = new QLabel(QStringLiteral("Enter a Comment to be included in the logfile."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("Comment"));
-    Label1->setBuddy(Memo1);
+    PromptLabel = new QLabel(QStringLiteral("Enter a Comment to be included in the logfile."), this);
+    PromptLabel->setObjectName(QStringLiteral("Label1"));
+    CommentEdit = new QPlainTextEdit(this);
+    CommentEdit->setObjectName(QStringLiteral("Memo1"));
+    CommentEdit->setAccessibleName(QStringLiteral("Comment"));
+    PromptLabel->setBuddy(CommentEdit);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -30,26 +30,26 @@ TCommentDlg::TCommentDlg(QWidget* parent)
     ClearBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ClearBtn, &QPushButton::clicked, this, &TCommentDlg::ClearBtnClick);
+    connect(ClearBtn, &QPushButton::clicked, this, &CommentDialog::ClearBtnClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     buttons->addWidget(ClearBtn);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(Memo1);
+    layout->addWidget(PromptLabel);
+    layout->addWidget(CommentEdit);
     layout->addLayout(buttons);
     resize(420, 260);
 }
 
-QStringList TCommentDlg::Lines() const
+QStringList CommentDialog::Lines() const
 {
-    QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines = CommentEdit->toPlainText().split(QLatin1Char('\n'));
     // A final line end does not start another line, as in any text memo.
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
 
-void TCommentDlg::ClearBtnClick() { Memo1->clear(); }
+void CommentDialog::ClearBtnClick() { CommentEdit->clear(); }

@@ -7,13 +7,13 @@ class QPushButton;
 
 // "Logfile Comment": a memo whose lines become a comment block of the log file.
 // The memo keeps its text between comments.
-class TCommentDlg : public QDialog {
+class CommentDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TCommentDlg(QWidget* parent = nullptr);
+    explicit CommentDialog(QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QPlainTextEdit* Memo1;
+    QLabel* PromptLabel;
+    QPlainTextEdit* CommentEdit;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
     QPushButton* ClearBtn;

@@ -7,7 +7,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TFeedDialog::TFeedDialog(QWidget* parent) : QDialog(parent)
+FeedDialog::FeedDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TFeedDialog"));
     setWindowTitle(QStringLiteral("Feed Settings"));
@@ -57,7 +57,7 @@ TFeedDialog::TFeedDialog(QWidget* parent) : QDialog(parent)
     SetValues(FeedSettings{});
 }
 
-void TFeedDialog::SetValues(const FeedSettings& s)
+void FeedDialog::SetValues(const FeedSettings& s)
 {
     EnabledChk->setChecked(s.Enabled);
     HostEdit->setText(s.Host);
@@ -72,7 +72,7 @@ void TFeedDialog::SetValues(const FeedSettings& s)
     QueueSpin->setValue(s.QueueSize);
 }
 
-FeedSettings TFeedDialog::Values() const
+FeedSettings FeedDialog::Values() const
 {
     FeedSettings s;
     s.Enabled = EnabledChk->isChecked();

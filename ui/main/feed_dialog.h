@@ -9,10 +9,10 @@ class QSpinBox;
 
 // "Feed Settings": where the row feed publishes. Holds the controls only; the
 // main window checks, saves and applies what it returns.
-class TFeedDialog : public QDialog {
+class FeedDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TFeedDialog(QWidget* parent = nullptr);
+    explicit FeedDialog(QWidget* parent = nullptr);
 
     void SetValues(const FeedSettings& s);
     FeedSettings Values() const;

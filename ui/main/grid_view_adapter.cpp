@@ -9,13 +9,13 @@
 
 #include <algorithm>
 
-TGridAdapter::TGridAdapter(TGridModel& grid, QObject* parent)
+GridViewAdapter::GridViewAdapter(GridModel& grid, QObject* parent)
     : QAbstractTableModel(parent)
     , grid_(grid)
 {
     repaint_.setSingleShot(true);
     repaint_.setInterval(kRepaintMs);
-    connect(&repaint_, &QTimer::timeout, this, &TGridAdapter::FlushChanges);
+    connect(&repaint_, &QTimer::timeout, this, &GridViewAdapter::FlushChanges);
     grid_.LayoutChanged = [this] {
         repaint_.stop();
         changedFirst_ = changedLast_ = -1;
@@ -30,7 +30,7 @@ TGridAdapter::TGridAdapter(TGridModel& grid, QObject* parent)
     };
 }
 
-void TGridAdapter::FlushChanges()
+void GridViewAdapter::FlushChanges()
 {
     if (changedFirst_ < 0)
         return;
@@ -40,17 +40,17 @@ void TGridAdapter::FlushChanges()
     changedFirst_ = changedLast_ = -1;
 }
 
-TGridAdapter::~TGridAdapter()
+GridViewAdapter::~GridViewAdapter()
 {
     grid_.LayoutChanged = nullptr;
     grid_.RowsChanged = nullptr;
 }
 
-int TGridAdapter::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.RowCount(); }
+int GridViewAdapter::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.RowCount(); }
 
-int TGridAdapter::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.ColumnCount(); }
+int GridViewAdapter::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.ColumnCount(); }
 
-QVariant TGridAdapter::data(const QModelIndex& index, int role) const
+QVariant GridViewAdapter::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
@@ -63,7 +63,7 @@ QVariant TGridAdapter::data(const QModelIndex& index, int role) const
     return {};
 }
 
-void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void GridViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const QVariant ground = index.data(Qt::BackgroundRole);
     if (ground.canConvert<QBrush>())

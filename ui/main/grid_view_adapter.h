@@ -3,15 +3,15 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
-class TGridModel;
+class GridModel;
 
 // Shows the rows' text grid in the main window's table view. Rows 0 and 1 (the header) are bold
 // on a grey ground as fixed rows.
-class TGridAdapter : public QAbstractTableModel {
+class GridViewAdapter : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit TGridAdapter(TGridModel& grid, QObject* parent = nullptr);
-    ~TGridAdapter() override;
+    explicit GridViewAdapter(GridModel& grid, QObject* parent = nullptr);
+    ~GridViewAdapter() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -23,7 +23,7 @@ public:
 private:
     void FlushChanges();
 
-    TGridModel& grid_;
+    GridModel& grid_;
     // Rows changed since the last repaint. Four benches at line rate give
     // hundreds of rows a second; repainting at most twenty times a second
     // keeps the grid live without spending the processor on text layout.
@@ -35,7 +35,7 @@ private:
 // Paints a grid cell as one line of text on its ground, clipped to the cell: the grid's cells are
 // fixed-width texts that never wrap or need eliding, and the general item painting (word wrap, elide
 // and style layout for every cell) was most of the window's processor time at line rate.
-class TGridDelegate : public QStyledItemDelegate {
+class GridViewDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;

@@ -3,24 +3,24 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-THistory::THistory(QWidget* parent)
+HistoryWindow::HistoryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("THistory"));
     setWindowTitle(QStringLiteral("History Screen"));
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("Log file history"));
-    ListBox1->setFont(QFont(QStringLiteral("Monospace")));
-    ListBox1->setUniformItemSizes(true);
+    HistoryList = new QListWidget(this);
+    HistoryList->setObjectName(QStringLiteral("ListBox1"));
+    HistoryList->setAccessibleName(QStringLiteral("Log file history"));
+    HistoryList->setFont(QFont(QStringLiteral("Monospace")));
+    HistoryList->setUniformItemSizes(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ListBox1);
+    layout->addWidget(HistoryList);
     resize(640, 400);
 }
 
-void THistory::SetLines(const QStringList& lines)
+void HistoryWindow::SetLines(const QStringList& lines)
 {
-    ListBox1->clear();
-    ListBox1->addItems(lines);
+    HistoryList->clear();
+    HistoryList->addItems(lines);
 }

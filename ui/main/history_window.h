@@ -5,12 +5,12 @@
 class QListWidget;
 
 // "History Screen": the lines of the last history copy of the log file. Closing hides it.
-class THistory : public QWidget {
+class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit THistory(QWidget* parent = nullptr);
+    explicit HistoryWindow(QWidget* parent = nullptr);
 
-    QListWidget* ListBox1;
+    QListWidget* HistoryList;
 
     void SetLines(const QStringList& lines);
 };

@@ -6,7 +6,8 @@
 #include "ui/common/comm_settings_dialog.h"
 #include "ui/main/file_dialogs.h"
 #include "ui/main/grid_view_adapter.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
+#include "ui/common/status_light.h"
 #include "ui/main/message_window.h"
 #include "ui/common/message_box_sink.h"
 #include "link/paths.h"
@@ -62,7 +63,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
 
 } // namespace
 
-TApp::TApp(const TAppOptions& options)
+MainWindow::MainWindow(const MainWindowOptions& options)
     : QMainWindow(nullptr)
     , station_(*this, options.Clock)
     , ports_(*this, station_.Ports())
@@ -85,7 +86,7 @@ TApp::TApp(const TAppOptions& options)
     setObjectName(QStringLiteral("TApp"));
     BuildControls();
     BuildMenus();
-    gridAdapter_ = new TGridAdapter(station_.Grid(), this);
+    gridAdapter_ = new GridViewAdapter(station_.Grid(), this);
     Grid->setModel(gridAdapter_);
 
     DecimalPointIsDot_ = Cedat::ReadDecimalPointIsDot();
@@ -119,7 +120,7 @@ TApp::TApp(const TAppOptions& options)
     station_.Rows().Log = &station_.Log();
     station_.Rows().Messages = messages_;
     station_.Rows().StartTime = station_.Clock().NowSeconds();
-    station_.Rows().Offsets = TOffsetState{};
+    station_.Rows().Offsets = OffsetState{};
     station_.Rows().AcceptCounter = 1;
     AcceptCountChk->setChecked(false);
     AcceptCountChk->setEnabled(true);
@@ -134,22 +135,22 @@ TApp::TApp(const TAppOptions& options)
     ConnectWindows();
     StartFeed();
 
-    Timer6 = new QTimer(this);
-    Timer6->setObjectName(QStringLiteral("Timer6"));
-    Timer6->setInterval(1000);
-    connect(Timer6, &QTimer::timeout, this, &TApp::Timer6Timer);
-    Timer6->start();
+    PollTimer = new QTimer(this);
+    PollTimer->setObjectName(QStringLiteral("Timer6"));
+    PollTimer->setInterval(1000);
+    connect(PollTimer, &QTimer::timeout, this, &MainWindow::PollTimerTick);
+    PollTimer->start();
 }
 
-TApp::~TApp()
+MainWindow::~MainWindow()
 {
-    Timer6->stop();
+    PollTimer->stop();
     windows_.DeleteAll();
     station_.BenchLink().Unsubscribe(*this);
     ports_.Shutdown();
 }
 
-void TApp::BuildControls()
+void MainWindow::BuildControls()
 {
     QFont font = this->font();
     font.setPointSize(8);
@@ -182,7 +183,7 @@ void TApp::BuildControls()
     Grid->verticalHeader()->setDefaultSectionSize(16);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setItemDelegate(new TGridDelegate(Grid));
+    Grid->setItemDelegate(new GridViewDelegate(Grid));
 
     // Settings group.
     Settings = new QGroupBox(QStringLiteral("Settings"), central);
@@ -200,7 +201,7 @@ void TApp::BuildControls()
     AmbPressure = NewCheckBox(Settings, "AmbPressure", QStringLiteral("Amb Pressure"), false, false);
     RawNoxO2 = NewCheckBox(Settings, "RawNoxO2", QStringLiteral("Raw NO, O2"), false, false);
     Pef = NewCheckBox(Settings, "Pef", QStringLiteral("PEF"), false, false);
-    AveragingRadioGroup = new TRadioGroup(QStringLiteral("AveragingRadioGroup"), QStringLiteral("Averaging"),
+    AveragingRadioGroup = new RadioGroup(QStringLiteral("AveragingRadioGroup"), QStringLiteral("Averaging"),
                                           {QStringLiteral("None"), QStringLiteral("Mean"), QStringLiteral("Mean+STDEV")}, 1, Settings);
     AveragingRadioGroup->SetItemIndex(0);
     AverageLabel = new QLabel(QStringLiteral("Number of samples"), Settings);
@@ -211,14 +212,14 @@ void TApp::BuildControls()
     AverageEdit->setEnabled(false);
     AverageLabel->setBuddy(AverageEdit);
     AverageEdit->setAccessibleName(QStringLiteral("Number of samples"));
-    HCMode = new TRadioGroup(QStringLiteral("HCMode"), QStringLiteral("Freon Mode"),
+    HCMode = new RadioGroup(QStringLiteral("HCMode"), QStringLiteral("Freon Mode"),
                              {QStringLiteral("FREON1"), QStringLiteral("FREON2")}, 1, Settings);
     HCMode->SetItemIndex(0);
-    CompDataRG = new TRadioGroup(QStringLiteral("CompDataRG"), QStringLiteral("Data"),
+    CompDataRG = new RadioGroup(QStringLiteral("CompDataRG"), QStringLiteral("Data"),
                                  {QStringLiteral("$01"), QStringLiteral("$06"), QStringLiteral("$44")}, 1, Settings);
     CompDataRG->SetItemIndex(0);
     CompDataRG->setVisible(false);
-    HCDivisorRadioGroup = new TRadioGroup(QStringLiteral("HCDivisorRadioGroup"), QStringLiteral("HC Divisor"),
+    HCDivisorRadioGroup = new RadioGroup(QStringLiteral("HCDivisorRadioGroup"), QStringLiteral("HC Divisor"),
                                           {QStringLiteral("1"), QStringLiteral("100")}, 1, Settings);
     HCDivisorRadioGroup->SetItemIndex(0);
     HCDivisorRadioGroup->setVisible(false);
@@ -255,39 +256,39 @@ void TApp::BuildControls()
     ExitBtn = NewButton(central, "ExitBtn", QStringLiteral("E&xit"), true, true);
     ExitBtn->setToolTip(QStringLiteral("Exit"));
 
-    Logging = new TRadioGroup(QStringLiteral("Logging"), QStringLiteral("File &Log"), {QStringLiteral("On"), QStringLiteral("Off")}, 2, central);
+    Logging = new RadioGroup(QStringLiteral("Logging"), QStringLiteral("File &Log"), {QStringLiteral("On"), QStringLiteral("Off")}, 2, central);
     Logging->SetItemIndex(1);
     Logging->setEnabled(false);
-    DataRadio = new TRadioGroup(QStringLiteral("DataRadio"), QStringLiteral("Data Collect"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
+    DataRadio = new RadioGroup(QStringLiteral("DataRadio"), QStringLiteral("Data Collect"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
     DataRadio->SetItemIndex(0);
     DataRadio->setVisible(false);
-    ZeroRG = new TRadioGroup(QStringLiteral("ZeroRG"), QStringLiteral("Zero"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
+    ZeroRG = new RadioGroup(QStringLiteral("ZeroRG"), QStringLiteral("Zero"), {QStringLiteral("Auto"), QStringLiteral("Manual")}, 1, central);
     ZeroRG->SetItemIndex(0);
 
     // Bench rows.
-    GroupBox1 = new QGroupBox(QStringLiteral("Active Kestrel"), central);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto* benchLayout = new QGridLayout(GroupBox1);
+    ActiveBenchGroup = new QGroupBox(QStringLiteral("Active Kestrel"), central);
+    ActiveBenchGroup->setObjectName(QStringLiteral("GroupBox1"));
+    auto* benchLayout = new QGridLayout(ActiveBenchGroup);
     benchLayout->setContentsMargins(4, 2, 4, 2);
     benchLayout->setVerticalSpacing(1);
-    ACKNAKLabel = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
+    ACKNAKLabel = new QLabel(QStringLiteral("ACK or  NAK"), ActiveBenchGroup);
     ACKNAKLabel->setObjectName(QStringLiteral("ACKNAKLabel"));
-    Label1 = new QLabel(QStringLiteral("ACK or  NAK"), GroupBox1);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    SecondAckNakLabel = new QLabel(QStringLiteral("ACK or  NAK"), ActiveBenchGroup);
+    SecondAckNakLabel->setObjectName(QStringLiteral("Label1"));
     benchLayout->addWidget(ACKNAKLabel, 0, 4);
     static const char* const kComLabelNames[4] = {"Label2", "Label3", "Label4", "Label7"};
     for (int k = 0; k < 4; ++k) {
         const QString n = QString::number(k + 1);
-        ActiveBench[k] = NewCheckBox(GroupBox1, QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData(), n, false, true);
+        ActiveBench[k] = NewCheckBox(ActiveBenchGroup, QStringLiteral("ActiveBench%1").arg(k + 1).toLatin1().constData(), n, false, true);
         ActiveBench[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" active"));
-        ComLabel[k] = new QLabel(QStringLiteral("Com ") + n, GroupBox1);
+        ComLabel[k] = new QLabel(QStringLiteral("Com ") + n, ActiveBenchGroup);
         ComLabel[k]->setObjectName(QString::fromLatin1(kComLabelNames[k]));
         ComLabel[k]->setBuddy(ActiveBench[k]);
-        ApdStatusLight[2 * k] = new TStatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 1),
-                                                 QStringLiteral("Bench ") + n + QStringLiteral(" transmit light"), QColor(0, 255, 0), GroupBox1);
-        ApdStatusLight[2 * k + 1] = new TStatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 2),
-                                                     QStringLiteral("Bench ") + n + QStringLiteral(" receive light"), QColor(255, 0, 0), GroupBox1);
-        AckNakEdit[k] = new QLineEdit(GroupBox1);
+        ApdStatusLight[2 * k] = new StatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 1),
+                                                 QStringLiteral("Bench ") + n + QStringLiteral(" transmit light"), QColor(0, 255, 0), ActiveBenchGroup);
+        ApdStatusLight[2 * k + 1] = new StatusLight(QStringLiteral("ApdStatusLight%1").arg(2 * k + 2),
+                                                     QStringLiteral("Bench ") + n + QStringLiteral(" receive light"), QColor(255, 0, 0), ActiveBenchGroup);
+        AckNakEdit[k] = new QLineEdit(ActiveBenchGroup);
         AckNakEdit[k]->setObjectName(QStringLiteral("AckNakEdit%1").arg(k + 1));
         AckNakEdit[k]->setAccessibleName(QStringLiteral("Bench ") + n + QStringLiteral(" link status"));
         AckNakEdit[k]->setReadOnly(true);
@@ -297,9 +298,9 @@ void TApp::BuildControls()
         benchLayout->addWidget(ApdStatusLight[2 * k], k + 1, 2);
         benchLayout->addWidget(ApdStatusLight[2 * k + 1], k + 1, 3);
         benchLayout->addWidget(AckNakEdit[k], k + 1, 4);
-        connect(ActiveBench[k], &QCheckBox::toggled, this, &TApp::ActiveBench1Click);
+        connect(ActiveBench[k], &QCheckBox::toggled, this, &MainWindow::ActiveBenchClick);
     }
-    Label1->setVisible(false); // the second caption over the edits sits under the first
+    SecondAckNakLabel->setVisible(false); // the second caption over the edits sits under the first
 
     auto* buttons = new QGridLayout;
     const QList<QPushButton*> buttonOrder = {StartBtn, StopBtn, ClearBtn, ZeroBtn, CommentBtn, TitleBtn, AcceptBtn, HistoryBtn, OffsetBtn, ExitBtn};
@@ -315,7 +316,7 @@ void TApp::BuildControls()
     bottom->addWidget(Settings);
     bottom->addLayout(buttons);
     bottom->addLayout(radios);
-    bottom->addWidget(GroupBox1);
+    bottom->addWidget(ActiveBenchGroup);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(Grid, 1);
@@ -323,29 +324,29 @@ void TApp::BuildControls()
 
     // Handlers.
     for (QCheckBox* box : boxes)
-        connect(box, &QCheckBox::toggled, this, &TApp::SettingsClick);
-    connect(HCMode, &TRadioGroup::Click, this, &TApp::SettingsClick);
-    connect(HCDivisorRadioGroup, &TRadioGroup::Click, this, &TApp::SettingsClick);
-    connect(OKBtn, &QPushButton::clicked, this, &TApp::OKBtnClick);
-    connect(StartBtn, &QPushButton::clicked, this, &TApp::StartBtnClick);
-    connect(StopBtn, &QPushButton::clicked, this, &TApp::StopBtnClick);
-    connect(ClearBtn, &QPushButton::clicked, this, &TApp::ClearBtnClick);
-    connect(ZeroBtn, &QPushButton::clicked, this, &TApp::ZeroBtnClick);
-    connect(CommentBtn, &QPushButton::clicked, this, &TApp::CommentBtnClick);
-    connect(TitleBtn, &QPushButton::clicked, this, &TApp::TitleBtnClick);
-    connect(AcceptBtn, &QPushButton::clicked, this, &TApp::AcceptBtnClick);
-    connect(HistoryBtn, &QPushButton::clicked, this, &TApp::HistoryBtnClick);
-    connect(OffsetBtn, &QPushButton::clicked, this, &TApp::OffsetBtnClick);
+        connect(box, &QCheckBox::toggled, this, &MainWindow::SettingsClick);
+    connect(HCMode, &RadioGroup::Click, this, &MainWindow::SettingsClick);
+    connect(HCDivisorRadioGroup, &RadioGroup::Click, this, &MainWindow::SettingsClick);
+    connect(OKBtn, &QPushButton::clicked, this, &MainWindow::OKBtnClick);
+    connect(StartBtn, &QPushButton::clicked, this, &MainWindow::StartBtnClick);
+    connect(StopBtn, &QPushButton::clicked, this, &MainWindow::StopBtnClick);
+    connect(ClearBtn, &QPushButton::clicked, this, &MainWindow::ClearBtnClick);
+    connect(ZeroBtn, &QPushButton::clicked, this, &MainWindow::ZeroBtnClick);
+    connect(CommentBtn, &QPushButton::clicked, this, &MainWindow::CommentBtnClick);
+    connect(TitleBtn, &QPushButton::clicked, this, &MainWindow::TitleBtnClick);
+    connect(AcceptBtn, &QPushButton::clicked, this, &MainWindow::AcceptBtnClick);
+    connect(HistoryBtn, &QPushButton::clicked, this, &MainWindow::HistoryBtnClick);
+    connect(OffsetBtn, &QPushButton::clicked, this, &MainWindow::OffsetBtnClick);
     connect(ExitBtn, &QPushButton::clicked, this, &QWidget::close);
-    connect(DataRadio, &TRadioGroup::Click, this, &TApp::DataRadioClick);
-    connect(Logging, &TRadioGroup::Click, this, &TApp::LoggingClick);
+    connect(DataRadio, &RadioGroup::Click, this, &MainWindow::DataRadioClick);
+    connect(Logging, &RadioGroup::Click, this, &MainWindow::LoggingClick);
 }
 
-void TApp::ConnectLink()
+void MainWindow::ConnectLink()
 {
     for (int k = 0; k < 4; ++k) {
-        TStatusLight* tx = ApdStatusLight[2 * k];
-        TStatusLight* rx = ApdStatusLight[2 * k + 1];
+        StatusLight* tx = ApdStatusLight[2 * k];
+        StatusLight* rx = ApdStatusLight[2 * k + 1];
         connect(&ports_.Lights(k), &TrafficLights::Changed, this, [tx, rx](bool txLit, bool rxLit) {
             tx->SetLit(txLit);
             rx->SetLit(rxLit);
@@ -357,9 +358,9 @@ void TApp::ConnectLink()
     station_.BenchLink().Subscribe(*this);
 }
 
-bool TApp::MakingRows() const { return StopBtn->isEnabled(); }
+bool MainWindow::MakingRows() const { return StopBtn->isEnabled(); }
 
-void TApp::StatusShown(int k, const std::string& text, bool error)
+void MainWindow::StatusShown(int k, const std::string& text, bool error)
 {
     if (k < 0 || k > 3)
         return;
@@ -373,63 +374,55 @@ void TApp::StatusShown(int k, const std::string& text, bool error)
     edit->setPalette(p);
 }
 
-void TApp::SoftResetAcknowledged(int) { SoftResetDisconnect(); }
+void MainWindow::SoftResetAcknowledged(int) { SoftResetDisconnect(); }
 
-void TApp::ConnectWindows()
+void MainWindow::ConnectWindows()
 {
     // The windows subscribe to the link themselves; these are the main window's own links to them.
-    connect(windows_.CommDlg, &TCommDlg::PortLabelChanged, ComLabel[0], &QLabel::setText);
-    connect(windows_.FTitle, &TFTitle::TitleAccepted, this, &TApp::TitleAccepted);
+    connect(windows_.CommSettings, &CommSettingsDialog::PortLabelChanged, ComLabel[0], &QLabel::setText);
+    connect(windows_.Title, &TitleDialog::TitleAccepted, this, &MainWindow::TitleAccepted);
 }
 
 // ---- bench switches
 
-bool TApp::BenchSwitchedOn(int k) const { return k >= 0 && k < 4 && ActiveBench[k]->isEnabled() && ActiveBench[k]->isChecked(); }
-bool TApp::PortOpen(int k) const { return k >= 0 && k < 4 && ports_.PortOpen[k]; }
-void TApp::SetBenchTicked(int k, bool ticked)
-{
-    if (k >= 0 && k < 4)
-        ActiveBench[k]->setChecked(ticked);
-}
-bool TApp::HCDivisor100() const { return HCDivisorRadioGroup->ItemIndex() == 1; }
+bool MainWindow::BenchSwitchedOn(int k) const { return k >= 0 && k < 4 && BoxOn(k); }
+bool MainWindow::PortOpen(int k) const { return k >= 0 && k < 4 && ports_.PortOpen[k]; }
+bool MainWindow::HCDivisor100() const { return HCDivisorRadioGroup->ItemIndex() == 1; }
 
-bool TApp::IsEnabled(int k) { return ActiveBench[k]->isEnabled(); }
-bool TApp::IsTicked(int k) { return ActiveBench[k]->isChecked(); }
-void TApp::SetEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
-void TApp::SetTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
-
-bool TApp::BoxEnabled(int k) const { return ActiveBench[k]->isEnabled(); }
-bool TApp::BoxTicked(int k) const { return ActiveBench[k]->isChecked(); }
-bool TApp::DialogButtonOn(int k) const { return windows_.FCmds && windows_.FCmds->BenchButtonOn(k); }
-bool TApp::Freon2() const { return HCMode->ItemIndex() == 1; }
-bool TApp::ZeroAuto() const { return ZeroRG->ItemIndex() == 0; }
-bool TApp::UpgradeShown() const { return windows_.FUpgrade && windows_.FUpgrade->isVisible(); }
+bool MainWindow::BoxEnabled(int k) const { return ActiveBench[k]->isEnabled(); }
+bool MainWindow::BoxTicked(int k) const { return ActiveBench[k]->isChecked(); }
+void MainWindow::SetBoxEnabled(int k, bool enabled) { ActiveBench[k]->setEnabled(enabled); }
+void MainWindow::SetBoxTicked(int k, bool ticked) { ActiveBench[k]->setChecked(ticked); }
+bool MainWindow::DialogButtonOn(int k) const { return windows_.Commands && windows_.Commands->BenchButtonOn(k); }
+bool MainWindow::Freon2() const { return HCMode->ItemIndex() == 1; }
+bool MainWindow::ZeroAuto() const { return ZeroRG->ItemIndex() == 0; }
+bool MainWindow::UpgradeShown() const { return windows_.Upgrade && windows_.Upgrade->isVisible(); }
 
 // ---- handlers
 
-void TApp::ActiveBench1Click()
+void MainWindow::ActiveBenchClick()
 {
     ports_.Activate();
     RebuildHeader();
-    for (TBenchWindow* w : windows_.SelectionOrder())
+    for (BenchWindow* w : windows_.SelectionOrder())
         if (w)
             w->UpdateBenchSelection();
 }
 
-void TApp::SetStartStop(bool collecting)
+void MainWindow::SetStartStop(bool collecting)
 {
     StartBtn->setEnabled(!collecting);
     StopBtn->setEnabled(collecting);
     Collecting = collecting;
 }
 
-void TApp::SettingsClick()
+void MainWindow::SettingsClick()
 {
     RebuildHeader();
     SetStartStop(false);
 }
 
-void TApp::OKBtnClick()
+void MainWindow::OKBtnClick()
 {
     // Stops a running stream with the request it was started with.
     station_.Acquisition().StopStreams();
@@ -449,7 +442,7 @@ void TApp::OKBtnClick()
     SetStartStop(false);
 }
 
-void TApp::StartBtnClick()
+void MainWindow::StartBtnClick()
 {
     if (Collecting)
         return;
@@ -463,32 +456,32 @@ void TApp::StartBtnClick()
     station_.Rows().AcceptRequested = false;
     StopBtn->setEnabled(true);
     StartLogging();
-    const TAcquisition::StartResult r = station_.Acquisition().RequestStreams();
+    const AcquisitionCycle::StartResult r = station_.Acquisition().RequestStreams();
     StartedStreams(r.LastActive, r.ActiveCount);
 }
 
-void TApp::StopBtnClick()
+void MainWindow::StopBtnClick()
 {
     SetStartStop(false);
     station_.Acquisition().StopStreams();
     WriteStopLine();
 }
 
-void TApp::ZeroBtnClick() { station_.Acquisition().ZeroAll(); }
+void MainWindow::ZeroBtnClick() { station_.Acquisition().ZeroAll(); }
 
-void TApp::ClearBtnClick() { RebuildHeader(); }
+void MainWindow::ClearBtnClick() { RebuildHeader(); }
 
-void TApp::AcceptBtnClick() { station_.Rows().AcceptRequested = true; }
+void MainWindow::AcceptBtnClick() { station_.Rows().AcceptRequested = true; }
 
-void TApp::OffsetBtnClick() { station_.Rows().OffsetButton(Offset->isChecked()); }
+void MainWindow::OffsetBtnClick() { station_.Rows().OffsetButton(Offset->isChecked()); }
 
-void TApp::DataRadioClick()
+void MainWindow::DataRadioClick()
 {
     AcceptBtn->setEnabled(DataRadio->ItemIndex() == 1);
     RebuildHeader();
 }
 
-void TApp::LoggingClick()
+void MainWindow::LoggingClick()
 {
     const bool on = Logging->ItemIndex() == 0;
     if (on && !LogFileOpen()) {
@@ -510,57 +503,57 @@ void TApp::LoggingClick()
     RebuildHeader();
 }
 
-void TApp::Timer6Timer() { station_.Acquisition().PollTick(); }
+void MainWindow::PollTimerTick() { station_.Acquisition().PollTick(); }
 
-void TApp::Comm1Click() { windows_.CommDlg->exec(); }
+void MainWindow::CommSettingsClick() { windows_.CommSettings->exec(); }
 
-void TApp::About2Click() { windows_.AboutBox->exec(); }
+void MainWindow::AboutClick() { windows_.About->exec(); }
 
-void TApp::GeneralHelp2Click()
+void MainWindow::GeneralHelpClick()
 {
     if (windows_.ShowHelp)
         windows_.ShowHelp(1);
 }
 
-void TApp::CommandItemClick(uint8_t code)
+void MainWindow::CommandItemClick(uint8_t code)
 {
     station_.Acquisition().DialogCommand = code;
-    if (windows_.FCmds)
-        windows_.FCmds->OpenForCommand();
+    if (windows_.Commands)
+        windows_.Commands->OpenForCommand();
 }
 
-void TApp::SoftResetDisconnect()
+void MainWindow::SoftResetDisconnect()
 {
     for (int k = 0; k < 4; ++k)
-        SetBenchTicked(k, false);
+        SetBoxTicked(k, false);
     QCoreApplication::processEvents();
     messages_->Show(QStringLiteral("Warning"),
                     QStringLiteral("Multi Gas Monitor Kestrel has been disconnected\nPlease reselect a COM port for the Kestrel"),
                     IMessageSink::Icon::Warning);
 }
 
-void TApp::ShowDeviceState(int k, const char* text, bool error)
+void MainWindow::ShowDeviceState(int k, const char* text, bool error)
 {
     // The link shows only open ports' status lines; a lost one would keep its last "ACK".
-    TBench& bench = station_.BenchLink().Benches[k];
+    BenchRecord& bench = station_.BenchLink().Benches[k];
     bench.StatusText = text;
     bench.StatusError = error ? 1 : 0;
     station_.BenchLink().ShowBenchStatus(k);
 }
 
-void TApp::ShowInfo(const QString& text) { messages_->Show(QStringLiteral("Information"), text, IMessageSink::Icon::Information); }
+void MainWindow::ShowInfo(const QString& text) { messages_->Show(QStringLiteral("Information"), text, IMessageSink::Icon::Information); }
 
-void TApp::FormShow() { closing_ = false; }
+void MainWindow::FormShow() { closing_ = false; }
 
-void TApp::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     FormShow();
     QMainWindow::showEvent(event);
 }
 
-void TApp::FormClose()
+void MainWindow::FormClose()
 {
-    TFMessage* notice = windows_.FMessage;
+    MessageWindow* notice = windows_.Message;
     if (notice) {
         notice->SetClosingText();
         notice->show();
@@ -571,9 +564,9 @@ void TApp::FormClose()
     // clean end, not the end a crash leaves.
     if (Collecting)
         WriteStopLine();
-    CloseFile1Click();
+    CloseFileClick();
     station_.Acquisition().StopSwitchedOnBenches([this] { WaitSeconds(1, station_.Clock().NowSeconds); });
-    for (TBenchWindow* w : windows_.ShutdownOrder())
+    for (BenchWindow* w : windows_.ShutdownOrder())
         if (w && w->isVisible())
             w->CloseWindow();
     if (notice)
@@ -581,7 +574,7 @@ void TApp::FormClose()
     ports_.Shutdown();
 }
 
-void TApp::keyPressEvent(QKeyEvent* event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     // OK is the window's default button: Enter that no control took presses it, or the focused
     // button, as in a dialog.
@@ -599,7 +592,7 @@ void TApp::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TApp::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!shutDown_) {
         shutDown_ = true;

@@ -26,11 +26,11 @@ class QPrinter;
 class QPushButton;
 class QTableView;
 class QTimer;
-class TRadioGroup;
-class TStatusLight;
+class RadioGroup;
+class StatusLight;
 
 // Seams of the main window; empty members take the real thing.
-struct TAppOptions {
+struct MainWindowOptions {
     IMessageSink* Messages = nullptr;
     IFileDialogs* Dialogs = nullptr;
     // Calendar clock and the locale's date and time texts (rows, log lines, shutdown waits).
@@ -44,11 +44,11 @@ inline constexpr const char* kDeviceBack = "Device back";
 // The main window: data grid, settings, start/stop, the four bench rows and the main menu. It holds the
 // station (ports, link, acquisition, rows, log, feed) and drives it from its controls, creates the
 // secondary windows and runs the shutdown.
-class TApp : public QMainWindow, public BenchHost, private IBenchSwitches, private StationDriver, public LinkListener {
+class MainWindow : public QMainWindow, public BenchHost, private StationDriver, public LinkListener {
     Q_OBJECT
 public:
-    explicit TApp(const TAppOptions& options = {});
-    ~TApp() override;
+    explicit MainWindow(const MainWindowOptions& options = {});
+    ~MainWindow() override;
 
     // Controls, named as their object names.
     QTableView* Grid;
@@ -66,12 +66,12 @@ public:
     QCheckBox* AmbPressure;
     QCheckBox* RawNoxO2;
     QCheckBox* Pef;
-    TRadioGroup* AveragingRadioGroup;
+    RadioGroup* AveragingRadioGroup;
     QLabel* AverageLabel;
     QLineEdit* AverageEdit;
-    TRadioGroup* HCMode;
-    TRadioGroup* CompDataRG;
-    TRadioGroup* HCDivisorRadioGroup;
+    RadioGroup* HCMode;
+    RadioGroup* CompDataRG;
+    RadioGroup* HCDivisorRadioGroup;
     QPushButton* OKBtn;
     QPushButton* StartBtn;
     QPushButton* StopBtn;
@@ -83,19 +83,19 @@ public:
     QPushButton* HistoryBtn;
     QPushButton* OffsetBtn;
     QPushButton* ExitBtn;
-    TRadioGroup* Logging;
-    TRadioGroup* DataRadio;
-    TRadioGroup* ZeroRG;
-    QGroupBox* GroupBox1;
+    RadioGroup* Logging;
+    RadioGroup* DataRadio;
+    RadioGroup* ZeroRG;
+    QGroupBox* ActiveBenchGroup;
     std::array<QCheckBox*, 4> ActiveBench{};
     std::array<QLineEdit*, 4> AckNakEdit{};
     // Label2, Label3, Label4, Label7: "Com 1" .. "Com 4".
     std::array<QLabel*, 4> ComLabel{};
     // ApdStatusLight1..8: Tx and Rx of bench 1, then of bench 2, ...
-    std::array<TStatusLight*, 8> ApdStatusLight{};
+    std::array<StatusLight*, 8> ApdStatusLight{};
     QLabel* ACKNAKLabel;
-    QLabel* Label1;
-    QTimer* Timer6;
+    QLabel* SecondAckNakLabel;
+    QTimer* PollTimer;
     // "Feed: connected, 0 queued, 0 dropped"; made with the first feed.
     QLabel* FeedLabel = nullptr;
 
@@ -110,24 +110,24 @@ public:
     bool Collecting = false;
 
     Station& TheStation() { return station_; }
-    TAcquisition& Acquisition() { return station_.Acquisition(); }
+    AcquisitionCycle& Acquisition() { return station_.Acquisition(); }
     PortActivation& Ports() { return ports_; }
-    TWindowSet& Windows() { return windows_; }
+    WindowSet& Windows() { return windows_; }
     IMessageSink& Messages() override { return *messages_; }
     IFileDialogs& Dialogs() { return *dialogs_; }
     // The grid's rows and the log file they go to.
-    TDataRows& Rows() { return station_.Rows(); }
-    TGridModel& GridModel() { return station_.Grid(); }
+    DataRows& Rows() { return station_.Rows(); }
+    GridModel& GridContents() { return station_.Grid(); }
     LogFile& Log() { return station_.Log(); }
     bool LogFileOpen() const { return station_.Log().IsOpen(); }
     // The settings group and controls as the row logic reads them.
-    TRowSettings CurrentRowSettings() const;
+    RowSettings CurrentRowSettings() const;
 
     // Headless driver of soak runs (HALYARD_AUTOSTART); false when the variable is not set.
     bool StartAutomation();
 
     // Handlers.
-    void ActiveBench1Click();
+    void ActiveBenchClick();
     void OKBtnClick();
     void SettingsClick(); // the twelve settings handlers
     void StartBtnClick();
@@ -142,28 +142,28 @@ public:
     void TitleBtnClick();
     void HistoryBtnClick();
     void NewFileClick();
-    void Appendtofile1Click();
-    void CloseFile1Click();
+    void AppendToFileClick();
+    void CloseFileClick();
     // "Export CSV...": a log file (the current one preselected) converted into a CSV file.
-    void ExportCsv1Click();
+    void ExportCsvClick();
     // File menu "Open Log as Chart...": the chosen logs in a chart window of their own.
     void OpenLogChartClick();
-    void PrintForm1Click();
-    void PrinterSetup1Click();
+    void PrintFormClick();
+    void PrinterSetupClick();
     // The window's image on the printer, proportioned as on the screen.
     void PrintWindowImage(QPrinter& printer);
     QPrinter& Printer();
-    void Comm1Click();
+    void CommSettingsClick();
     // "Feed Settings...": the dialog, then the settings checked, saved and applied.
-    void FeedSettings1Click();
+    void FeedSettingsClick();
     // Checks the settings (a message on a fault, false), saves them when asked,
     // and restarts the feed with them (or ends it when they switch it off).
     bool ApplyFeedSettings(const FeedSettings& settings, bool save);
     // The feed rows and status lines go to; none while it is off.
     FeedPublisher* Feed() const { return station_.Feed(); }
-    void About2Click();
-    void GeneralHelp2Click();
-    void Timer6Timer();
+    void AboutClick();
+    void GeneralHelpClick();
+    void PollTimerTick();
     void FormShow();
     void FormClose();
     // Command menu item: remember the code and (re)open the command dialog on it.
@@ -177,7 +177,6 @@ public:
     Link& BenchLink() override { return station_.BenchLink(); }
     bool BenchSwitchedOn(int k) const override;
     bool PortOpen(int k) const override;
-    void SetBenchTicked(int k, bool ticked) override;
     uint8_t DialogCommand() const override { return station_.Acquisition().DialogCommand; }
     void SetDialogCommand(uint8_t code) override { station_.Acquisition().DialogCommand = code; }
     bool DialogCommandPending() const override { return station_.Acquisition().DialogCommandPending; }
@@ -202,7 +201,7 @@ private:
     void ConnectWindows();
     // StationDriver: rows while Stop is enabled, with the settings of the controls.
     bool MakingRows() const override;
-    TRowSettings RowSettings() const override { return CurrentRowSettings(); }
+    RowSettings RowSettingsNow() const override { return CurrentRowSettings(); }
     void AddCommandItems(QMenu* menu, bool engineering);
     void SetStartStop(bool collecting);
     // Row output and log file (the data rows and the log file do the work).
@@ -220,14 +219,12 @@ private:
     void StartFeed();
     void ShowFeedState();
 
-    // IBenchSwitches
-    bool IsEnabled(int k) override;
-    bool IsTicked(int k) override;
-    void SetEnabled(int k, bool enabled) override;
-    void SetTicked(int k, bool ticked) override;
-    // IAcquisitionView (of StationDriver)
+    // IBenchBoxes (of StationDriver): the ActiveBench boxes, for the port activation and the acquisition cycle.
     bool BoxEnabled(int k) const override;
     bool BoxTicked(int k) const override;
+    void SetBoxEnabled(int k, bool enabled) override;
+    void SetBoxTicked(int k, bool ticked) override;
+    // IAcquisitionView (of StationDriver)
     bool DialogButtonOn(int k) const override;
     bool Freon2() const override;
     bool ZeroAuto() const override;
@@ -240,9 +237,9 @@ private:
     IMessageSink* messages_ = nullptr;
     IFileDialogs* dialogs_ = nullptr;
     Station station_;
-    class TGridAdapter* gridAdapter_ = nullptr;
+    class GridViewAdapter* gridAdapter_ = nullptr;
     PortActivation ports_;
-    TWindowSet windows_;
+    WindowSet windows_;
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool shutDown_ = false;

@@ -1,6 +1,6 @@
 #include "ui/main/main_window.h"
 
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,7 +13,7 @@
 // load measurements. Ticks the listed benches, creates FILE as a new log, sets File Log On, applies the
 // settings and presses Start, as a user would; "graphs" then opens both trend windows from the menu.
 // Without the variable nothing happens.
-bool TApp::StartAutomation()
+bool MainWindow::StartAutomation()
 {
     const char* setting = std::getenv("HALYARD_AUTOSTART");
     if (!setting || !*setting)

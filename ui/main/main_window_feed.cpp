@@ -9,7 +9,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-void TApp::StartFeed()
+void MainWindow::StartFeed()
 {
     QStringList problems;
     const FeedSettings s = LoadFeedSettings(FeedSettingsPath(), &problems);
@@ -19,7 +19,7 @@ void TApp::StartFeed()
         ApplyFeedSettings(s, false);
 }
 
-bool TApp::ApplyFeedSettings(const FeedSettings& s, bool save)
+bool MainWindow::ApplyFeedSettings(const FeedSettings& s, bool save)
 {
     const QStringList problems = s.Problems();
     if (!problems.isEmpty()) {
@@ -50,22 +50,22 @@ bool TApp::ApplyFeedSettings(const FeedSettings& s, bool save)
         statusBar()->addWidget(FeedLabel);
         feedTimer_ = new QTimer(this);
         feedTimer_->setInterval(500);
-        connect(feedTimer_, &QTimer::timeout, this, &TApp::ShowFeedState);
+        connect(feedTimer_, &QTimer::timeout, this, &MainWindow::ShowFeedState);
         feedTimer_->start();
     }
     ShowFeedState();
     return true;
 }
 
-void TApp::ShowFeedState()
+void MainWindow::ShowFeedState()
 {
     if (FeedLabel)
         FeedLabel->setText(Feed() ? Feed()->StateText() : QStringLiteral("Feed: off"));
 }
 
-void TApp::FeedSettings1Click()
+void MainWindow::FeedSettingsClick()
 {
-    TFeedDialog dialog(this);
+    FeedDialog dialog(this);
     QStringList problems;
     dialog.SetValues(LoadFeedSettings(FeedSettingsPath(), &problems));
     while (dialog.exec() == QDialog::Accepted) {

@@ -6,7 +6,7 @@
 #include "ui/main/file_dialogs.h"
 #include "rows/history_copy.h"
 #include "ui/main/grid_view_adapter.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "link/paths.h"
 #include "ui/main/title_dialog.h"
 
@@ -20,9 +20,9 @@
 #include <QPushButton>
 #include <QTableView>
 
-TRowSettings TApp::CurrentRowSettings() const
+RowSettings MainWindow::CurrentRowSettings() const
 {
-    TRowSettings s;
+    RowSettings s;
     s.TimeStamp = TimeStamp->isChecked();
     s.RelativeTime = RelativeTime->isChecked();
     s.AcceptCount = AcceptCountChk->isChecked();
@@ -48,13 +48,13 @@ TRowSettings TApp::CurrentRowSettings() const
     return s;
 }
 
-void TApp::RebuildHeader()
+void MainWindow::RebuildHeader()
 {
     station_.Rows().Settings = CurrentRowSettings();
     station_.Rows().RebuildHeader();
 }
 
-void TApp::StartLogging()
+void MainWindow::StartLogging()
 {
     if (LogFileOpen() && Logging->ItemIndex() == 0) {
         if (!station_.Log().WriteHeaderLine(station_.Rows().HeaderLine()))
@@ -62,41 +62,41 @@ void TApp::StartLogging()
     }
 }
 
-void TApp::StartedStreams(int, int)
+void MainWindow::StartedStreams(int, int)
 {
     station_.Rows().Settings = CurrentRowSettings();
     station_.Rows().RecountActive();
 }
 
-void TApp::WriteStopLine()
+void MainWindow::WriteStopLine()
 {
     if (LogFileOpen() && !station_.Log().WriteEmptyLine())
         LogWriteProblem();
 }
 
-void TApp::LogFileProblem() { ShowInfo(QString::fromLatin1(kLogFileProblem)); }
+void MainWindow::LogFileProblem() { ShowInfo(QString::fromLatin1(kLogFileProblem)); }
 
-void TApp::LogWriteProblem()
+void MainWindow::LogWriteProblem()
 {
     // Once per file, with the reason: a full disk fails every write until space returns.
     if (station_.Log().ReportFailure())
         ShowInfo(station_.Log().ProblemText());
 }
 
-void TApp::EnableCommentAndLogging()
+void MainWindow::EnableCommentAndLogging()
 {
     CommentBtn->setEnabled(LogFileOpen());
     Logging->setEnabled(LogFileOpen());
 }
 
-void TApp::NewFileClick()
+void MainWindow::NewFileClick()
 {
     const QString path = dialogs_->SaveLogFileName(Paths::DriveC());
     if (!path.isEmpty()) {
         const bool replace = !QFileInfo::exists(path)
             || dialogs_->AskYesNo(QStringLiteral("Confirm"), path + QStringLiteral(" already exists.\nDo you want to replace it?"));
         if (replace) {
-            CloseFile1Click();
+            CloseFileClick();
             LogFileName = path;
             if (!station_.Log().Create(path))
                 LogFileProblem();
@@ -105,11 +105,11 @@ void TApp::NewFileClick()
     EnableCommentAndLogging();
 }
 
-void TApp::Appendtofile1Click()
+void MainWindow::AppendToFileClick()
 {
     const QString path = dialogs_->OpenLogFileName(Paths::DriveC());
     if (!path.isEmpty()) {
-        CloseFile1Click();
+        CloseFileClick();
         LogFileName = path;
         if (station_.Log().Append(path))
             setWindowTitle(Cedat::ShortCaption() + QStringLiteral(" - ") + LogFileName);
@@ -119,7 +119,7 @@ void TApp::Appendtofile1Click()
     EnableCommentAndLogging();
 }
 
-void TApp::CloseFile1Click()
+void MainWindow::CloseFileClick()
 {
     if (!LogFileOpen())
         return;
@@ -129,9 +129,9 @@ void TApp::CloseFile1Click()
     Logging->setEnabled(false);
 }
 
-void TApp::CommentBtnClick()
+void MainWindow::CommentBtnClick()
 {
-    TCommentDlg* dialog = windows_.CommentDlg;
+    CommentDialog* dialog = windows_.Comment;
     if (!dialog || dialog->exec() != QDialog::Accepted)
         return;
     std::vector<std::string> lines;
@@ -141,15 +141,15 @@ void TApp::CommentBtnClick()
         LogWriteProblem();
 }
 
-void TApp::TitleBtnClick()
+void MainWindow::TitleBtnClick()
 {
-    if (windows_.FTitle) {
-        windows_.FTitle->show();
-        windows_.FTitle->raise();
+    if (windows_.Title) {
+        windows_.Title->show();
+        windows_.Title->raise();
     }
 }
 
-void TApp::TitleAccepted(const QString& title)
+void MainWindow::TitleAccepted(const QString& title)
 {
     TitleText = title;
     if (Logging->ItemIndex() == 0)
@@ -160,7 +160,7 @@ void TApp::TitleAccepted(const QString& title)
     // name to every window caption, so the captions set later would no longer be the ones asked for.
 }
 
-void TApp::HistoryBtnClick()
+void MainWindow::HistoryBtnClick()
 {
     const QString historyPath = HistoryFilePath();
     const HistoryCopyResult copy = CopyLogToHistory(station_.Log(), historyPath);
@@ -182,7 +182,7 @@ void TApp::HistoryBtnClick()
     windows_.History->raise();
 }
 
-QPrinter& TApp::Printer()
+QPrinter& MainWindow::Printer()
 {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -190,9 +190,9 @@ QPrinter& TApp::Printer()
 }
 
 // Prints at once on the printer chosen with Printer Setup (the system's default until then).
-void TApp::PrintForm1Click() { PrintWindowImage(Printer()); }
+void MainWindow::PrintFormClick() { PrintWindowImage(Printer()); }
 
-void TApp::PrintWindowImage(QPrinter& printer)
+void MainWindow::PrintWindowImage(QPrinter& printer)
 {
     const QPixmap image = grab();
     QPainter painter;
@@ -211,4 +211,4 @@ void TApp::PrintWindowImage(QPrinter& printer)
     painter.end();
 }
 
-void TApp::PrinterSetup1Click() { dialogs_->PrinterSetup(Printer()); }
+void MainWindow::PrinterSetupClick() { dialogs_->PrinterSetup(Printer()); }

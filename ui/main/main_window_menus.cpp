@@ -93,76 +93,76 @@ void ShowWindow(QWidget* w)
 }
 
 // The raw IR window streams raw (0x40) or filtered (0x42) blocks, as the menu entry says.
-void ShowRawIR(TBenchWindow* w, bool filtered)
+void ShowRawIR(BenchWindow* w, bool filtered)
 {
-    if (auto* raw = qobject_cast<TRawIR*>(w))
+    if (auto* raw = qobject_cast<RawIrWindow*>(w))
         raw->RawFiltered = filtered;
     ShowWindow(w);
 }
 
 } // namespace
 
-void TApp::BuildMenus()
+void MainWindow::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = NewMenu(bar, "File1", QStringLiteral("&File"));
-    connect(NewItem(file, "NewFile", QStringLiteral("&New File...")), &QAction::triggered, this, &TApp::NewFileClick);
-    connect(NewItem(file, "Appendtofile1", QStringLiteral("&Append to file")), &QAction::triggered, this, &TApp::Appendtofile1Click);
+    connect(NewItem(file, "NewFile", QStringLiteral("&New File...")), &QAction::triggered, this, &MainWindow::NewFileClick);
+    connect(NewItem(file, "Appendtofile1", QStringLiteral("&Append to file")), &QAction::triggered, this, &MainWindow::AppendToFileClick);
     file->addSeparator();
-    connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &TApp::CloseFile1Click);
-    connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &TApp::ExportCsv1Click);
+    connect(NewItem(file, "CloseFile1", QStringLiteral("&Close File")), &QAction::triggered, this, &MainWindow::CloseFileClick);
+    connect(NewItem(file, "ExportCsv1", QStringLiteral("&Export CSV...")), &QAction::triggered, this, &MainWindow::ExportCsvClick);
     connect(NewItem(file, "OpenLogChart", QStringLiteral("Open Log as C&hart...")), &QAction::triggered, this,
-            &TApp::OpenLogChartClick);
+            &MainWindow::OpenLogChartClick);
     file->addSeparator();
-    connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &TApp::PrintForm1Click);
-    connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &TApp::PrinterSetup1Click);
+    connect(NewItem(file, "PrintForm1", QStringLiteral("Print &Window")), &QAction::triggered, this, &MainWindow::PrintFormClick);
+    connect(NewItem(file, "PrinterSetup1", QStringLiteral("Printer &Setup...")), &QAction::triggered, this, &MainWindow::PrinterSetupClick);
     file->addSeparator();
     connect(NewItem(file, "Exit1", QStringLiteral("Exit")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* screens = NewMenu(bar, "Screens1", QStringLiteral("Scree&ns"));
-    connect(NewItem(screens, "Status", QStringLiteral("Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCStatus); });
+    connect(NewItem(screens, "Status", QStringLiteral("Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.Status); });
     connect(NewItem(screens, "Graphics1", QStringLiteral("Graphics&1")), &QAction::triggered, this, [this] {
-        if (windows_.FGraph1) {
-            windows_.FGraph1->UpdateBenchSelection();
-            ShowWindow(windows_.FGraph1);
+        if (windows_.OverlayTrend) {
+            windows_.OverlayTrend->UpdateBenchSelection();
+            ShowWindow(windows_.OverlayTrend);
         }
     });
     connect(NewItem(screens, "Graphics2", QStringLiteral("Graphics&2")), &QAction::triggered, this, [this] {
-        if (windows_.FGraph2) {
-            windows_.FGraph2->UpdateBenchSelection();
-            ShowWindow(windows_.FGraph2);
+        if (windows_.StackedTrend) {
+            windows_.StackedTrend->UpdateBenchSelection();
+            ShowWindow(windows_.StackedTrend);
         }
     });
 
     QMenu* options = NewMenu(bar, "Options1", QStringLiteral("&Options"));
-    connect(NewItem(options, "Comm1", QStringLiteral("Comms...")), &QAction::triggered, this, &TApp::Comm1Click);
-    connect(NewItem(options, "FeedSettings1", QStringLiteral("Feed Settings...")), &QAction::triggered, this, &TApp::FeedSettings1Click);
+    connect(NewItem(options, "Comm1", QStringLiteral("Comms...")), &QAction::triggered, this, &MainWindow::CommSettingsClick);
+    connect(NewItem(options, "FeedSettings1", QStringLiteral("Feed Settings...")), &QAction::triggered, this, &MainWindow::FeedSettingsClick);
 
     AddCommandItems(NewMenu(bar, "CustomerCommands", QStringLiteral("Bench Commands")), false);
     AddCommandItems(NewMenu(bar, "CustomerServiceCommands", QStringLiteral("Engineering Bench  Commands"), true), true);
 
     QMenu* service = NewMenu(bar, "PellamServiceScreens1", QStringLiteral("Service Screens"), true);
     connect(NewItem(service, "Parameters1", QStringLiteral("Parameters...")), &QAction::triggered, this, [this] { ShowWindow(windows_.Parameters); });
-    connect(NewItem(service, "RawIR1", QStringLiteral("Raw IR...")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
-    connect(NewItem(service, "EngineeringStatus1", QStringLiteral("Engineering Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
-    connect(NewItem(service, "BenchUpgrade1", QStringLiteral("Bench Upgrade")), &QAction::triggered, this, [this] { ShowWindow(windows_.FUpgrade); });
+    connect(NewItem(service, "RawIR1", QStringLiteral("Raw IR...")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIr, false); });
+    connect(NewItem(service, "EngineeringStatus1", QStringLiteral("Engineering Status")), &QAction::triggered, this, [this] { ShowWindow(windows_.EngineeringStatus); });
+    connect(NewItem(service, "BenchUpgrade1", QStringLiteral("Bench Upgrade")), &QAction::triggered, this, [this] { ShowWindow(windows_.Upgrade); });
     auto calWindow = [this](bool load) {
-        if (auto* w = qobject_cast<TFCalLoad*>(windows_.FCalLoad))
+        if (auto* w = qobject_cast<CalibrationWindow*>(windows_.Calibration))
             w->SetLoadMode(load);
-        ShowWindow(windows_.FCalLoad);
+        ShowWindow(windows_.Calibration);
     };
     connect(NewItem(service, "LoadcalConstants1", QStringLiteral("Load Cal Constants")), &QAction::triggered, this, [calWindow] { calWindow(true); });
     connect(NewItem(service, "CheckCalConstants1", QStringLiteral("Check Cal Constants")), &QAction::triggered, this, [calWindow] { calWindow(false); });
-    connect(NewItem(service, "NewCalLoad1", QStringLiteral("New Cal Load")), &QAction::triggered, this, [this] { ShowWindow(windows_.FCalLoad1); });
+    connect(NewItem(service, "NewCalLoad1", QStringLiteral("New Cal Load")), &QAction::triggered, this, [this] { ShowWindow(windows_.ParameterTransfer); });
 
     QMenu* help = NewMenu(bar, "Help1", QStringLiteral("&Help"));
-    connect(NewItem(help, "About2", QStringLiteral("&About...")), &QAction::triggered, this, &TApp::About2Click);
-    connect(NewItem(help, "GeneralHelp2", QStringLiteral("General Help"), true), &QAction::triggered, this, &TApp::GeneralHelp2Click);
+    connect(NewItem(help, "About2", QStringLiteral("&About...")), &QAction::triggered, this, &MainWindow::AboutClick);
+    connect(NewItem(help, "GeneralHelp2", QStringLiteral("General Help"), true), &QAction::triggered, this, &MainWindow::GeneralHelpClick);
 }
 
-void TApp::AddCommandItems(QMenu* menu, bool engineering)
+void MainWindow::AddCommandItems(QMenu* menu, bool engineering)
 {
     const CommandItem* begin = engineering ? std::begin(kEngineeringCommands) : std::begin(kBenchCommands);
     const CommandItem* end = engineering ? std::end(kEngineeringCommands) : std::end(kBenchCommands);
@@ -175,12 +175,12 @@ void TApp::AddCommandItems(QMenu* menu, bool engineering)
     }
     if (!engineering)
         return;
-    connect(findChild<QAction*>(QStringLiteral("N40RAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, false); });
-    connect(findChild<QAction*>(QStringLiteral("N41EngineeringStatus1")), &QAction::triggered, this, [this] { ShowWindow(windows_.EStatus); });
-    connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIR, true); });
+    connect(findChild<QAction*>(QStringLiteral("N40RAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIr, false); });
+    connect(findChild<QAction*>(QStringLiteral("N41EngineeringStatus1")), &QAction::triggered, this, [this] { ShowWindow(windows_.EngineeringStatus); });
+    connect(findChild<QAction*>(QStringLiteral("N42FilteredRAWADIRChannelData1")), &QAction::triggered, this, [this] { ShowRawIR(windows_.RawIr, true); });
 }
 
-void TApp::ExportCsv1Click()
+void MainWindow::ExportCsvClick()
 {
     // The current log, or the one last used, is offered first; the log is flushed after
     // every row, so an open log converts up to its last logged row.
@@ -209,7 +209,7 @@ void TApp::ExportCsv1Click()
         messages_->Show(caption, QStringLiteral("CSV export failed: ") + message, IMessageSink::Icon::Warning);
 }
 
-void TApp::OpenLogChartClick()
+void MainWindow::OpenLogChartClick()
 {
     // The current log, or the one last used, is offered first: it may be open and growing.
     const QString last = station_.Log().FileName();

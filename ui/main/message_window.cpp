@@ -3,23 +3,23 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-TFMessage::TFMessage(QWidget* parent)
+MessageWindow::MessageWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFMessage"));
     setWindowTitle(QStringLiteral("System Message"));
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("System message"));
-    Memo1->setReadOnly(true);
+    MessageText = new QPlainTextEdit(this);
+    MessageText->setObjectName(QStringLiteral("Memo1"));
+    MessageText->setAccessibleName(QStringLiteral("System message"));
+    MessageText->setReadOnly(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1);
+    layout->addWidget(MessageText);
     resize(320, 100);
 }
 
-void TFMessage::SetClosingText() { Memo1->setPlainText(kClosingText); }
+void MessageWindow::SetClosingText() { MessageText->setPlainText(kClosingText); }
 
-void TFMessage::showEvent(QShowEvent* event)
+void MessageWindow::showEvent(QShowEvent* event)
 {
     // Showing puts the line in as well; setting it (not adding) keeps it a single line.
     SetClosingText();

@@ -4,14 +4,14 @@
 class QPlainTextEdit;
 
 // "System Message": the notice shown while the program closes.
-class TFMessage : public QWidget {
+class MessageWindow : public QWidget {
     Q_OBJECT
 public:
     static inline const QString kClosingText = QStringLiteral("Wait! Application is closing...");
 
-    explicit TFMessage(QWidget* parent = nullptr);
+    explicit MessageWindow(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo1;
+    QPlainTextEdit* MessageText;
 
     // Empties the memo and gives it the closing line.
     void SetClosingText();

@@ -4,25 +4,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFTitle::TFTitle(QWidget* parent)
+TitleDialog::TitleDialog(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFTitle"));
     setWindowTitle(QStringLiteral("Vireo Title"));
-    Edit1 = new QLineEdit(QStringLiteral("Computer:"), this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Title"));
+    TitleEdit = new QLineEdit(QStringLiteral("Computer:"), this);
+    TitleEdit->setObjectName(QStringLiteral("Edit1"));
+    TitleEdit->setAccessibleName(QStringLiteral("Title"));
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    connect(OKBtn, &QPushButton::clicked, this, &TFTitle::OKBtnClick);
-    connect(Edit1, &QLineEdit::returnPressed, this, &TFTitle::OKBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &TitleDialog::OKBtnClick);
+    connect(TitleEdit, &QLineEdit::returnPressed, this, &TitleDialog::OKBtnClick);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Edit1);
+    layout->addWidget(TitleEdit);
     layout->addWidget(OKBtn);
 }
 
-void TFTitle::OKBtnClick()
+void TitleDialog::OKBtnClick()
 {
-    emit TitleAccepted(Edit1->text());
+    emit TitleAccepted(TitleEdit->text());
     close();
 }

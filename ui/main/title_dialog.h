@@ -5,17 +5,17 @@ class QLineEdit;
 class QPushButton;
 
 // "Vireo Title": the title the main window and the application carry. Shown modelessly.
-class TFTitle : public QWidget {
+class TitleDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit TFTitle(QWidget* parent = nullptr);
+    explicit TitleDialog(QWidget* parent = nullptr);
 
-    QLineEdit* Edit1;
+    QLineEdit* TitleEdit;
     QPushButton* OKBtn;
 
     void OKBtnClick();
 
 signals:
-    // OK: the text of Edit1, before the dialog closes.
+    // OK: the text of TitleEdit, before the dialog closes.
     void TitleAccepted(const QString& title);
 };

@@ -17,8 +17,8 @@
 #include "ui/graphs/overlay_trend_window.h"
 #include "ui/graphs/stacked_trend_window.h"
 #include "ui/main/message_window.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 #include "ui/main/title_dialog.h"
 
@@ -38,56 +38,56 @@ W* Adopt(W* window, const char* className, QWidget* mainWindow)
 
 } // namespace
 
-TWindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::array<ComPort*, 4>& ports,
+WindowSet CreateWindowSet(QWidget* mainWindow, BenchHost& host, const std::array<ComPort*, 4>& ports,
                            IMessageSink& messages)
 {
     (void)host; // the windows of later subsystems are built with it
-    TWindowSet w;
+    WindowSet w;
     QWidget* m = mainWindow;
     // Start-up order. Lines marked "placeholder" stand for windows of other subsystems: replace the
     // constructor on that line with the real class.
-    w.AboutBox = Adopt(new TAboutBox, "TAboutBox", m);
-    w.CommDlg = Adopt(new TCommDlg(ports, messages), "TCommDlg", m);
-    w.CommentDlg = Adopt(new TCommentDlg, "TCommentDlg", m);
-    w.Parameters = Adopt(new TParameters(host), "TParameters", m);
-    w.IRLog = Adopt(new TIRLog(host), "TIRLog", m);
-    w.History = Adopt(new THistory, "THistory", m);
-    w.FCStatus = Adopt(new TFCStatus(host), "TFCStatus", m);
-    w.EStatus = Adopt(new TEStatus(host), "TEStatus", m);
-    w.RawIR = Adopt(new TRawIR(host), "TRawIR", m);
-    w.FGraph2 = Adopt(new TFGraph2(host), "TFGraph2", m);
-    w.FGraph1 = Adopt(new TFGraph1(host), "TFGraph1", m);
-    w.FUpgrade = Adopt(new TFUpgrade(host), "TFUpgrade", m);
-    w.fHist_ir = Adopt(new TfHist_ir, "TfHist_ir", m);
-    w.FTitle = Adopt(new TFTitle, "TFTitle", m);
-    w.FCmds = Adopt(new TFCmds(host), "TFCmds", m);
-    w.FMessage = Adopt(new TFMessage, "TFMessage", m);
-    w.FCalLoad = Adopt(new TFCalLoad(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad", m);
-    w.FCalLoad1 = Adopt(new TFCalLoad1(host, static_cast<TParameters*>(w.Parameters)), "TFCalLoad1", m);
-    static_cast<TIRLog*>(w.IRLog)->History = static_cast<TfHist_ir*>(w.fHist_ir);
-    static_cast<TRawIR*>(w.RawIR)->SetCompanions(static_cast<TIRLog*>(w.IRLog), static_cast<TfHist_ir*>(w.fHist_ir));
+    w.About = Adopt(new AboutBox, "TAboutBox", m);
+    w.CommSettings = Adopt(new CommSettingsDialog(ports, messages), "TCommDlg", m);
+    w.Comment = Adopt(new CommentDialog, "TCommentDlg", m);
+    w.Parameters = Adopt(new ParameterEditor(host), "TParameters", m);
+    w.RawIrLog = Adopt(new RawIrLogWindow(host), "TIRLog", m);
+    w.History = Adopt(new HistoryWindow, "THistory", m);
+    w.Status = Adopt(new StatusScreen(host), "TFCStatus", m);
+    w.EngineeringStatus = Adopt(new EngineeringStatusScreen(host), "TEStatus", m);
+    w.RawIr = Adopt(new RawIrWindow(host), "TRawIR", m);
+    w.StackedTrend = Adopt(new StackedTrendWindow(host), "TFGraph2", m);
+    w.OverlayTrend = Adopt(new OverlayTrendWindow(host), "TFGraph1", m);
+    w.Upgrade = Adopt(new FirmwareUpgradeWindow(host), "TFUpgrade", m);
+    w.RawIrHistory = Adopt(new RawIrHistoryWindow, "TfHist_ir", m);
+    w.Title = Adopt(new TitleDialog, "TFTitle", m);
+    w.Commands = Adopt(new CommandDialog(host), "TFCmds", m);
+    w.Message = Adopt(new MessageWindow, "TFMessage", m);
+    w.Calibration = Adopt(new CalibrationWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad", m);
+    w.ParameterTransfer = Adopt(new ParameterTransferWindow(host, static_cast<ParameterEditor*>(w.Parameters)), "TFCalLoad1", m);
+    static_cast<RawIrLogWindow*>(w.RawIrLog)->History = static_cast<RawIrHistoryWindow*>(w.RawIrHistory);
+    static_cast<RawIrWindow*>(w.RawIr)->SetCompanions(static_cast<RawIrLogWindow*>(w.RawIrLog), static_cast<RawIrHistoryWindow*>(w.RawIrHistory));
     w.ShowHelp = ::ShowHelp;
-    static_cast<TFCmds*>(w.FCmds)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
+    static_cast<CommandDialog*>(w.Commands)->ShowHelp = w.ShowHelp; // the dialog's Help button, topic 6001
     return w;
 }
 
-QList<QWidget*> TWindowSet::All() const
+QList<QWidget*> WindowSet::All() const
 {
-    return {AboutBox, CommDlg, CommentDlg, Parameters, IRLog, History, FCStatus, EStatus, RawIR,
-            FGraph2, FGraph1, FUpgrade, fHist_ir, FTitle, FCmds, FMessage, FCalLoad, FCalLoad1};
+    return {About, CommSettings, Comment, Parameters, RawIrLog, History, Status, EngineeringStatus, RawIr,
+            StackedTrend, OverlayTrend, Upgrade, RawIrHistory, Title, Commands, Message, Calibration, ParameterTransfer};
 }
 
-QList<TBenchWindow*> TWindowSet::SelectionOrder() const
+QList<BenchWindow*> WindowSet::SelectionOrder() const
 {
-    return {Parameters, RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus, FCmds, FCalLoad, FCalLoad1};
+    return {Parameters, RawIr, Upgrade, OverlayTrend, StackedTrend, Status, EngineeringStatus, Commands, Calibration, ParameterTransfer};
 }
 
-QList<TBenchWindow*> TWindowSet::ShutdownOrder() const { return {RawIR, FUpgrade, FGraph1, FGraph2, FCStatus, EStatus}; }
+QList<BenchWindow*> WindowSet::ShutdownOrder() const { return {RawIr, Upgrade, OverlayTrend, StackedTrend, Status, EngineeringStatus}; }
 
-void TWindowSet::DeleteAll()
+void WindowSet::DeleteAll()
 {
     QList<QWidget*> all = All();
     for (auto it = all.rbegin(); it != all.rend(); ++it)
         delete *it;
-    *this = TWindowSet{};
+    *this = WindowSet{};
 }

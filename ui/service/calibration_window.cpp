@@ -20,8 +20,8 @@
 
 #include <algorithm>
 
-TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
-    : TBenchWindow(parent),
+CalibrationWindow::CalibrationWindow(BenchHost& host, ParameterEditor* parameters, QWidget* parent)
+    : BenchWindow(parent),
       host_(host),
       parameters_(parameters),
       machine_(CalLoadPorts{
@@ -38,9 +38,9 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
               if (parameters_)
                   parameters_->ClearLastParamText();
           },
-          [this](const std::string& text) { Edit1->setText(QString::fromLatin1(text.c_str())); },
-          [this](int ms) { Timer1->start(std::max(1, ms * TimerPercent / 100)); },
-          [this] { Timer1->stop(); },
+          [this](const std::string& text) { StateEdit->setText(QString::fromLatin1(text.c_str())); },
+          [this](int ms) { StepTimer->start(std::max(1, ms * TimerPercent / 100)); },
+          [this] { StepTimer->stop(); },
           [this](const std::string& text) {
               host_.Messages().Show(QStringLiteral("Warning"), QString::fromLatin1(text.c_str()),
                                     IMessageSink::Icon::Warning);
@@ -57,9 +57,9 @@ TFCalLoad::TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent)
     host_.BenchLink().AddClaim(*this);
 }
 
-bool TFCalLoad::Claiming() const { return isVisible() && machine_.CalState() > 0; }
+bool CalibrationWindow::Claiming() const { return isVisible() && machine_.CalState() > 0; }
 
-bool TFCalLoad::Claimed(int, const RxFrame& frame)
+bool CalibrationWindow::Claimed(int, const RxFrame& frame)
 {
     // Refusals of all four flash parameter codes, acknowledgements of the three it steps on.
     const uint8_t c = frame.Code;
@@ -69,12 +69,12 @@ bool TFCalLoad::Claimed(int, const RxFrame& frame)
     return taken;
 }
 
-TFCalLoad::~TFCalLoad()
+CalibrationWindow::~CalibrationWindow()
 {
     host_.BenchLink().RemoveClaim(*this);
 }
 
-void TFCalLoad::BuildControls()
+void CalibrationWindow::BuildControls()
 {
     auto* grid = new QGridLayout(this);
     auto* group = new QGroupBox(QStringLiteral("Bench"), this);
@@ -95,10 +95,10 @@ void TFCalLoad::BuildControls()
     grid->addWidget(group, 0, 0, 1, 3);
 
     grid->addWidget(new QLabel(QStringLiteral("Process State"), this), 1, 0);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setReadOnly(true);
-    grid->addWidget(Edit1, 1, 1, 1, 2);
+    StateEdit = new QLineEdit(this);
+    StateEdit->setObjectName(QStringLiteral("Edit1"));
+    StateEdit->setReadOnly(true);
+    grid->addWidget(StateEdit, 1, 1, 1, 2);
 
     OKBtn = new QPushButton(QStringLiteral("Start"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -110,16 +110,16 @@ void TFCalLoad::BuildControls()
     grid->addWidget(CancelBtn, 2, 1);
     grid->addWidget(HelpBtn, 2, 2);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
+    StepTimer = new QTimer(this);
+    StepTimer->setObjectName(QStringLiteral("Timer1"));
+    StepTimer->setSingleShot(true);
 
-    connect(OKBtn, &QPushButton::clicked, this, &TFCalLoad::OKBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &TFCalLoad::CancelBtnClick);
-    connect(Timer1, &QTimer::timeout, this, &TFCalLoad::Timer1Timer);
+    connect(OKBtn, &QPushButton::clicked, this, &CalibrationWindow::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &CalibrationWindow::CancelBtnClick);
+    connect(StepTimer, &QTimer::timeout, this, &CalibrationWindow::StepTimerTick);
 }
 
-void TFCalLoad::SetLoadMode(bool load)
+void CalibrationWindow::SetLoadMode(bool load)
 {
     // A running procedure keeps its mode: switched to checking, the rest of a load would be
     // compared but never written; switched to loading, a check would start writing.
@@ -129,13 +129,13 @@ void TFCalLoad::SetLoadMode(bool load)
     setWindowTitle(load ? QStringLiteral("Load Calibration Parameters") : QStringLiteral("Check Calibration Parameters"));
 }
 
-void TFCalLoad::showEvent(QShowEvent* event)
+void CalibrationWindow::showEvent(QShowEvent* event)
 {
-    Edit1->clear();
-    TBenchWindow::showEvent(event);
+    StateEdit->clear();
+    BenchWindow::showEvent(event);
 }
 
-void TFCalLoad::UpdateBenchSelection()
+void CalibrationWindow::UpdateBenchSelection()
 {
     for (int k = 0; k < 4; ++k) {
         QCheckBox* box = BB[size_t(k)];
@@ -145,7 +145,7 @@ void TFCalLoad::UpdateBenchSelection()
     }
 }
 
-void TFCalLoad::OpenFileClick(int k)
+void CalibrationWindow::OpenFileClick(int k)
 {
     const QString path = Dialogs->OpenFileName(QStringLiteral("Select Cal File"), QStringLiteral("Kite Cal Files (*.CAL)"),
                                                Paths::DriveCPath(QStringLiteral("C:\\")));
@@ -155,12 +155,12 @@ void TFCalLoad::OpenFileClick(int k)
     FileEdit[size_t(k)]->setText(QFileInfo(path).fileName());
 }
 
-void TFCalLoad::OKBtnClick() { machine_.Start(); }
+void CalibrationWindow::OKBtnClick() { machine_.Start(); }
 
-void TFCalLoad::CancelBtnClick()
+void CalibrationWindow::CancelBtnClick()
 {
     machine_.Cancel();
     close();
 }
 
-void TFCalLoad::Timer1Timer() { machine_.Tick(); }
+void CalibrationWindow::StepTimerTick() { machine_.Tick(); }

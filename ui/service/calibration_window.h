@@ -19,14 +19,14 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class TParameters;
+class ParameterEditor;
 
-class TFCalLoad : public TBenchWindow, public ReplyClaim {
+class CalibrationWindow : public BenchWindow, public ReplyClaim {
     Q_OBJECT
 public:
     // The read-back text comes from the parameter editor.
-    TFCalLoad(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
-    ~TFCalLoad() override;
+    CalibrationWindow(BenchHost& host, ParameterEditor* parameters, QWidget* parent = nullptr);
+    ~CalibrationWindow() override;
 
     // ReplyClaim: while the window is shown and a procedure runs, its flash parameter replies.
     bool Claiming() const override;
@@ -38,7 +38,7 @@ public:
 
     void OKBtnClick();
     void CancelBtnClick();
-    void Timer1Timer();
+    void StepTimerTick();
     void OpenFileClick(int k);
 
     CalLoadMachine& Machine() { return machine_; }
@@ -50,11 +50,11 @@ public:
     std::array<QCheckBox*, 4> BB{};
     std::array<QLineEdit*, 4> FileEdit{};
     std::array<QPushButton*, 4> OpenButton{};
-    QLineEdit* Edit1 = nullptr;
+    QLineEdit* StateEdit = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* StepTimer = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,7 +63,7 @@ private:
     void BuildControls();
 
     BenchHost& host_;
-    TParameters* parameters_;
+    ParameterEditor* parameters_;
     std::unique_ptr<IServiceDialogs> ownDialogs_;
     CalLoadMachine machine_;
 };

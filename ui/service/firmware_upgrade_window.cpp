@@ -9,7 +9,7 @@
 #include <QRadioButton>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "link/paths.h"
@@ -45,8 +45,8 @@ void Apply(QLabel* label, const UpgradeDisplay::Item& item)
 
 } // namespace
 
-TFUpgrade::TFUpgrade(BenchHost& host, QWidget* parent)
-    : TBenchWindow(parent),
+FirmwareUpgradeWindow::FirmwareUpgradeWindow(BenchHost& host, QWidget* parent)
+    : BenchWindow(parent),
       host_(host),
       machine_(UpgradeRequests{
           [this](int k) { host_.BenchLink().Benches[size_t(k)].RequestStartBootMode(); },
@@ -70,21 +70,21 @@ TFUpgrade::TFUpgrade(BenchHost& host, QWidget* parent)
     host_.BenchLink().AddClaim(*this);
 }
 
-bool TFUpgrade::Claiming() const { return machine_.Busy(); }
+bool FirmwareUpgradeWindow::Claiming() const { return machine_.Busy(); }
 
-bool TFUpgrade::Claimed(int, const RxFrame& frame)
+bool FirmwareUpgradeWindow::Claimed(int, const RxFrame& frame)
 {
     machine_.Reply(frame);
     Render();
     return true;
 }
 
-TFUpgrade::~TFUpgrade()
+FirmwareUpgradeWindow::~FirmwareUpgradeWindow()
 {
     host_.BenchLink().RemoveClaim(*this);
 }
 
-void TFUpgrade::BuildControls()
+void FirmwareUpgradeWindow::BuildControls()
 {
     auto* grid = new QGridLayout(this);
     QFont big = font();
@@ -108,22 +108,22 @@ void TFUpgrade::BuildControls()
     grid->addWidget(RangeLabel, 4, 0);
     grid->addWidget(RangeText, 4, 1);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setReadOnly(true);
-    grid->addWidget(Edit1, 5, 0, 1, 2);
+    RecordLineEdit = new QLineEdit(this);
+    RecordLineEdit->setObjectName(QStringLiteral("Edit1"));
+    RecordLineEdit->setReadOnly(true);
+    grid->addWidget(RecordLineEdit, 5, 0, 1, 2);
 
-    CGauge1 = new QProgressBar(this);
-    CGauge1->setObjectName(QStringLiteral("CGauge1"));
-    CGauge1->setOrientation(Qt::Vertical);
-    CGauge1->setRange(0, 100);
-    grid->addWidget(CGauge1, 0, 3, 6, 1);
+    ProgressGauge = new QProgressBar(this);
+    ProgressGauge->setObjectName(QStringLiteral("CGauge1"));
+    ProgressGauge->setOrientation(Qt::Vertical);
+    ProgressGauge->setRange(0, 100);
+    grid->addWidget(ProgressGauge, 0, 3, 6, 1);
 
     Success = NewLabel("Success", QStringLiteral("Success!!!"), this);
     Success->setFont(big);
     grid->addWidget(Success, 6, 0, 1, 2);
 
-    BenchGroup = new TBenchButtons(QStringLiteral("Bench"), this);
+    BenchGroup = new BenchButtons(QStringLiteral("Bench"), this);
     BenchGroup->setObjectName(QStringLiteral("BenchGroup"));
     grid->addWidget(BenchGroup, 7, 0, 1, 2);
 
@@ -134,11 +134,11 @@ void TFUpgrade::BuildControls()
     grid->addWidget(StartBtn, 8, 0);
     grid->addWidget(CancelBtn, 8, 1);
 
-    connect(StartBtn, &QPushButton::clicked, this, &TFUpgrade::StartBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &TFUpgrade::CancelBtnClick);
+    connect(StartBtn, &QPushButton::clicked, this, &FirmwareUpgradeWindow::StartBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &FirmwareUpgradeWindow::CancelBtnClick);
 }
 
-void TFUpgrade::Render()
+void FirmwareUpgradeWindow::Render()
 {
     const UpgradeDisplay& d = machine_.Display();
     Apply(BootText, d.BootText);
@@ -150,17 +150,17 @@ void TFUpgrade::Render()
     Apply(RangeText, d.RangeText);
     HexAddressText->setText(QString::fromLatin1(d.HexAddress.c_str()));
     RangeText->setText(QString::fromLatin1(d.Range.c_str()));
-    Edit1->setText(QString::fromLatin1(d.Edit1.c_str()));
-    CGauge1->setValue(d.Gauge);
+    RecordLineEdit->setText(QString::fromLatin1(d.RecordLine.c_str()));
+    ProgressGauge->setValue(d.Gauge);
     Success->setVisible(d.Success);
     StartBtn->setEnabled(d.StartEnabled);
 }
 
-void TFUpgrade::Warn(const QString& text) { host_.Messages().Show(QStringLiteral("Warning"), text, IMessageSink::Icon::Warning); }
+void FirmwareUpgradeWindow::Warn(const QString& text) { host_.Messages().Show(QStringLiteral("Warning"), text, IMessageSink::Icon::Warning); }
 
-int TFUpgrade::SelectedBench() const { return BenchGroup->SelectedBench(); }
+int FirmwareUpgradeWindow::SelectedBench() const { return BenchGroup->SelectedBench(); }
 
-void TFUpgrade::UpdateBenchSelection()
+void FirmwareUpgradeWindow::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -168,7 +168,7 @@ void TFUpgrade::UpdateBenchSelection()
     BenchGroup->UpdateBenchSelection(on);
 }
 
-void TFUpgrade::StartBtnClick()
+void FirmwareUpgradeWindow::StartBtnClick()
 {
     const int k = SelectedBench();
     if (k == -1)
@@ -182,25 +182,25 @@ void TFUpgrade::StartBtnClick()
     Render();
 }
 
-void TFUpgrade::CancelBtnClick()
+void FirmwareUpgradeWindow::CancelBtnClick()
 {
     machine_.Cancel();
     close();
 }
 
-void TFUpgrade::FormClose()
+void FirmwareUpgradeWindow::FormClose()
 {
     machine_.Close();
     Render();
 }
 
-void TFUpgrade::CloseWindow()
+void FirmwareUpgradeWindow::CloseWindow()
 {
     FormClose();
     hide();
 }
 
-void TFUpgrade::closeEvent(QCloseEvent* event)
+void FirmwareUpgradeWindow::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();

@@ -15,13 +15,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class TBenchButtons;
+class BenchButtons;
 
-class TFUpgrade : public TBenchWindow, public ReplyClaim {
+class FirmwareUpgradeWindow : public BenchWindow, public ReplyClaim {
     Q_OBJECT
 public:
-    explicit TFUpgrade(BenchHost& host, QWidget* parent = nullptr);
-    ~TFUpgrade() override;
+    explicit FirmwareUpgradeWindow(BenchHost& host, QWidget* parent = nullptr);
+    ~FirmwareUpgradeWindow() override;
 
     // ReplyClaim: while the download runs, every expected reply of every bench and nothing else.
     bool Claiming() const override;
@@ -48,10 +48,10 @@ public:
     QLabel* HexAddressText = nullptr;
     QLabel* RangeLabel = nullptr;
     QLabel* RangeText = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QProgressBar* CGauge1 = nullptr;
+    QLineEdit* RecordLineEdit = nullptr;
+    QProgressBar* ProgressGauge = nullptr;
     QLabel* Success = nullptr;
-    TBenchButtons* BenchGroup = nullptr;
+    BenchButtons* BenchGroup = nullptr;
     QPushButton* StartBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 

@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 #include "link/bench_host.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "link/link.h"
 #include "link/message_sink.h"
 #include "service/param_editor_text.h"
@@ -31,7 +31,7 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 
 } // namespace
 
-TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* parent) : TBenchWindow(parent), host_(host)
+ParameterEditor::ParameterEditor(BenchHost& host, const QString& listPath, QWidget* parent) : BenchWindow(parent), host_(host)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Parameters"));
@@ -39,12 +39,12 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
 
     list_ = ReadParamListFile(listPath.isEmpty() ? QDir::current().filePath(QStringLiteral("ParamLst.c")) : listPath);
     {
-        const QSignalBlocker block(ComboBox1);
-        for (const TParameterItem& item : list_)
-            ComboBox1->addItem(Latin1(item.Name));
-        ComboBox1->setCurrentIndex(1);
+        const QSignalBlocker block(ParamNameCombo);
+        for (const ParameterItem& item : list_)
+            ParamNameCombo->addItem(Latin1(item.Name));
+        ParamNameCombo->setCurrentIndex(1);
     }
-    MaskEdit1->setText(QStringLiteral("1"));
+    ParamNumberEdit->setText(QStringLiteral("1"));
     ShowLabels(1);
     UpdateBenchSelection();
     FlashStoreAllowed = QFile::exists(Paths::DriveCPath(QStringLiteral("C:\\Flash.Ok")));
@@ -53,38 +53,38 @@ TParameters::TParameters(BenchHost& host, const QString& listPath, QWidget* pare
 
     host_.BenchLink().Subscribe(*this);
     // Whoever sends Load Flash Parameters, its reply reads back this number.
-    TBench::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
+    BenchRecord::OnLoadFlashParameter = [this](uint16_t n) { CurrentParam = n; };
 }
 
-TParameters::~TParameters()
+ParameterEditor::~ParameterEditor()
 {
     host_.BenchLink().Unsubscribe(*this);
-    TBench::OnLoadFlashParameter = nullptr;
+    BenchRecord::OnLoadFlashParameter = nullptr;
 }
 
-void TParameters::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
+void ParameterEditor::ReplyDecoded(int k, ReplyKind kind, const RxFrame& frame)
 {
     if (kind == ReplyKind::FlashParam)
         ParamReply(k, frame);
 }
 
-void TParameters::BuildControls()
+void ParameterEditor::BuildControls()
 {
     auto* grid = new QGridLayout(this);
 
-    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    grid->addWidget(Memo1, 0, 0, 1, 4);
+    ValueText = new QPlainTextEdit(QStringLiteral("Memo1"), this);
+    ValueText->setObjectName(QStringLiteral("Memo1"));
+    ValueText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ValueText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    grid->addWidget(ValueText, 0, 0, 1, 4);
 
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    grid->addWidget(ComboBox1, 1, 0, 1, 2);
-    MaskEdit1 = new QLineEdit(this);
-    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
-    MaskEdit1->setMaxLength(5);
-    grid->addWidget(MaskEdit1, 1, 2);
+    ParamNameCombo = new QComboBox(this);
+    ParamNameCombo->setObjectName(QStringLiteral("ComboBox1"));
+    grid->addWidget(ParamNameCombo, 1, 0, 1, 2);
+    ParamNumberEdit = new QLineEdit(this);
+    ParamNumberEdit->setObjectName(QStringLiteral("MaskEdit1"));
+    ParamNumberEdit->setMaxLength(5);
+    grid->addWidget(ParamNumberEdit, 1, 2);
 
     auto addLabel = [&](int row, const QString& caption, QLabel*& value, const char* name, const QString& initial) {
         grid->addWidget(new QLabel(caption, this), row, 0);
@@ -113,7 +113,7 @@ void TParameters::BuildControls()
     flashRow->addWidget(StoreBtn);
     grid->addWidget(flash, 2, 3, 2, 1);
 
-    BenchGroup = new TBenchButtons(QStringLiteral("Bench"), this);
+    BenchGroup = new BenchButtons(QStringLiteral("Bench"), this);
     BenchGroup->setObjectName(QStringLiteral("BenchGroup"));
     grid->addWidget(BenchGroup, 4, 2, 2, 1);
 
@@ -121,24 +121,24 @@ void TParameters::BuildControls()
     ColumnEdit = new QLineEdit(QStringLiteral("10"), this);
     ColumnEdit->setObjectName(QStringLiteral("ColumnEdit"));
     grid->addWidget(ColumnEdit, 5, 1);
-    Button3 = NewButton("Button3", QStringLiteral("Close"), this);
-    grid->addWidget(Button3, 4, 3);
+    CloseBtn = NewButton("Button3", QStringLiteral("Close"), this);
+    grid->addWidget(CloseBtn, 4, 3);
 
-    connect(ReadButton, &QPushButton::clicked, this, &TParameters::ReadButtonClick);
-    connect(WriteBtn, &QPushButton::clicked, this, &TParameters::WriteBtnClick);
-    connect(LoadBtn, &QPushButton::clicked, this, &TParameters::LoadBtnClick);
-    connect(StoreBtn, &QPushButton::clicked, this, &TParameters::StoreBtnClick);
-    connect(Button3, &QPushButton::clicked, this, &QWidget::hide);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TParameters::ComboBox1Change);
-    connect(MaskEdit1, &QLineEdit::textChanged, this, &TParameters::MaskEdit1Change);
-    connect(MaskEdit1, &QLineEdit::returnPressed, this, &TParameters::ReadButtonClick);
+    connect(ReadButton, &QPushButton::clicked, this, &ParameterEditor::ReadButtonClick);
+    connect(WriteBtn, &QPushButton::clicked, this, &ParameterEditor::WriteBtnClick);
+    connect(LoadBtn, &QPushButton::clicked, this, &ParameterEditor::LoadBtnClick);
+    connect(StoreBtn, &QPushButton::clicked, this, &ParameterEditor::StoreBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ParamNameCombo, &QComboBox::currentIndexChanged, this, &ParameterEditor::ParamNameComboChange);
+    connect(ParamNumberEdit, &QLineEdit::textChanged, this, &ParameterEditor::ParamNumberEditChange);
+    connect(ParamNumberEdit, &QLineEdit::returnPressed, this, &ParameterEditor::ReadButtonClick);
     // Only a change of bench clears the memo: clicking the chosen bench again keeps what it shows.
-    connect(BenchGroup, &TBenchButtons::BenchChanged, this, [this](int) { BB1Click(); });
+    connect(BenchGroup, &BenchButtons::BenchChanged, this, [this](int) { BenchButtonClick(); });
 }
 
-int TParameters::SelectedBench() const { return BenchGroup->SelectedBench(); }
+int ParameterEditor::SelectedBench() const { return BenchGroup->SelectedBench(); }
 
-void TParameters::UpdateBenchSelection()
+void ParameterEditor::UpdateBenchSelection()
 {
     std::array<bool, 4> on{};
     for (int k = 0; k < 4; ++k)
@@ -146,15 +146,15 @@ void TParameters::UpdateBenchSelection()
     BenchGroup->UpdateBenchSelection(on);
 }
 
-void TParameters::ReadParameter() { ReadParameterFrom(SelectedBench()); }
+void ParameterEditor::ReadParameter() { ReadParameterFrom(SelectedBench()); }
 
-void TParameters::ReadParameterFrom(int k)
+void ParameterEditor::ReadParameterFrom(int k)
 {
     if (k >= 0 && k < 4)
         host_.BenchLink().Benches[k].RequestReadFlashParameters(CurrentParam);
 }
 
-void TParameters::ParamReply(int k, const RxFrame& frame)
+void ParameterEditor::ParamReply(int k, const RxFrame& frame)
 {
     switch (frame.Code) {
     case 0x49: ShowParameterValues(frame); break;
@@ -166,7 +166,7 @@ void TParameters::ParamReply(int k, const RxFrame& frame)
     }
 }
 
-void TParameters::ShowParameterValues(const RxFrame& frame)
+void ParameterEditor::ShowParameterValues(const RxFrame& frame)
 {
     const std::optional<int> columns = ColumnCount(ColumnEdit->text());
     if (!columns) {
@@ -177,13 +177,13 @@ void TParameters::ShowParameterValues(const RxFrame& frame)
     lastParamText_.clear();
     const ParamReplyLayout layout = LayOutParamReply(frame.Data.data(), frame.Length, *columns);
     for (const std::string& line : layout.Lines)
-        Memo1->appendPlainText(Latin1(line));
+        ValueText->appendPlainText(Latin1(line));
     lastParamText_ = QByteArray(layout.Whole.data(), qsizetype(layout.Whole.size()));
 }
 
-bool TParameters::TakeNumber(bool lenient, int* number)
+bool ParameterEditor::TakeNumber(bool lenient, int* number)
 {
-    const QString text = MaskEdit1->text();
+    const QString text = ParamNumberEdit->text();
     int n = 0;
     if (lenient) {
         n = LenientNumber(text);
@@ -204,9 +204,9 @@ bool TParameters::TakeNumber(bool lenient, int* number)
     return true;
 }
 
-void TParameters::ClearMemo() { Memo1->clear(); }
+void ParameterEditor::ClearMemo() { ValueText->clear(); }
 
-void TParameters::ReadButtonClick()
+void ParameterEditor::ReadButtonClick()
 {
     ClearMemo();
     StoreBtn->setEnabled(false);
@@ -217,7 +217,7 @@ void TParameters::ReadButtonClick()
     ReadParameter();
 }
 
-void TParameters::WriteBtnClick()
+void ParameterEditor::WriteBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -226,7 +226,7 @@ void TParameters::WriteBtnClick()
     const int k = SelectedBench();
     if (k < 0 || k > 3)
         return;
-    const QByteArray memo = Memo1->toPlainText().toLatin1();
+    const QByteArray memo = ValueText->toPlainText().toLatin1();
     const std::string text = WriteTextOf(std::string(memo.constData(), size_t(memo.size())));
     if (text.size() > size_t(kMaxFlashDataBytes)) {
         // The request cannot carry more; a cut value would be written without a word.
@@ -239,7 +239,7 @@ void TParameters::WriteBtnClick()
                                                              int(text.size()));
 }
 
-void TParameters::LoadBtnClick()
+void ParameterEditor::LoadBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -251,7 +251,7 @@ void TParameters::LoadBtnClick()
         host_.BenchLink().Benches[k].RequestLoadFlashParameters(CurrentParam);
 }
 
-void TParameters::StoreBtnClick()
+void ParameterEditor::StoreBtnClick()
 {
     int n = 0;
     if (!TakeNumber(false, &n))
@@ -262,26 +262,26 @@ void TParameters::StoreBtnClick()
         host_.BenchLink().Benches[k].RequestStoreFlashParameters(CurrentParam);
 }
 
-void TParameters::ComboBox1Change()
+void ParameterEditor::ParamNameComboChange()
 {
-    const int index = ComboBox1->currentIndex();
-    MaskEdit1->setText(QString::number(index));
+    const int index = ParamNameCombo->currentIndex();
+    ParamNumberEdit->setText(QString::number(index));
     ShowLabels(index);
 }
 
-void TParameters::MaskEdit1Change()
+void ParameterEditor::ParamNumberEditChange()
 {
-    const int n = LenientNumber(MaskEdit1->text());
+    const int n = LenientNumber(ParamNumberEdit->text());
     if (n < 0 || n >= kParamCount)
         return;
     {
-        const QSignalBlocker block(ComboBox1);
-        ComboBox1->setCurrentIndex(n);
+        const QSignalBlocker block(ParamNameCombo);
+        ParamNameCombo->setCurrentIndex(n);
     }
     ShowLabels(n);
 }
 
-void TParameters::ShowLabels(int number)
+void ParameterEditor::ShowLabels(int number)
 {
     const ParamLabels l = LabelsFor(list_, number);
     TypeLabel->setText(QString::fromLatin1(l.Type.c_str()));
@@ -295,4 +295,4 @@ void TParameters::ShowLabels(int number)
     }
 }
 
-void TParameters::BB1Click() { ClearMemo(); }
+void ParameterEditor::BenchButtonClick() { ClearMemo(); }

@@ -16,16 +16,16 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TBenchButtons;
+class BenchButtons;
 struct RxFrame;
 
-class TParameters : public TBenchWindow, public LinkListener {
+class ParameterEditor : public BenchWindow, public LinkListener {
     Q_OBJECT
 public:
     // Reads the parameter list from listPath ("ParamLst.c" in the working
     // directory when empty) and tests the marker file "C:\Flash.Ok".
-    explicit TParameters(BenchHost& host, const QString& listPath = {}, QWidget* parent = nullptr);
-    ~TParameters() override;
+    explicit ParameterEditor(BenchHost& host, const QString& listPath = {}, QWidget* parent = nullptr);
+    ~ParameterEditor() override;
 
     void UpdateBenchSelection() override;
     // Sends Read Flash Parameters for CurrentParam to the chosen bench.
@@ -44,23 +44,23 @@ public:
     const QByteArray& LastParamText() const { return lastParamText_; }
     // The calibration procedure empties it before each read-back it waits for.
     void ClearLastParamText() { lastParamText_.clear(); }
-    const TParameterList& ParamList() const { return list_; }
+    const ParameterList& ParamList() const { return list_; }
     int SelectedBench() const;
 
     void ReadButtonClick();
     void WriteBtnClick();
     void LoadBtnClick();
     void StoreBtnClick();
-    void ComboBox1Change();
-    void MaskEdit1Change();
-    void BB1Click();
+    void ParamNameComboChange();
+    void ParamNumberEditChange();
+    void BenchButtonClick();
 
     uint16_t CurrentParam = 0;
     bool FlashStoreAllowed = false;
 
-    QPlainTextEdit* Memo1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* MaskEdit1 = nullptr;
+    QPlainTextEdit* ValueText = nullptr;
+    QComboBox* ParamNameCombo = nullptr;
+    QLineEdit* ParamNumberEdit = nullptr;
     QLabel* TypeLabel = nullptr;
     QLabel* ElementsLabel = nullptr;
     QLabel* BankLabel = nullptr;
@@ -68,18 +68,18 @@ public:
     QPushButton* WriteBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
     QPushButton* StoreBtn = nullptr;
-    TBenchButtons* BenchGroup = nullptr;
+    BenchButtons* BenchGroup = nullptr;
     QLineEdit* ColumnEdit = nullptr;
-    QPushButton* Button3 = nullptr;
+    QPushButton* CloseBtn = nullptr;
 
 private:
     void BuildControls();
     void ShowLabels(int number);
-    // Strict number of MaskEdit1 within 0..400 (a message otherwise).
+    // Strict number of ParamNumberEdit within 0..400 (a message otherwise).
     bool TakeNumber(bool lenient, int* number);
     void ClearMemo();
 
     BenchHost& host_;
-    TParameterList list_;
+    ParameterList list_;
     QByteArray lastParamText_;
 };

@@ -18,8 +18,8 @@
 #include "link/paths.h"
 #include "ui/service/service_dialogs.h"
 
-TFCalLoad1::TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent)
-    : TBenchWindow(parent), host_(host), parameters_(parameters), transfer_(*this)
+ParameterTransferWindow::ParameterTransferWindow(BenchHost& host, ParameterEditor* parameters, QWidget* parent)
+    : BenchWindow(parent), host_(host), parameters_(parameters), transfer_(*this)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Cal Load1"));
@@ -34,37 +34,37 @@ namespace {
 bool IsFlashParamCode(uint8_t c) { return c == 0x48 || c == 0x49 || c == 0x54 || c == 0x55; }
 } // namespace
 
-bool TFCalLoad1::Claiming() const { return isVisible() && transfer_.TransferState > 0; }
+bool ParameterTransferWindow::Claiming() const { return isVisible() && transfer_.TransferState > 0; }
 
-bool TFCalLoad1::Claimed(int, const RxFrame& f)
+bool ParameterTransferWindow::Claimed(int, const RxFrame& f)
 {
     if (f.Start == kNak) {
         if (!IsFlashParamCode(f.Code))
             return false;
-        Timer1->stop();
+        StepTimer->stop();
         transfer_.Refusal(f.Code, f.Length > 0 ? f.Data[0] : uint8_t(0));
         return true;
     }
     // Load Flash Parameters ($55) is acknowledged without a step.
     if (f.Code != 0x48 && f.Code != 0x49 && f.Code != 0x54)
         return false;
-    Timer1->stop();
+    StepTimer->stop();
     transfer_.Reply(f);
     return true;
 }
 
-void TFCalLoad1::ClaimedTimeout(int, uint8_t code)
+void ParameterTransferWindow::ClaimedTimeout(int, uint8_t code)
 {
     if (transfer_.TransferState > 0 && IsFlashParamCode(code))
         transfer_.Timeout(code);
 }
 
-TFCalLoad1::~TFCalLoad1()
+ParameterTransferWindow::~ParameterTransferWindow()
 {
     host_.BenchLink().RemoveClaim(*this);
 }
 
-void TFCalLoad1::BuildControls()
+void ParameterTransferWindow::BuildControls()
 {
     auto* grid = new QGridLayout(this);
 
@@ -75,7 +75,7 @@ void TFCalLoad1::BuildControls()
         BB[k]->setObjectName(QStringLiteral("BB%1").arg(k + 1));
         BB[k]->setEnabled(false);
         benchRows->addWidget(BB[k]);
-        connect(BB[k], &QCheckBox::toggled, this, &TFCalLoad1::BenchBoxClick);
+        connect(BB[k], &QCheckBox::toggled, this, &ParameterTransferWindow::BenchBoxClick);
 
         FileEdit[k] = new QLineEdit(this);
         FileEdit[k]->setObjectName(QStringLiteral("File%1Edit").arg(k + 1));
@@ -104,9 +104,9 @@ void TFCalLoad1::BuildControls()
         grid->addWidget(edit, row + 1, 1);
     };
     addEdit(4, QStringLiteral("Last Parameter"), NumParamEdit, "NumParamEdit", QStringLiteral("500"));
-    addEdit(6, QStringLiteral("Parameter"), Edit2, "Edit2", QString());
-    addEdit(8, QStringLiteral("Process State"), Edit1, "Edit1", QString());
-    Edit1->setMinimumWidth(320);
+    addEdit(6, QStringLiteral("Parameter"), ParameterEdit, "Edit2", QString());
+    addEdit(8, QStringLiteral("Process State"), StateEdit, "Edit1", QString());
+    StateEdit->setMinimumWidth(320);
 
     OKBtn = new QPushButton(QStringLiteral("Start"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -117,16 +117,16 @@ void TFCalLoad1::BuildControls()
     grid->addWidget(OKBtn, 4, 2);
     grid->addWidget(CancelBtn, 5, 2);
     grid->addWidget(HelpBtn, 6, 2);
-    connect(OKBtn, &QPushButton::clicked, this, &TFCalLoad1::OKBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &TFCalLoad1::CancelBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &ParameterTransferWindow::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &ParameterTransferWindow::CancelBtnClick);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TFCalLoad1::Timer1Timer);
+    StepTimer = new QTimer(this);
+    StepTimer->setObjectName(QStringLiteral("Timer1"));
+    StepTimer->setSingleShot(true);
+    connect(StepTimer, &QTimer::timeout, this, &ParameterTransferWindow::StepTimerTick);
 }
 
-void TFCalLoad1::UpdateBenchSelection()
+void ParameterTransferWindow::UpdateBenchSelection()
 {
     for (int k = 0; k < 4; ++k) {
         BB[k]->setEnabled(host_.BenchSwitchedOn(k));
@@ -136,13 +136,13 @@ void TFCalLoad1::UpdateBenchSelection()
     BenchBoxClick();
 }
 
-void TFCalLoad1::BenchBoxClick()
+void ParameterTransferWindow::BenchBoxClick()
 {
     for (int k = 0; k < 4; ++k)
         transfer_.BenchFlags[size_t(k)] = BB[k]->isEnabled() && BB[k]->isChecked();
 }
 
-void TFCalLoad1::OpenFileClick(int k)
+void ParameterTransferWindow::OpenFileClick(int k)
 {
     const QString path = Dialogs->OpenFileName(QStringLiteral("Select Cal File"), QStringLiteral("Kite Cal Files (*.CAL)"),
                                                Paths::DriveCPath(QStringLiteral("C:\\")));
@@ -152,7 +152,7 @@ void TFCalLoad1::OpenFileClick(int k)
     FileEdit[k]->setText(QFileInfo(path).fileName());
 }
 
-void TFCalLoad1::OKBtnClick()
+void ParameterTransferWindow::OKBtnClick()
 {
     if (UploadRadio->isChecked()) {
         for (int k = 0; k < 4; ++k)
@@ -169,17 +169,17 @@ void TFCalLoad1::OKBtnClick()
     transfer_.Start(DownloadRadio->isChecked());
 }
 
-void TFCalLoad1::CancelBtnClick() { transfer_.Cancel(); }
-void TFCalLoad1::Timer1Timer() { transfer_.TimerTick(); }
+void ParameterTransferWindow::CancelBtnClick() { transfer_.Cancel(); }
+void ParameterTransferWindow::StepTimerTick() { transfer_.TimerTick(); }
 
-void TFCalLoad1::ShowProcessState(const QString& text) { Edit1->setText(text); }
-void TFCalLoad1::ShowParameter(const QString& text) { Edit2->setText(text); }
-void TFCalLoad1::SetStartEnabled(bool enabled) { OKBtn->setEnabled(enabled); }
-void TFCalLoad1::StopTimer() { Timer1->stop(); }
-void TFCalLoad1::StartTimer(int ms) { Timer1->start(ms); }
-bool TFCalLoad1::AskOverwrite() { return Dialogs->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("File Exists! Overwrite?")); }
+void ParameterTransferWindow::ShowProcessState(const QString& text) { StateEdit->setText(text); }
+void ParameterTransferWindow::ShowParameter(const QString& text) { ParameterEdit->setText(text); }
+void ParameterTransferWindow::SetStartEnabled(bool enabled) { OKBtn->setEnabled(enabled); }
+void ParameterTransferWindow::StopTimer() { StepTimer->stop(); }
+void ParameterTransferWindow::StartTimer(int ms) { StepTimer->start(ms); }
+bool ParameterTransferWindow::AskOverwrite() { return Dialogs->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("File Exists! Overwrite?")); }
 
-std::string TFCalLoad1::ParamName(int number)
+std::string ParameterTransferWindow::ParamName(int number)
 {
     // Numbers past the list have no entry: their name is left empty.
     if (!parameters_ || number < 0 || number >= kParamCount)
@@ -187,12 +187,12 @@ std::string TFCalLoad1::ParamName(int number)
     return parameters_->ParamList()[size_t(number)].Name;
 }
 
-int64_t TFCalLoad1::NowSeconds() { return QDateTime::currentSecsSinceEpoch(); }
+int64_t ParameterTransferWindow::NowSeconds() { return QDateTime::currentSecsSinceEpoch(); }
 
-void TFCalLoad1::SendLoad(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestLoadFlashParameters(number); }
-void TFCalLoad1::SendRead(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestReadFlashParameters(number); }
-void TFCalLoad1::SendWrite(int bench, uint16_t number, const uint8_t* text, int length)
+void ParameterTransferWindow::SendLoad(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestLoadFlashParameters(number); }
+void ParameterTransferWindow::SendRead(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestReadFlashParameters(number); }
+void ParameterTransferWindow::SendWrite(int bench, uint16_t number, const uint8_t* text, int length)
 {
     host_.BenchLink().Benches[bench].RequestWriteFlashParameters(number, text, length);
 }
-void TFCalLoad1::SendStore(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestStoreFlashParameters(number); }
+void ParameterTransferWindow::SendStore(int bench, uint16_t number) { host_.BenchLink().Benches[bench].RequestStoreFlashParameters(number); }

@@ -17,14 +17,14 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
-class TParameters;
+class ParameterEditor;
 
-class TFCalLoad1 : public TBenchWindow, public ReplyClaim, private ParamTransfer::View {
+class ParameterTransferWindow : public BenchWindow, public ReplyClaim, private ParamTransfer::View {
     Q_OBJECT
 public:
     // The parameter list of `parameters` names the uploaded parameters.
-    TFCalLoad1(BenchHost& host, TParameters* parameters, QWidget* parent = nullptr);
-    ~TFCalLoad1() override;
+    ParameterTransferWindow(BenchHost& host, ParameterEditor* parameters, QWidget* parent = nullptr);
+    ~ParameterTransferWindow() override;
 
     // ReplyClaim: while the window is shown and a transfer runs, its flash parameter replies;
     // a time-out of one of them while a transfer runs, shown or not.
@@ -36,7 +36,7 @@ public:
 
     void OKBtnClick();
     void CancelBtnClick();
-    void Timer1Timer();
+    void StepTimerTick();
     void BenchBoxClick();
     void OpenFileClick(int k);
 
@@ -50,12 +50,12 @@ public:
     QRadioButton* DownloadRadio = nullptr;
     QRadioButton* UploadRadio = nullptr;
     QLineEdit* NumParamEdit = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
+    QLineEdit* ParameterEdit = nullptr;
+    QLineEdit* StateEdit = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* StepTimer = nullptr;
 
 private:
     void BuildControls();
@@ -75,7 +75,7 @@ private:
     void SendStore(int bench, uint16_t number) override;
 
     BenchHost& host_;
-    TParameters* parameters_;
+    ParameterEditor* parameters_;
     std::unique_ptr<IServiceDialogs> ownDialogs_;
     ParamTransfer transfer_;
 };

@@ -3,7 +3,7 @@
 #include "programs/halyard-log/headless_logger.h"
 #include "support/main_fixture.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 #include "scripted_replies.h"
 #include "sim/sim_server.h"
 
@@ -59,11 +59,11 @@ struct LoggerVsWindowTest : ::testing::TestWithParam<Case> {
         const Case& c = GetParam();
         RecordingMessages messages;
         ScriptedDialogs dialogs;
-        TAppOptions o;
+        MainWindowOptions o;
         o.Messages = &messages;
         o.Dialogs = &dialogs;
         o.Clock = Clock.Clock();
-        auto app = std::make_unique<TApp>(o);
+        auto app = std::make_unique<MainWindow>(o);
         for (int k = 0; k < 4; ++k)
             if (c.Benches[k]) {
                 EXPECT_TRUE(app->ActiveBench[k]->isEnabled()) << k;

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 
-inline void ExpectBenchButtonsFit(const TBenchButtons& group)
+inline void ExpectBenchButtonsFit(const BenchButtons& group)
 {
     const QWidget* window = group.window();
     EXPECT_TRUE(window->rect().contains(group.geometry())) << window->objectName().toStdString();

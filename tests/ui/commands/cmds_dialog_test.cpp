@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "bench_buttons_fit.h"
-#include "ui/common/bench_selector.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/common/bench_buttons.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
     std::array<MemoryPort, 4> ports;
     int64_t nowMs = 5'000'000;
     CmdsFakeHost host;
-    std::unique_ptr<TFCmds> dlg;
+    std::unique_ptr<CommandDialog> dlg;
 
     void SetUp() override
     {
@@ -32,7 +32,7 @@ protected:
         for (int k = 0; k < 4; ++k)
             host.TheLink.Benches[size_t(k)].Setup(&ports[size_t(k)]);
         host.SwitchedOn = {true, false, false, false};
-        dlg = std::make_unique<TFCmds>(host);
+        dlg = std::make_unique<CommandDialog>(host);
         host.Dialog = dlg.get();
     }
     void TearDown() override
@@ -77,18 +77,18 @@ TEST_F(DialogTest, OpensWithTheCommandsCaptionAndPanel)
     EXPECT_TRUE(E(1)->isVisible());
     EXPECT_TRUE(E(21)->isVisible());
     EXPECT_EQ(E(21)->geometry().x(), 210);
-    EXPECT_FALSE(dlg->Memo1->isVisible());
+    EXPECT_FALSE(dlg->NoSensorWarning->isVisible());
 
     host.Choose(0x0A);
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("New NO Sensor "));
-    EXPECT_TRUE(dlg->Memo1->isVisible());
+    EXPECT_TRUE(dlg->NoSensorWarning->isVisible());
     EXPECT_FALSE(E(1)->isVisible());
     EXPECT_TRUE(E(1)->text().isEmpty());
 
     // A code without a panel keeps the caption and shows nothing.
     host.Choose(0x47);
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("New NO Sensor "));
-    EXPECT_FALSE(dlg->Memo1->isVisible());
+    EXPECT_FALSE(dlg->NoSensorWarning->isVisible());
 
     host.Choose(0xF1);
     EXPECT_TRUE(dlg->Label[11]->isVisible());
@@ -149,7 +149,7 @@ TEST_F(DialogTest, SystemIdReplyIsShownAndTheAckEndsTheWait)
     EXPECT_FALSE(AckNakRed());
     EXPECT_TRUE(dlg->SendBtn->isEnabled());
     EXPECT_FALSE(dlg->WaitingForReply());
-    EXPECT_FALSE(dlg->Timer1->isActive());
+    EXPECT_FALSE(dlg->WaitTimer->isActive());
     EXPECT_FALSE(host.TheLink.Benches[0].Commands[0x04].ReplyReady);
 
     // Send again: the old values go before the new request.
@@ -200,15 +200,15 @@ TEST_F(DialogTest, FallbackTimerEndsAWaitNothingCompletes)
 {
     host.Choose(0x47); // no request exists for it
     dlg->SendBtn->click();
-    EXPECT_TRUE(dlg->Timer1->isActive());
-    EXPECT_EQ(dlg->Timer1->interval(), 10000);
+    EXPECT_TRUE(dlg->WaitTimer->isActive());
+    EXPECT_EQ(dlg->WaitTimer->interval(), 10000);
     host.Tick();
     EXPECT_TRUE(ports[0].TakeSent().empty());
     EXPECT_FALSE(dlg->SendBtn->isEnabled());
-    dlg->Timer1Timer();
+    dlg->WaitTimerTick();
     EXPECT_TRUE(dlg->SendBtn->isEnabled());
     EXPECT_FALSE(dlg->WaitingForReply());
-    EXPECT_FALSE(dlg->Timer1->isActive());
+    EXPECT_FALSE(dlg->WaitTimer->isActive());
     EXPECT_TRUE(AckNak().isEmpty());
 }
 
@@ -234,7 +234,7 @@ TEST_F(DialogTest, LateReplyOfAnEarlierCommandIsNeitherShownNorCompletes)
     EXPECT_TRUE(E(1)->text().isEmpty());
     EXPECT_TRUE(dlg->WaitingForReply());
     EXPECT_FALSE(dlg->SendBtn->isEnabled());
-    dlg->Timer1Timer();
+    dlg->WaitTimerTick();
     EXPECT_TRUE(dlg->SendBtn->isEnabled());
 }
 
@@ -247,7 +247,7 @@ TEST_F(DialogTest, LeftOverReplyFlagIsNotShownAsANewReply)
     ASSERT_EQ(dlg->SelectedBench(), 0);
     host.Choose(0x05);
     SendAndTick(0);
-    dlg->Timer1Timer();
+    dlg->WaitTimerTick();
     Reply(0, 0x06, 0x05, {0x00, 0xFA, 0, 1, 0, 2, 0, 3, 0, 4});
     EXPECT_TRUE(E(1)->text().isEmpty());
 
@@ -274,18 +274,18 @@ TEST_F(DialogTest, InProgressFollowsTheStatusAlsoWhenNotWaiting)
 
 TEST_F(DialogTest, BenchButtonsFollowTheActiveBoxes)
 {
-    host.SetBenchTicked(2, true);
+    host.SetSwitchedOn(2, true);
     EXPECT_EQ(dlg->SelectedBench(), 0); // a selection still enabled is kept
-    host.SetBenchTicked(0, false);
+    host.SetSwitchedOn(0, false);
     EXPECT_EQ(dlg->SelectedBench(), 2);
     EXPECT_TRUE(dlg->BenchButtonOn(2));
     EXPECT_FALSE(dlg->GrpBench->BB[0]->isEnabled());
-    host.SetBenchTicked(2, false);
+    host.SetSwitchedOn(2, false);
     EXPECT_EQ(dlg->SelectedBench(), -1);
 
     // The command goes to the bench whose button is on.
-    host.SetBenchTicked(1, true);
-    host.SetBenchTicked(3, true);
+    host.SetSwitchedOn(1, true);
+    host.SetSwitchedOn(3, true);
     dlg->GrpBench->BB[1]->click();
     host.Choose(0x16);
     EXPECT_EQ(SendAndTick(1), (std::vector<uint8_t>{0x16}));

@@ -13,7 +13,7 @@
 class CmdsFakeHost : public FakeHost, public LinkListener {
 public:
     int SoftResetDisconnects = 0;
-    TFCmds* Dialog = nullptr;
+    CommandDialog* Dialog = nullptr;
 
     CmdsFakeHost()
     {
@@ -28,9 +28,9 @@ public:
 
     void SoftResetAcknowledged(int) override { ++SoftResetDisconnects; }
 
-    void SetBenchTicked(int k, bool ticked) override
+    void SetSwitchedOn(int k, bool ticked) override
     {
-        FakeHost::SetBenchTicked(k, ticked);
+        FakeHost::SetSwitchedOn(k, ticked);
         if (Dialog)
             Dialog->UpdateBenchSelection();
     }

@@ -1,5 +1,5 @@
 // Panels as plain logic: set-up, collect-step checks and reply displays.
-#include "link/bench.h"
+#include "link/bench_record.h"
 #include "ui/commands/command_texts.h"
 #include "ui/commands/panels.h"
 
@@ -14,7 +14,7 @@ struct PanelRun {
     const PanelDef* Def;
     PanelView View;
     RememberedValues Remembered;
-    TCommandArgs Args{};
+    DialogCommandArgs Args{};
     bool Sent = false;
     QChar Separator;
 
@@ -31,7 +31,7 @@ struct PanelRun {
         Sent = false;
         if (Def->Clear)
             Def->Clear(View);
-        TCommandArgs args{};
+        DialogCommandArgs args{};
         RememberedValues r = Remembered;
         CollectContext c{View, r, args, Separator};
         const PanelFaults faults = Def->Collect ? Def->Collect(c) : PanelFaults{};
@@ -47,14 +47,14 @@ struct PanelRun {
     }
     PanelFaults Faults()
     {
-        TCommandArgs args{};
+        DialogCommandArgs args{};
         RememberedValues r = Remembered;
         CollectContext c{View, r, args, Separator};
         return Def->Collect(c);
     }
-    void Reply(const std::function<void(TBench&)>& fill)
+    void Reply(const std::function<void(BenchRecord&)>& fill)
     {
-        TBench b;
+        BenchRecord b;
         fill(b);
         Def->ShowReply(View, b, Separator);
     }
@@ -264,7 +264,7 @@ TEST(CommandPanels, CollectWritesTheWholeArgumentBlock)
     PanelRun run(0x07);
     run.View.R(1).Selected = 1;
     run.Send();
-    TCommandArgs expected{};
+    DialogCommandArgs expected{};
     expected.Pump = 1;
     EXPECT_EQ(run.Args.Pump, 1);
     EXPECT_EQ(run.Args.DataRate, 0);
@@ -330,7 +330,7 @@ TEST(CommandPanels, GasSwitchRemembersItsMaskAndTicksFromTheReply)
     EXPECT_EQ(run.Args.SwitchMask, 0x01);
     for (int n = 1; n <= 5; ++n)
         EXPECT_FALSE(run.View.C(n).Checked) << n;
-    run.Reply([](TBench& b) { b.ServiceData.ChannelSwitchState = 0x1D; });
+    run.Reply([](BenchRecord& b) { b.ServiceData.ChannelSwitchState = 0x1D; });
     EXPECT_TRUE(run.View.C(1).Checked);
     EXPECT_FALSE(run.View.C(2).Checked);
     EXPECT_TRUE(run.View.C(3).Checked);
@@ -371,7 +371,7 @@ TEST(CommandPanels, FilterBitsAndTheirReply)
         run.View.R(n).Selected = 1;
     run.Send();
     EXPECT_EQ(run.Args.FilterBits, 0x31);
-    run.Reply([](TBench& b) { b.FilterState = 0x20; });
+    run.Reply([](BenchRecord& b) { b.FilterState = 0x20; });
     EXPECT_EQ(run.View.E(1).Text, QStringLiteral("Set"));
     EXPECT_EQ(run.View.E(2).Text, QStringLiteral("Clear"));
     EXPECT_EQ(run.View.E(3).Text, QStringLiteral("Clear"));
@@ -401,7 +401,7 @@ TEST(CommandPanels, CommandSetItemsSendTheModelTypeNumbers)
 struct ReplyCase {
     const char* Name;
     uint8_t Code;
-    std::function<void(TBench&)> Fill;
+    std::function<void(BenchRecord&)> Fill;
     int Edit;
     const char* Shown;
 };
@@ -409,35 +409,35 @@ struct ReplyCase {
 TEST(CommandPanels, ReplyTexts)
 {
     const ReplyCase cases[] = {
-        {"standby $80", 0x17, [](TBench& b) { b.StandbyState = 0x80; }, 1, "Enabled"},
-        {"standby $40", 0x17, [](TBench& b) { b.StandbyState = 0x40; }, 1, "Disabled"},
-        {"standby $C0", 0x17, [](TBench& b) { b.StandbyState = 0xC0; }, 1, ""},
-        {"mode 0", 0xF1, [](TBench& b) { b.ServiceData.ReportedMode = 0; }, 12, "Osprey, Old"},
-        {"mode 7", 0xF1, [](TBench& b) { b.ServiceData.ReportedMode = 7; }, 12, "Falcon, Multi-Sol, New"},
-        {"mode 9", 0xF1, [](TBench& b) { b.ServiceData.ReportedMode = 9; }, 12, ""},
-        {"demod 1", 0x46, [](TBench& b) { b.DemodAlgorithm = 1; }, 1, "Birch"},
-        {"demod 0", 0x46, [](TBench& b) { b.DemodAlgorithm = 0; }, 1, "Alder"},
-        {"demod 2", 0x46, [](TBench& b) { b.DemodAlgorithm = 2; }, 1, ""},
-        {"pump 1", 0x07, [](TBench& b) { b.PumpState = 1; }, 1, "Pump On"},
-        {"eng pump 0", 0x52, [](TBench& b) { b.PumpState = 0; }, 1, "Pump Off"},
-        {"pump 5", 0x07, [](TBench& b) { b.PumpState = 5; }, 1, ""},
-        {"command set 1234A", 0xD4, [](TBench& b) { b.CommandSetReply = {12, 34, 'A'}; }, 1, "1234A"},
-        {"command set, no letter", 0xD4, [](TBench& b) { b.CommandSetReply = {20, 10, 0}; }, 1, "2010"},
-        {"command set, second half below 10", 0xD4, [](TBench& b) { b.CommandSetReply = {20, 5, 0}; }, 1, "20 5"},
-        {"ambient temperature", 0x05, [](TBench& b) { b.ServiceData.AmbientTemp = -10.0f; }, 1, "-10.0"},
-        {"PEF", 0x05, [](TBench& b) { b.ServiceData.Pef = 0.001f; }, 2, "0.001"},
-        {"ADC A", 0x05, [](TBench& b) { b.ServiceData.AdcA = -12; }, 3, "-12"},
-        {"pulses unsigned", 0x05, [](TBench& b) { b.ServiceData.PulsesPerMinute = -1; }, 5, "65535"},
-        {"raw NO", 0x12, [](TBench& b) { b.ServiceData.RawNO = -70000; }, 2, "-70000"},
-        {"gage pressure", 0x16, [](TBench& b) { b.PressureData.DifPressure = -32768; }, 1, "-3276.8"},
-        {"absolute pressure", 0x16, [](TBench& b) { b.PressureData.AbsPressure = 7601; }, 2, "760.100"},
-        {"user memory byte 1", 0x14, [](TBench& b) { b.ServiceData.UserMemory[0] = 0x0A; }, 2, "0x0A"},
-        {"user memory byte 20", 0x14, [](TBench& b) { b.ServiceData.UserMemory[19] = 0xFF; }, 21, "0xFF"},
-        {"checksum byte 4", 0x18, [](TBench& b) { b.ServiceData.SwChecksum[3] = 0x9e; }, 5, "0x9E"},
-        {"device bit 7", 0x08, [](TBench& b) { b.DeviceControlState = 0x80; }, 1, "Set"},
-        {"device bit 0", 0x08, [](TBench& b) { b.DeviceControlState = 0x80; }, 8, "Clear"},
-        {"serial number", 0x04, [](TBench& b) { b.SystemId.SerialNumber = "ABC"; }, 1, "ABC"},
-        {"eng cal calc revision", 0x51, [](TBench& b) { b.SystemId.CalCalcRevision = "01"; }, 10, "01"},
+        {"standby $80", 0x17, [](BenchRecord& b) { b.StandbyState = 0x80; }, 1, "Enabled"},
+        {"standby $40", 0x17, [](BenchRecord& b) { b.StandbyState = 0x40; }, 1, "Disabled"},
+        {"standby $C0", 0x17, [](BenchRecord& b) { b.StandbyState = 0xC0; }, 1, ""},
+        {"mode 0", 0xF1, [](BenchRecord& b) { b.ServiceData.ReportedMode = 0; }, 12, "Osprey, Old"},
+        {"mode 7", 0xF1, [](BenchRecord& b) { b.ServiceData.ReportedMode = 7; }, 12, "Falcon, Multi-Sol, New"},
+        {"mode 9", 0xF1, [](BenchRecord& b) { b.ServiceData.ReportedMode = 9; }, 12, ""},
+        {"demod 1", 0x46, [](BenchRecord& b) { b.DemodAlgorithm = 1; }, 1, "Birch"},
+        {"demod 0", 0x46, [](BenchRecord& b) { b.DemodAlgorithm = 0; }, 1, "Alder"},
+        {"demod 2", 0x46, [](BenchRecord& b) { b.DemodAlgorithm = 2; }, 1, ""},
+        {"pump 1", 0x07, [](BenchRecord& b) { b.PumpState = 1; }, 1, "Pump On"},
+        {"eng pump 0", 0x52, [](BenchRecord& b) { b.PumpState = 0; }, 1, "Pump Off"},
+        {"pump 5", 0x07, [](BenchRecord& b) { b.PumpState = 5; }, 1, ""},
+        {"command set 1234A", 0xD4, [](BenchRecord& b) { b.CommandSetReply = {12, 34, 'A'}; }, 1, "1234A"},
+        {"command set, no letter", 0xD4, [](BenchRecord& b) { b.CommandSetReply = {20, 10, 0}; }, 1, "2010"},
+        {"command set, second half below 10", 0xD4, [](BenchRecord& b) { b.CommandSetReply = {20, 5, 0}; }, 1, "20 5"},
+        {"ambient temperature", 0x05, [](BenchRecord& b) { b.ServiceData.AmbientTemp = -10.0f; }, 1, "-10.0"},
+        {"PEF", 0x05, [](BenchRecord& b) { b.ServiceData.Pef = 0.001f; }, 2, "0.001"},
+        {"ADC A", 0x05, [](BenchRecord& b) { b.ServiceData.AdcA = -12; }, 3, "-12"},
+        {"pulses unsigned", 0x05, [](BenchRecord& b) { b.ServiceData.PulsesPerMinute = -1; }, 5, "65535"},
+        {"raw NO", 0x12, [](BenchRecord& b) { b.ServiceData.RawNO = -70000; }, 2, "-70000"},
+        {"gage pressure", 0x16, [](BenchRecord& b) { b.PressureData.DifPressure = -32768; }, 1, "-3276.8"},
+        {"absolute pressure", 0x16, [](BenchRecord& b) { b.PressureData.AbsPressure = 7601; }, 2, "760.100"},
+        {"user memory byte 1", 0x14, [](BenchRecord& b) { b.ServiceData.UserMemory[0] = 0x0A; }, 2, "0x0A"},
+        {"user memory byte 20", 0x14, [](BenchRecord& b) { b.ServiceData.UserMemory[19] = 0xFF; }, 21, "0xFF"},
+        {"checksum byte 4", 0x18, [](BenchRecord& b) { b.ServiceData.SwChecksum[3] = 0x9e; }, 5, "0x9E"},
+        {"device bit 7", 0x08, [](BenchRecord& b) { b.DeviceControlState = 0x80; }, 1, "Set"},
+        {"device bit 0", 0x08, [](BenchRecord& b) { b.DeviceControlState = 0x80; }, 8, "Clear"},
+        {"serial number", 0x04, [](BenchRecord& b) { b.SystemId.SerialNumber = "ABC"; }, 1, "ABC"},
+        {"eng cal calc revision", 0x51, [](BenchRecord& b) { b.SystemId.CalCalcRevision = "01"; }, 10, "01"},
     };
     for (const ReplyCase& c : cases) {
         PanelRun run(c.Code);

@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "link/command_table.h"
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
     std::unique_ptr<sim::SimServer> server;
     std::unique_ptr<ComPort> port;
     CmdsFakeHost host;
-    std::unique_ptr<TFCmds> dlg;
+    std::unique_ptr<CommandDialog> dlg;
     QElapsedTimer clock;
     int64_t offsetMs = 0;
 
@@ -46,7 +46,7 @@ protected:
         host.TheLink.Benches[0].Setup(port.get());
         QObject::connect(port.get(), &ComPort::DataAvailable, [this](ComPort*) { host.TheLink.PortDataAvailable(0); });
         host.SwitchedOn = {true, false, false, false};
-        dlg = std::make_unique<TFCmds>(host);
+        dlg = std::make_unique<CommandDialog>(host);
         host.Dialog = dlg.get();
         dlg->UpdateBenchSelection();
     }

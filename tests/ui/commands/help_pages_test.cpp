@@ -20,7 +20,7 @@ QString Page(const QString& url)
 
 TEST(HelpPages, EveryContextResolvesToABundledPage)
 {
-    THelpWindow window; // registers the resources
+    HelpWindow window; // registers the resources
     struct Case {
         int context;
         const char* url;
@@ -38,7 +38,7 @@ TEST(HelpPages, EveryContextResolvesToABundledPage)
 
 TEST(HelpPages, PagesLoadAndTheirLinksLeadToBundledPages)
 {
-    THelpWindow window;
+    HelpWindow window;
     const QStringList pages = HelpPages();
     const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
     for (const QString& url : pages) {
@@ -53,7 +53,7 @@ TEST(HelpPages, PagesLoadAndTheirLinksLeadToBundledPages)
 
 TEST(HelpPages, ConnectingPageExplainsThePortMapping)
 {
-    THelpWindow window;
+    HelpWindow window;
     const QString html = Page(QStringLiteral("qrc:/help/connecting.html"));
     for (const char* must : {"HALYARD_DEVICES", "kestrel-sim", "/dev/ttyS", "COMn"})
         EXPECT_TRUE(html.contains(QLatin1String(must))) << must;
@@ -62,7 +62,7 @@ TEST(HelpPages, ConnectingPageExplainsThePortMapping)
 TEST(HelpPages, ShowHelpOpensTheWindowOnTheContextsPage)
 {
     ShowHelp(kHelpCommandDialog);
-    THelpWindow& w = HelpWindow();
+    HelpWindow& w = SharedHelpWindow();
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.HelpBrowser->source().toString(), "qrc:/help/commands.html");
     EXPECT_FALSE(w.HelpBrowser->toPlainText().isEmpty());

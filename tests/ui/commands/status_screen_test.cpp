@@ -6,7 +6,7 @@
 #include <QRadioButton>
 
 #include "bench_buttons_fit.h"
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/commands/status_screen.h"
 #include "ui/commands/engineering_status_screen.h"
 #include "support/fake_host.h"
@@ -72,14 +72,14 @@ struct ScreenFixture : ::testing::Test {
 
 // ---- Status screen ----
 
-struct StatusScreen : ScreenFixture<TFCStatus> {
+struct StatusScreenTest : ScreenFixture<StatusScreen> {
     void SetUp() override
     {
         window.show();
     }
 };
 
-TEST_F(StatusScreen, DataReplyDrawsTheChosenBench)
+TEST_F(StatusScreenTest, DataReplyDrawsTheChosenBench)
 {
     SwitchOn({true, false, false, false});
     ASSERT_EQ(window.SelectedBench(), 0);
@@ -100,7 +100,7 @@ TEST_F(StatusScreen, DataReplyDrawsTheChosenBench)
     EXPECT_EQ(TextColour(window.Field("IRSignalLostEdit")), kGreen);
 }
 
-TEST_F(StatusScreen, AnyBenchsReplyRedrawsTheChosenOne)
+TEST_F(StatusScreenTest, AnyBenchsReplyRedrawsTheChosenOne)
 {
     SwitchOn({true, true, false, false});
     ASSERT_EQ(window.SelectedBench(), 1);
@@ -110,7 +110,7 @@ TEST_F(StatusScreen, AnyBenchsReplyRedrawsTheChosenOne)
     EXPECT_EQ(Text("OperationModeEdit"), "Standby");
 }
 
-TEST_F(StatusScreen, BenchWithoutStatusLeavesFieldsEmpty)
+TEST_F(StatusScreenTest, BenchWithoutStatusLeavesFieldsEmpty)
 {
     SwitchOn({true, true, false, false});
     host.DataReply(1, {0x40, 0, 0, 0});
@@ -127,7 +127,7 @@ TEST_F(StatusScreen, BenchWithoutStatusLeavesFieldsEmpty)
     EXPECT_EQ(TextColour(window.Field("OperationModeEdit")), kGreen);
 }
 
-TEST_F(StatusScreen, HiddenScreenKeepsItsContentUntilUpdate)
+TEST_F(StatusScreenTest, HiddenScreenKeepsItsContentUntilUpdate)
 {
     SwitchOn({true, false, false, false});
     host.DataReply(0, {0x00, 0, 0, 0});
@@ -141,7 +141,7 @@ TEST_F(StatusScreen, HiddenScreenKeepsItsContentUntilUpdate)
     EXPECT_EQ(Text("OperationModeEdit"), "System Fault");
 }
 
-TEST_F(StatusScreen, NoBenchChosenDrawsNothing)
+TEST_F(StatusScreenTest, NoBenchChosenDrawsNothing)
 {
     SwitchOn({false, false, false, false});
     EXPECT_EQ(window.SelectedBench(), -1);
@@ -150,7 +150,7 @@ TEST_F(StatusScreen, NoBenchChosenDrawsNothing)
     EXPECT_TRUE(Text("OperationModeEdit").isEmpty());
 }
 
-TEST_F(StatusScreen, BenchSelectionFollowsTheActiveBoxes)
+TEST_F(StatusScreenTest, BenchSelectionFollowsTheActiveBoxes)
 {
     struct Step {
         std::array<bool, 4> on;
@@ -176,7 +176,7 @@ TEST_F(StatusScreen, BenchSelectionFollowsTheActiveBoxes)
     }
 }
 
-TEST_F(StatusScreen, ControlsAreNamedCaptionedAndLabelled)
+TEST_F(StatusScreenTest, ControlsAreNamedCaptionedAndLabelled)
 {
     EXPECT_EQ(window.windowTitle(), "Status");
     EXPECT_EQ(window.GrpBench->title(), "Kestrel");
@@ -201,7 +201,7 @@ TEST_F(StatusScreen, ControlsAreNamedCaptionedAndLabelled)
 
 // ---- Engineering status screen ----
 
-struct EngineeringScreen : ScreenFixture<TEStatus> {
+struct EngineeringScreen : ScreenFixture<EngineeringStatusScreen> {
     int64_t wallMs = 5'000'250;
     int sleptMs = 0;
 

@@ -50,8 +50,8 @@ protected:
     Pty& com4 = devices.AddPty(QStringLiteral("COM4"));
     std::array<std::unique_ptr<ComPort>, 4> ports = MakePorts();
     RecordingSink messages;
-    TCommDlg dialog{Ports(), messages};
-    QSignalSpy labels{&dialog, &TCommDlg::PortLabelChanged};
+    CommSettingsDialog dialog{Ports(), messages};
+    QSignalSpy labels{&dialog, &CommSettingsDialog::PortLabelChanged};
 };
 } // namespace
 
@@ -64,10 +64,10 @@ TEST_F(CommDialogTest, ControlsAsTheUserFindsThem)
         EXPECT_EQ(dialog.BaudItems[i]->text(), QString::fromLatin1(items[i]));
     EXPECT_EQ(dialog.BaudItemIndex(), 1);
     EXPECT_EQ(dialog.TraceBtn->text(), QStringLiteral("Trace Dump"));
-    EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Bench1 at COM"));
-    EXPECT_EQ(dialog.Label1->buddy(), dialog.Edit1);
-    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("1"));
-    EXPECT_EQ(dialog.OK1Btn->text(), QStringLiteral("OK1Btn"));
+    EXPECT_EQ(dialog.PortNumberLabel->text(), QStringLiteral("Bench1 at COM"));
+    EXPECT_EQ(dialog.PortNumberLabel->buddy(), dialog.PortNumberEdit);
+    EXPECT_EQ(dialog.PortNumberEdit->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog.ApplyPortBtn->text(), QStringLiteral("OK1Btn"));
     EXPECT_EQ(dialog.OKBtn->text(), QStringLiteral("OKBtn"));
     EXPECT_EQ(dialog.PortLabelText, QStringLiteral("Com 1"));
 
@@ -181,8 +181,8 @@ TEST_F(CommDialogTest, BenchOneDeviceEntries)
     for (const auto& c : cases) {
         messages.shown.clear();
         labels.clear();
-        dialog.Edit1->setText(QString::fromLatin1(c.entry));
-        dialog.OK1Btn->click();
+        dialog.PortNumberEdit->setText(QString::fromLatin1(c.entry));
+        dialog.ApplyPortBtn->click();
         EXPECT_EQ(messages.shown, c.messages) << c.entry;
         EXPECT_EQ(ports[0]->ComNumber(), c.comNumber) << c.entry;
         if (c.label) {
@@ -199,8 +199,8 @@ TEST_F(CommDialogTest, MissingCom12IsIllegal)
 {
     if (QFile::exists(QStringLiteral("/dev/ttyS11")))
         GTEST_SKIP() << "this machine has a /dev/ttyS11 that COM12 would fall back to";
-    dialog.Edit1->setText(QStringLiteral("12"));
-    dialog.OK1Btn->click();
+    dialog.PortNumberEdit->setText(QStringLiteral("12"));
+    dialog.ApplyPortBtn->click();
     EXPECT_EQ(messages.shown, std::vector<Message>{kIllegalPort});
     EXPECT_EQ(ports[0]->ComNumber(), 1);
     EXPECT_EQ(labels.count(), 0);
@@ -209,16 +209,16 @@ TEST_F(CommDialogTest, MissingCom12IsIllegal)
 TEST_F(CommDialogTest, DeviceBenchOneHoldsOpenIsIllegal)
 {
     ASSERT_TRUE(ports[0]->Open());
-    dialog.Edit1->setText(QStringLiteral("1"));
-    dialog.OK1Btn->click();
+    dialog.PortNumberEdit->setText(QStringLiteral("1"));
+    dialog.ApplyPortBtn->click();
     EXPECT_EQ(messages.shown, std::vector<Message>{kIllegalPort});
     EXPECT_TRUE(ports[0]->IsOpen());
 }
 
 TEST_F(CommDialogTest, NewDeviceForAClosedBenchOneIsUsedAtTheNextOpen)
 {
-    dialog.Edit1->setText(QStringLiteral("3"));
-    dialog.OK1Btn->click();
+    dialog.PortNumberEdit->setText(QStringLiteral("3"));
+    dialog.ApplyPortBtn->click();
     ASSERT_TRUE(messages.shown.empty());
     ASSERT_TRUE(ports[0]->Open());
     ports[0]->PutChar(0x5A);
@@ -229,8 +229,8 @@ TEST_F(CommDialogTest, NewDeviceForAClosedBenchOneIsUsedAtTheNextOpen)
 TEST_F(CommDialogTest, NewDeviceMovesAnOpenBenchOneAtOnce)
 {
     ASSERT_TRUE(ports[0]->Open());
-    dialog.Edit1->setText(QStringLiteral("4"));
-    dialog.OK1Btn->click();
+    dialog.PortNumberEdit->setText(QStringLiteral("4"));
+    dialog.ApplyPortBtn->click();
     ASSERT_TRUE(messages.shown.empty());
     EXPECT_TRUE(ports[0]->IsOpen());
     ports[0]->PutChar(0x5A);

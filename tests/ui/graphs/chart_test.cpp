@@ -9,7 +9,7 @@
 namespace {
 
 struct ChartTest : ::testing::Test {
-    TChart chart;
+    Chart chart;
     void SetUp() override
     {
         chart.resize(600, 400);

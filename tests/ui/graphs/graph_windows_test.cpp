@@ -10,7 +10,7 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "support/fake_host.h"
 #include "ui/graphs/overlay_trend_window.h"
@@ -19,15 +19,15 @@
 
 namespace {
 
-constexpr int Last = TTrendWindow::GraphPoints - 1;
+constexpr int Last = TrendWindow::GraphPoints - 1;
 
 // Both trend windows over a fake main window whose bench 1 (index 0) is on;
 // settings files live in a fresh drive C.
 struct TrendWindows : ::testing::Test {
     QTemporaryDir driveC;
     FakeHost host;
-    std::unique_ptr<TFGraph1> g1;
-    std::unique_ptr<TFGraph2> g2;
+    std::unique_ptr<OverlayTrendWindow> g1;
+    std::unique_ptr<StackedTrendWindow> g2;
     int64_t now = 1000;
 
     void SetUp() override
@@ -41,21 +41,21 @@ struct TrendWindows : ::testing::Test {
 
     void Create()
     {
-        g2 = std::make_unique<TFGraph2>(host);
-        g1 = std::make_unique<TFGraph1>(host);
-        for (TTrendWindow* w : Windows()) {
+        g2 = std::make_unique<StackedTrendWindow>(host);
+        g1 = std::make_unique<OverlayTrendWindow>(host);
+        for (TrendWindow* w : Windows()) {
             w->NowSeconds = [this] { return now; };
             w->GraphStartTime = 1000;
             w->UpdateBenchSelection();
             w->show();
         }
     }
-    std::vector<TTrendWindow*> Windows() { return {g1.get(), g2.get()}; }
+    std::vector<TrendWindow*> Windows() { return {g1.get(), g2.get()}; }
 
     // A data reply of bench k as the link announces it: graph 2, then graph 1.
     void DataReply(int k, int co2, int o2, int freon, int no)
     {
-        TBench& b = host.TheLink.Benches[size_t(k)];
+        BenchRecord& b = host.TheLink.Benches[size_t(k)];
         b.GasData.CO2 = co2;
         b.GasData.O2 = o2;
         b.GasData.Freon = freon;
@@ -63,8 +63,8 @@ struct TrendWindows : ::testing::Test {
         g2->ReplyDecoded(k, ReplyKind::DataStatus, RxFrame{});
         g1->ReplyDecoded(k, ReplyKind::DataStatus, RxFrame{});
     }
-    static float LastValue(TTrendWindow* w, int subset) { return w->PEGraph->Model().YData(subset, Last); }
-    static bool AllNull(TTrendWindow* w)
+    static float LastValue(TrendWindow* w, int subset) { return w->PEGraph->Model().YData(subset, Last); }
+    static bool AllNull(TrendWindow* w)
     {
         const ChartModel& m = w->PEGraph->Model();
         for (int s = 0; s < m.Subsets(); ++s)
@@ -95,7 +95,7 @@ TEST_F(TrendWindows, SetUpMatchesTheirCaptionsAndCharts)
     EXPECT_EQ(m2.NullDataValue(), -10.0f);
     EXPECT_EQ(m2.YAxis(0).Max, 20.0);
     EXPECT_EQ(m2.MainTitle, "CO2, Freon, O2, NO Channels");
-    for (TTrendWindow* w : Windows()) {
+    for (TrendWindow* w : Windows()) {
         EXPECT_TRUE(AllNull(w));
         EXPECT_EQ(w->SelectedBench(), 0);
         EXPECT_FALSE(w->GraphStopped);
@@ -113,7 +113,7 @@ TEST_F(TrendWindows, OnePointPerReplyWithElapsedSecondsAsLabel)
     EXPECT_FLOAT_EQ(LastValue(g1.get(), 2), 2500.0f); // unclamped above the right axis' 100
     EXPECT_FLOAT_EQ(LastValue(g1.get(), 3), 300.0f);
     EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 12.34f);
-    for (TTrendWindow* w : Windows())
+    for (TrendWindow* w : Windows())
         EXPECT_EQ(w->PEGraph->Model().PointLabel(Last), "        42");
     EXPECT_FALSE(g1->NewData[0]);
     EXPECT_FALSE(g2->NewData[0]);
@@ -126,33 +126,33 @@ TEST_F(TrendWindows, NoPointWhileStoppedFrozenHiddenOrWithoutBench)
 {
     struct Case {
         const char* name;
-        std::function<void(TTrendWindow*)> block, unblock;
+        std::function<void(TrendWindow*)> block, unblock;
     } cases[] = {
         {"stopped",
-         [](TTrendWindow* w) {
+         [](TrendWindow* w) {
              w->Start->click(); // Stop is only enabled once started
              w->Stop->click();
          },
-         [](TTrendWindow* w) { w->Start->click(); }},
-        {"frozen", [](TTrendWindow* w) { w->FreezeBtn->click(); }, [](TTrendWindow* w) { w->FreezeBtn->click(); }},
-        {"hidden", [](TTrendWindow* w) { w->hide(); }, [](TTrendWindow* w) { w->show(); }},
+         [](TrendWindow* w) { w->Start->click(); }},
+        {"frozen", [](TrendWindow* w) { w->FreezeBtn->click(); }, [](TrendWindow* w) { w->FreezeBtn->click(); }},
+        {"hidden", [](TrendWindow* w) { w->hide(); }, [](TrendWindow* w) { w->show(); }},
     };
     for (const Case& c : cases) {
-        for (TTrendWindow* w : Windows())
+        for (TrendWindow* w : Windows())
             c.block(w);
         DataReply(0, 500, 0, 0, 0);
         EXPECT_TRUE(g1->NewData[0]) << c.name;
         EXPECT_TRUE(g2->NewData[0]) << c.name;
         EXPECT_TRUE(AllNull(g1.get())) << c.name;
         EXPECT_TRUE(AllNull(g2.get())) << c.name;
-        for (TTrendWindow* w : Windows())
+        for (TrendWindow* w : Windows())
             c.unblock(w);
         // The next reply adds one point.
         DataReply(0, 600, 0, 0, 0);
         EXPECT_FLOAT_EQ(LastValue(g1.get(), 0), 6.0f) << c.name;
         EXPECT_FLOAT_EQ(LastValue(g2.get(), 0), 6.0f) << c.name;
         EXPECT_TRUE(g1->PEGraph->Model().IsNull(g1->PEGraph->Model().YData(0, Last - 1))) << c.name;
-        for (TTrendWindow* w : Windows())
+        for (TrendWindow* w : Windows())
             w->ClearBtn->click();
     }
     // Start/Stop swap their buttons; Freeze leaves them alone.
@@ -166,7 +166,7 @@ TEST_F(TrendWindows, NoPointWhileStoppedFrozenHiddenOrWithoutBench)
     EXPECT_FALSE(g1->Stop->isEnabled());
 
     host.SwitchedOn = {};
-    for (TTrendWindow* w : Windows())
+    for (TrendWindow* w : Windows())
         w->UpdateBenchSelection();
     EXPECT_EQ(g1->SelectedBench(), -1);
     DataReply(0, 700, 0, 0, 0);
@@ -288,7 +288,7 @@ TEST_F(TrendWindows, ChannelBoxAndApplyEmptyGraph2)
     g2->CO2MaxEdit->setText("5");
     g2->ApplyButton->click();
     EXPECT_TRUE(AllNull(g2.get()));
-    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 5.0f);
+    EXPECT_EQ(g2->ChannelMax[StackedTrendWindow::kCO2], 5.0f);
     EXPECT_EQ(g2->PEGraph->Model().YAxis(0).Max, 5.0);
 
     // Graph 1 keeps its data on Apply and only takes the new ranges.
@@ -304,12 +304,12 @@ TEST_F(TrendWindows, ChannelBoxAndApplyEmptyGraph2)
 TEST_F(TrendWindows, ChoosingAnotherBenchEmptiesTheChart)
 {
     host.SwitchedOn = {true, true, false, false};
-    for (TTrendWindow* w : Windows()) {
+    for (TrendWindow* w : Windows()) {
         w->UpdateBenchSelection();
         EXPECT_EQ(w->SelectedBench(), 0); // the button that is on wins
     }
     DataReply(0, 500, 100, 0, 0);
-    for (TTrendWindow* w : Windows()) {
+    for (TrendWindow* w : Windows()) {
         ASSERT_FALSE(AllNull(w));
         w->Kestrel->BB[0]->click(); // the bench already chosen: nothing changes
         EXPECT_FALSE(AllNull(w));
@@ -328,16 +328,16 @@ TEST_F(TrendWindows, CloseWritesSettingsThenStops)
     g1->CO2COO2MaxEdit->setText("50");
     g2->HC->click();
     g2->HCMaxEdit->setText("40");
-    for (TTrendWindow* w : Windows()) {
+    for (TrendWindow* w : Windows()) {
         w->CloseWindow();
         EXPECT_FALSE(w->isVisible());
         EXPECT_TRUE(w->GraphStopped);
         EXPECT_FALSE(w->Stop->isEnabled());
     }
-    QFile f1(TFGraph1::SettingsFile());
+    QFile f1(OverlayTrendWindow::SettingsFile());
     ASSERT_TRUE(f1.open(QIODevice::ReadOnly));
     EXPECT_EQ(f1.readAll(), QByteArray("1\n1\n1\n1\n1\n1\n0\n50\n0\n100\n"));
-    ASSERT_TRUE(QFile::exists(TFGraph2::SettingsFile()));
+    ASSERT_TRUE(QFile::exists(StackedTrendWindow::SettingsFile()));
 
     // A new run reads them back.
     Create();
@@ -345,7 +345,7 @@ TEST_F(TrendWindows, CloseWritesSettingsThenStops)
     EXPECT_EQ(g1->PEGraph->Model().YAxis(0).Max, 50.0);
     EXPECT_TRUE(g2->HC->isChecked());
     EXPECT_EQ(g2->PEGraph->Model().Subsets(), 2);
-    EXPECT_EQ(g2->ChannelMax[TFGraph2::kFreon], 40.0f);
+    EXPECT_EQ(g2->ChannelMax[StackedTrendWindow::kFreon], 40.0f);
 }
 
 TEST_F(TrendWindows, SettingsFromACommaLocaleAreIgnoredUnderADotLocale)
@@ -355,7 +355,7 @@ TEST_F(TrendWindows, SettingsFromACommaLocaleAreIgnoredUnderADotLocale)
     g1->CO2COO2MaxEdit->setText("12,5");
     g2->CO2MaxEdit->setText("7,5");
     g2->O2->click();
-    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 7.5f); // the comma is this run's decimal point
+    EXPECT_EQ(g2->ChannelMax[StackedTrendWindow::kCO2], 7.5f); // the comma is this run's decimal point
     g1->CloseWindow();
     g2->CloseWindow();
 
@@ -371,7 +371,7 @@ TEST_F(TrendWindows, SettingsFromACommaLocaleAreIgnoredUnderADotLocale)
     EXPECT_EQ(g1->CO2COO2MaxEdit->text(), "12,5");
     EXPECT_EQ(g1->PEGraph->Model().YAxis(0).Max, 12.5);
     EXPECT_TRUE(g2->O2->isChecked());
-    EXPECT_EQ(g2->ChannelMax[TFGraph2::kCO2], 7.5f);
+    EXPECT_EQ(g2->ChannelMax[StackedTrendWindow::kCO2], 7.5f);
 }
 
 TEST_F(TrendWindows, ControlsCarryTheirNames)
@@ -382,7 +382,7 @@ TEST_F(TrendWindows, ControlsCarryTheirNames)
     for (const char* name : {"CO2MinEdit", "CO2MaxEdit", "HCMinEdit", "HCMaxEdit", "O2MinEdit", "O2MaxEdit",
                              "NOMinEdit", "NOMaxEdit"})
         EXPECT_NE(g2->findChild<QWidget*>(name), nullptr) << name;
-    for (TTrendWindow* w : Windows()) {
+    for (TrendWindow* w : Windows()) {
         for (QWidget* c : w->findChildren<QWidget*>()) {
             if (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c)) {
                 EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
@@ -400,7 +400,7 @@ TEST_F(TrendWindows, RenderedWindowsShowTheirCurves)
     for (int i = 0; i < 40; ++i)
         DataReply(0, 500 + 20 * i, 1000 + 10 * i, 20 * i, 10 * i);
     struct Shot {
-        TTrendWindow* window;
+        TrendWindow* window;
         const char* file;
     } shots[] = {{g1.get(), "graph1_render.png"}, {g2.get(), "graph2_render.png"}};
     for (const Shot& s : shots) {

@@ -32,57 +32,57 @@ auto Tagged(int phase)
     return [phase](int s, int c) { return 1000 * phase + 10 * s + c; };
 }
 
-RawIRCapture::Block Take(RawIRCapture& capture, const std::vector<uint8_t>& block)
+RawIrCapture::Block Take(RawIrCapture& capture, const std::vector<uint8_t>& block)
 {
     return capture.Take(block.data(), int(block.size()));
 }
 
 } // namespace
 
-TEST(RawIRCapture, BlocksBeforeTheFirstPhaseZeroAreIgnored)
+TEST(RawIrCapture, BlocksBeforeTheFirstPhaseZeroAreIgnored)
 {
-    RawIRCapture capture;
+    RawIrCapture capture;
     for (int phase : {1, 2, 3})
-        EXPECT_EQ(Take(capture, Block(phase, 25, Tagged(phase))), RawIRCapture::Block::BeforePhase0) << phase;
+        EXPECT_EQ(Take(capture, Block(phase, 25, Tagged(phase))), RawIrCapture::Block::BeforePhase0) << phase;
     EXPECT_FALSE(capture.RawCapturing);
     for (const auto& channel : capture.RawBuffer)
         for (int32_t v : channel)
             EXPECT_EQ(v, 0);
 
-    EXPECT_EQ(Take(capture, Block(0, 25, Tagged(0))), RawIRCapture::Block::Stored);
-    EXPECT_EQ(Take(capture, Block(1, 25, Tagged(1))), RawIRCapture::Block::Stored);
-    EXPECT_EQ(Take(capture, Block(2, 25, Tagged(2))), RawIRCapture::Block::Stored);
-    EXPECT_EQ(Take(capture, Block(3, 25, Tagged(3))), RawIRCapture::Block::CycleComplete);
+    EXPECT_EQ(Take(capture, Block(0, 25, Tagged(0))), RawIrCapture::Block::Stored);
+    EXPECT_EQ(Take(capture, Block(1, 25, Tagged(1))), RawIrCapture::Block::Stored);
+    EXPECT_EQ(Take(capture, Block(2, 25, Tagged(2))), RawIrCapture::Block::Stored);
+    EXPECT_EQ(Take(capture, Block(3, 25, Tagged(3))), RawIrCapture::Block::CycleComplete);
     // Position 0 is phase 0 sample 0; 37 is phase 1 sample 12; 99 is phase 3 sample 24.
     EXPECT_EQ(capture.RawBuffer[0][0], 0);
     EXPECT_EQ(capture.RawBuffer[2][37], 1122);
     EXPECT_EQ(capture.RawBuffer[3][99], 3243);
 }
 
-TEST(RawIRCapture, PhaseByteIsTakenModuloNumPhases)
+TEST(RawIrCapture, PhaseByteIsTakenModuloNumPhases)
 {
     struct Case {
         int phases, points, phaseByte, phase;
     };
     const Case cases[] = {{4, 25, 6, 2}, {4, 25, 5, 1}, {4, 25, 4, 0}, {4, 25, 255, 3}, {3, 20, 7, 1}, {1, 100, 9, 0}};
     for (const Case& c : cases) {
-        RawIRCapture capture;
-        ASSERT_EQ(capture.SetShape(c.phases, c.points), RawIRCapture::Shape::Ok);
+        RawIrCapture capture;
+        ASSERT_EQ(capture.SetShape(c.phases, c.points), RawIrCapture::Shape::Ok);
         Take(capture, Block(0, c.points, Tagged(0)));
         const auto result = Take(capture, Block(c.phaseByte, c.points, Tagged(9)));
         EXPECT_EQ(capture.RawPhase, c.phase) << c.phaseByte;
-        EXPECT_EQ(result, c.phase == c.phases - 1 ? RawIRCapture::Block::CycleComplete : RawIRCapture::Block::Stored);
+        EXPECT_EQ(result, c.phase == c.phases - 1 ? RawIrCapture::Block::CycleComplete : RawIrCapture::Block::Stored);
         if (c.phase > 0)
             EXPECT_EQ(capture.RawBuffer[1][size_t(c.phase * c.points)], 9001) << c.phaseByte;
     }
 }
 
-TEST(RawIRCapture, SamplesAreSignedBigEndian)
+TEST(RawIrCapture, SamplesAreSignedBigEndian)
 {
-    RawIRCapture capture;
-    ASSERT_EQ(capture.SetShape(1, 2), RawIRCapture::Shape::Ok);
+    RawIrCapture capture;
+    ASSERT_EQ(capture.SetShape(1, 2), RawIrCapture::Shape::Ok);
     const std::vector<uint8_t> block{0, 0xFF, 0xFB, 0x00, 0x7B, 0x80, 0x00, 0x7F, 0xFF, 0, 0, 0, 1, 0xFF, 0xFF, 0x01, 0x00};
-    ASSERT_EQ(Take(capture, block), RawIRCapture::Block::CycleComplete);
+    ASSERT_EQ(Take(capture, block), RawIrCapture::Block::CycleComplete);
     EXPECT_EQ(capture.RawBuffer[0][0], -5);
     EXPECT_EQ(capture.RawBuffer[1][0], 123);
     EXPECT_EQ(capture.RawBuffer[2][0], -32768);
@@ -92,25 +92,25 @@ TEST(RawIRCapture, SamplesAreSignedBigEndian)
     EXPECT_EQ(capture.RawBuffer[3][1], 256);
 }
 
-TEST(RawIRCapture, ShortBlocksAreRefusedWithoutTouchingTheCycle)
+TEST(RawIrCapture, ShortBlocksAreRefusedWithoutTouchingTheCycle)
 {
-    RawIRCapture capture;
+    RawIrCapture capture;
     Take(capture, Block(0, 25, Tagged(0)));
     for (int points : {0, 1, 24}) {
         auto block = Block(1, points, Tagged(1));
-        EXPECT_EQ(Take(capture, block), RawIRCapture::Block::TooShort) << points;
+        EXPECT_EQ(Take(capture, block), RawIrCapture::Block::TooShort) << points;
     }
     // One byte short of 25 samples.
     auto block = Block(1, 25, Tagged(1));
-    EXPECT_EQ(capture.Take(block.data(), int(block.size()) - 1), RawIRCapture::Block::TooShort);
-    EXPECT_EQ(capture.Take(block.data(), 0), RawIRCapture::Block::TooShort);
+    EXPECT_EQ(capture.Take(block.data(), int(block.size()) - 1), RawIrCapture::Block::TooShort);
+    EXPECT_EQ(capture.Take(block.data(), 0), RawIrCapture::Block::TooShort);
     EXPECT_EQ(capture.RawPhase, 0);
     EXPECT_EQ(capture.RawBuffer[0][25], 0);
 }
 
-TEST(RawIRCapture, ShapesThatDoNotFitTheCycleAreRefused)
+TEST(RawIrCapture, ShapesThatDoNotFitTheCycleAreRefused)
 {
-    using S = RawIRCapture::Shape;
+    using S = RawIrCapture::Shape;
     struct Case {
         int phases, points;
         S verdict;
@@ -122,7 +122,7 @@ TEST(RawIRCapture, ShapesThatDoNotFitTheCycleAreRefused)
         {INT_MAX, INT_MAX, S::TooManySamples}, {65536, 65536, S::TooManySamples},
     };
     for (const Case& c : cases) {
-        RawIRCapture capture;
+        RawIrCapture capture;
         EXPECT_EQ(capture.SetShape(c.phases, c.points), c.verdict) << c.phases << " x " << c.points;
         const bool taken = c.verdict == S::Ok;
         EXPECT_EQ(capture.NumPhases(), taken ? c.phases : 4);
@@ -130,23 +130,23 @@ TEST(RawIRCapture, ShapesThatDoNotFitTheCycleAreRefused)
     }
 }
 
-TEST(RawIRCapture, AFullCycleOfEveryShapeStaysInsideTheBuffer)
+TEST(RawIrCapture, AFullCycleOfEveryShapeStaysInsideTheBuffer)
 {
     // Every accepted shape, every phase byte: the cycle completes and fills exactly phases x points positions.
     for (int phases = 1; phases <= 100; ++phases)
         for (int points = 1; phases * points <= 100; ++points) {
-            RawIRCapture capture;
-            ASSERT_EQ(capture.SetShape(phases, points), RawIRCapture::Shape::Ok);
-            RawIRCapture::Block last = RawIRCapture::Block::TooShort;
+            RawIrCapture capture;
+            ASSERT_EQ(capture.SetShape(phases, points), RawIrCapture::Shape::Ok);
+            RawIrCapture::Block last = RawIrCapture::Block::TooShort;
             for (int p = 0; p < phases; ++p)
                 last = Take(capture, Block(p, points, [](int, int) { return 7; }));
-            ASSERT_EQ(last, RawIRCapture::Block::CycleComplete) << phases << " x " << points;
+            ASSERT_EQ(last, RawIrCapture::Block::CycleComplete) << phases << " x " << points;
             for (int i = 0; i < 100; ++i)
                 ASSERT_EQ(capture.RawBuffer[3][size_t(i)], i < phases * points ? 7 : 0);
         }
 }
 
-TEST(RawIRLogFile, LinesCarryASignAndAtLeastFourCharacters)
+TEST(RawIrLogFile, LinesCarryASignAndAtLeastFourCharacters)
 {
     struct Case {
         int a, b, c, d;
@@ -158,23 +158,23 @@ TEST(RawIRLogFile, LinesCarryASignAndAtLeastFourCharacters)
         {INT_MIN, INT_MAX, 12, -12, "-2147483648  +2147483647   +12   -12 "},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(RawIRLogFile::FormatLine(c.a, c.b, c.c, c.d), c.line);
+        EXPECT_EQ(RawIrLogFile::FormatLine(c.a, c.b, c.c, c.d), c.line);
 }
 
-TEST(RawIRLogFile, HoldsAtMostTheLimitHeaderIncluded)
+TEST(RawIrLogFile, HoldsAtMostTheLimitHeaderIncluded)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("RAWDATA.LOG"));
-    RawIRLogFile log;
-    ASSERT_TRUE(log.Open(path, RawIRLogFile::Header(path, QStringLiteral("10/12/26 17:00"))));
+    RawIrLogFile log;
+    ASSERT_TRUE(log.Open(path, RawIrLogFile::Header(path, QStringLiteral("10/12/26 17:00"))));
     EXPECT_EQ(log.LineCount(), 1);
     int justFull = 0, dropped = 0, written = 0;
     for (int i = 0; i < 100002; ++i) {
         switch (log.Add("+1  +2  +3  +4 ")) {
-        case RawIRLogFile::Outcome::Written: ++written; break;
-        case RawIRLogFile::Outcome::JustFull: ++justFull; EXPECT_EQ(log.LineCount(), 100000); break;
-        case RawIRLogFile::Outcome::Dropped: ++dropped; break;
-        case RawIRLogFile::Outcome::Failed: FAIL();
+        case RawIrLogFile::Outcome::Written: ++written; break;
+        case RawIrLogFile::Outcome::JustFull: ++justFull; EXPECT_EQ(log.LineCount(), 100000); break;
+        case RawIrLogFile::Outcome::Dropped: ++dropped; break;
+        case RawIrLogFile::Outcome::Failed: FAIL();
         }
     }
     EXPECT_EQ(written, 99998);
@@ -191,20 +191,20 @@ TEST(RawIRLogFile, HoldsAtMostTheLimitHeaderIncluded)
     EXPECT_TRUE(all.endsWith("+1  +2  +3  +4 \n"));
 }
 
-TEST(RawIRLogFile, ANameInAMissingFolderIsNotOpened)
+TEST(RawIrLogFile, ANameInAMissingFolderIsNotOpened)
 {
     QTemporaryDir dir;
-    RawIRLogFile log;
+    RawIrLogFile log;
     EXPECT_FALSE(log.Open(dir.filePath(QStringLiteral("no/such/RAWDATA.LOG")), "header"));
     EXPECT_FALSE(log.IsOpen());
 }
 
-TEST(RawIRHistoryLines, KeepsHeaderAndFirstLineThenTheNewest)
+TEST(RawIrHistoryLines, KeepsHeaderAndFirstLineThenTheNewest)
 {
-    RawIRHistoryLines h;
+    RawIrHistoryLines h;
     for (int i = 0; i < 400; ++i)
         h.Add(QString::number(i));
-    ASSERT_EQ(h.Lines.size(), RawIRHistoryLines::Limit + 1);
+    ASSERT_EQ(h.Lines.size(), RawIrHistoryLines::Limit + 1);
     EXPECT_EQ(h.Lines[0], QStringLiteral("0"));
     EXPECT_EQ(h.Lines[1], QStringLiteral("1"));
     // The newest 149 follow: 251 to 399.

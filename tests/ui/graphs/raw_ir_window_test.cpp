@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "support/fake_host.h"
 #include "support/link_fixture.h"
-#include "ui/graphs/raw_ir_history.h"
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_history_window.h"
+#include "ui/graphs/raw_ir_log_window.h"
 #include "ui/graphs/raw_ir_window.h"
 
 namespace {
@@ -41,9 +41,9 @@ struct RawIRHost : FakeHost {
 struct RawIRWindows : ::testing::Test {
     QTemporaryDir dir;
     RawIRHost host;
-    std::unique_ptr<TIRLog> log;
-    std::unique_ptr<TRawIR> raw;
-    std::unique_ptr<TfHist_ir> history;
+    std::unique_ptr<RawIrLogWindow> log;
+    std::unique_ptr<RawIrWindow> raw;
+    std::unique_ptr<RawIrHistoryWindow> history;
     std::vector<QString> questions;
     bool answer = true;
 
@@ -51,9 +51,9 @@ struct RawIRWindows : ::testing::Test {
     {
         host.SwitchedOn = {true, true, false, false};
         host.fx.switchedOn = {true, true, false, false};
-        log = std::make_unique<TIRLog>(host);
-        raw = std::make_unique<TRawIR>(host);
-        history = std::make_unique<TfHist_ir>();
+        log = std::make_unique<RawIrLogWindow>(host);
+        raw = std::make_unique<RawIrWindow>(host);
+        history = std::make_unique<RawIrHistoryWindow>();
         log->History = history.get();
         raw->SetCompanions(log.get(), history.get());
         log->NowText = [] { return QStringLiteral("10/12/26 17:00"); };
@@ -83,12 +83,12 @@ struct RawIRWindows : ::testing::Test {
         for (int p = 0; p < 4; ++p)
             Block(k, p, cycle, code);
     }
-    const ChartModel& Chart() const { return raw->PEGraph->Model(); }
+    const ChartModel& PlotModel() const { return raw->PEGraph->Model(); }
     bool ChartEmpty() const
     {
-        for (int s = 0; s < Chart().Subsets(); ++s)
-            for (int i = 0; i < Chart().Points(); ++i)
-                if (!Chart().IsNull(Chart().YData(s, i)))
+        for (int s = 0; s < PlotModel().Subsets(); ++s)
+            for (int i = 0; i < PlotModel().Points(); ++i)
+                if (!PlotModel().IsNull(PlotModel().YData(s, i)))
                     return false;
         return true;
     }
@@ -97,7 +97,7 @@ struct RawIRWindows : ::testing::Test {
     {
         for (int c = 0; c < 4; ++c)
             for (int i = 0; i < 100; ++i)
-                ASSERT_EQ(Chart().YData(c, from + i), float(Sample(cycle, i, c))) << "channel " << c << " point " << from + i;
+                ASSERT_EQ(PlotModel().YData(c, from + i), float(Sample(cycle, i, c))) << "channel " << c << " point " << from + i;
     }
     QStringList FileLines(const QString& path)
     {
@@ -125,22 +125,22 @@ TEST_F(RawIRWindows, SetUpAsShipped)
     EXPECT_EQ(log->windowTitle(), QStringLiteral("IR Data Log"));
     EXPECT_EQ(history->windowTitle(), QStringLiteral("Collected IR data"));
     EXPECT_EQ(raw->SelectedBench, 1); // the last enabled bench
-    EXPECT_EQ(Chart().Subsets(), 4);
-    EXPECT_EQ(Chart().Points(), TRawIR::ChartPoints);
-    EXPECT_EQ(Chart().MainTitle, QStringLiteral("Raw Waveform"));
-    EXPECT_EQ(Chart().XAxisLabel, QStringLiteral("Seconds/100"));
-    EXPECT_EQ(Chart().YAxis(0).Label, QStringLiteral("A/D Counts"));
-    EXPECT_EQ(Chart().YAxis(0).Min, -32767);
-    EXPECT_EQ(Chart().YAxis(0).Max, 32767);
+    EXPECT_EQ(PlotModel().Subsets(), 4);
+    EXPECT_EQ(PlotModel().Points(), RawIrWindow::ChartPoints);
+    EXPECT_EQ(PlotModel().MainTitle, QStringLiteral("Raw Waveform"));
+    EXPECT_EQ(PlotModel().XAxisLabel, QStringLiteral("Seconds/100"));
+    EXPECT_EQ(PlotModel().YAxis(0).Label, QStringLiteral("A/D Counts"));
+    EXPECT_EQ(PlotModel().YAxis(0).Min, -32767);
+    EXPECT_EQ(PlotModel().YAxis(0).Max, 32767);
     EXPECT_TRUE(ChartEmpty());
     // CO2 is unticked by default, so its subset is not drawn.
-    EXPECT_FALSE(Chart().SubsetShown(0));
-    EXPECT_TRUE(Chart().SubsetShown(1) && Chart().SubsetShown(2) && Chart().SubsetShown(3));
-    EXPECT_EQ(Chart().SubsetLabel(3), QStringLiteral("Ref"));
-    EXPECT_EQ(Chart().SubsetColor(2), QColor(0, 128, 0));
+    EXPECT_FALSE(PlotModel().SubsetShown(0));
+    EXPECT_TRUE(PlotModel().SubsetShown(1) && PlotModel().SubsetShown(2) && PlotModel().SubsetShown(3));
+    EXPECT_EQ(PlotModel().SubsetLabel(3), QStringLiteral("Ref"));
+    EXPECT_EQ(PlotModel().SubsetColor(2), QColor(0, 128, 0));
     EXPECT_TRUE(raw->Continuous->isChecked());
     EXPECT_TRUE(raw->MarkNo->isChecked());
-    EXPECT_FALSE(raw->Button2->isVisibleTo(raw.get()));
+    EXPECT_FALSE(raw->HistoryIrBtn->isVisibleTo(raw.get()));
     EXPECT_FALSE(raw->ChannelGain->isEnabled());
 }
 
@@ -192,7 +192,7 @@ TEST_F(RawIRWindows, PhasesBeforePhaseZeroDrawNothingThenOneCycleIsDrawn)
     Cycle(1, 1);
     ExpectCycleAt(0, 1);
     EXPECT_EQ(raw->PlotPosition, 100);
-    EXPECT_TRUE(Chart().IsNull(Chart().YData(0, 100)));
+    EXPECT_TRUE(PlotModel().IsNull(PlotModel().YData(0, 100)));
 }
 
 TEST_F(RawIRWindows, APhaseByteIsTakenModuloFour)
@@ -217,17 +217,17 @@ TEST_F(RawIRWindows, TheSixthCycleShiftsTheChartLeftByOneCycle)
         Cycle(1, n);
     for (int n = 0; n < 5; ++n)
         ExpectCycleAt(100 * n, n);
-    const int64_t firstKey = Chart().FirstKey();
+    const int64_t firstKey = PlotModel().FirstKey();
     Cycle(1, 5);
-    EXPECT_EQ(Chart().FirstKey(), firstKey + 100);
+    EXPECT_EQ(PlotModel().FirstKey(), firstKey + 100);
     for (int n = 1; n < 6; ++n)
         ExpectCycleAt(100 * (n - 1), n);
     for (int i = 500; i < 550; ++i)
-        EXPECT_TRUE(Chart().IsNull(Chart().YData(3, i)));
+        EXPECT_TRUE(PlotModel().IsNull(PlotModel().YData(3, i)));
     EXPECT_EQ(raw->PlotPosition, 500);
     // The X labels count samples from the start and moved with the data.
-    EXPECT_EQ(Chart().PointLabel(0), QStringLiteral("100"));
-    EXPECT_EQ(Chart().PointLabel(549), QStringLiteral("649"));
+    EXPECT_EQ(PlotModel().PointLabel(0), QStringLiteral("100"));
+    EXPECT_EQ(PlotModel().PointLabel(549), QStringLiteral("649"));
 }
 
 TEST_F(RawIRWindows, OneShotDrawsOneCycleThenStopsTheStreamItStarted)
@@ -244,7 +244,7 @@ TEST_F(RawIRWindows, OneShotDrawsOneCycleThenStopsTheStreamItStarted)
         EXPECT_TRUE(raw->Start->isEnabled());
         EXPECT_FALSE(raw->Stop->isEnabled());
         ExpectCycleAt(0, 7);
-        EXPECT_TRUE(Chart().IsNull(Chart().YData(1, 100)));
+        EXPECT_TRUE(PlotModel().IsNull(PlotModel().YData(1, 100)));
         EXPECT_EQ(raw->FilteredEdit->text(), filtered ? QStringLiteral("Filtered") : QStringLiteral("Not Filtered"));
     }
 }
@@ -272,15 +272,15 @@ TEST_F(RawIRWindows, ChannelBoxesChooseTheDrawnSubsetsAndNoneClears)
     Cycle(1, 1);
     raw->CO2Chk->click();
     raw->RefChk->click();
-    EXPECT_TRUE(Chart().SubsetShown(0));
-    EXPECT_FALSE(Chart().SubsetShown(3));
+    EXPECT_TRUE(PlotModel().SubsetShown(0));
+    EXPECT_FALSE(PlotModel().SubsetShown(3));
     EXPECT_FALSE(ChartEmpty());
     for (QCheckBox* box : {raw->CO2Chk, raw->COChk, raw->HCChk})
         box->click();
     EXPECT_TRUE(ChartEmpty());
     EXPECT_EQ(raw->PlotPosition, 0);
     for (int s = 0; s < 4; ++s)
-        EXPECT_FALSE(Chart().SubsetShown(s));
+        EXPECT_FALSE(PlotModel().SubsetShown(s));
 
     // The next cycle is written from the start again.
     raw->HCChk->click();
@@ -291,9 +291,9 @@ TEST_F(RawIRWindows, ChannelBoxesChooseTheDrawnSubsetsAndNoneClears)
 TEST_F(RawIRWindows, MarkersFollowTheChoice)
 {
     raw->MarkYes->click();
-    EXPECT_TRUE(Chart().MarkDataPoints);
+    EXPECT_TRUE(PlotModel().MarkDataPoints);
     raw->MarkNo->click();
-    EXPECT_FALSE(Chart().MarkDataPoints);
+    EXPECT_FALSE(PlotModel().MarkDataPoints);
 }
 
 TEST_F(RawIRWindows, NumPhasesAndNumPointsAreCheckedAndRefusedWhenTheyDoNotFit)
@@ -317,10 +317,10 @@ TEST_F(RawIRWindows, NumPhasesAndNumPointsAreCheckedAndRefusedWhenTheyDoNotFit)
         {"99999", "99999", 4, 25, {QStringLiteral("NumPhases x NumPoints must not exceed 100")}},
     };
     for (const Case& c : cases) {
-        ASSERT_EQ(raw->Capture.SetShape(4, 25), RawIRCapture::Shape::Ok);
+        ASSERT_EQ(raw->Capture.SetShape(4, 25), RawIrCapture::Shape::Ok);
         host.Sink.Shown.clear();
-        raw->Edit1->setText(QLatin1String(c.phases));
-        raw->Edit2->setText(QLatin1String(c.points));
+        raw->NumPhasesEdit->setText(QLatin1String(c.phases));
+        raw->NumPointsEdit->setText(QLatin1String(c.points));
         raw->OKBtn->click();
         EXPECT_EQ(raw->Capture.NumPhases(), c.wantPhases) << c.phases << " " << c.points;
         EXPECT_EQ(raw->Capture.NumPoints(), c.wantPoints) << c.phases << " " << c.points;
@@ -332,11 +332,11 @@ TEST_F(RawIRWindows, NumPhasesAndNumPointsAreCheckedAndRefusedWhenTheyDoNotFit)
 
 TEST_F(RawIRWindows, BlocksShorterThanNumPointsAreIgnoredAndReportedOnce)
 {
-    raw->Edit2->setText(QStringLiteral("25"));
-    raw->Edit1->setText(QStringLiteral("2"));
+    raw->NumPointsEdit->setText(QStringLiteral("25"));
+    raw->NumPhasesEdit->setText(QStringLiteral("2"));
     raw->OKBtn->click(); // 2 x 25
-    raw->Edit1->setText(QStringLiteral("3"));
-    raw->Edit2->setText(QStringLiteral("30"));
+    raw->NumPhasesEdit->setText(QStringLiteral("3"));
+    raw->NumPointsEdit->setText(QStringLiteral("30"));
     raw->OKBtn->click(); // 3 x 30, but the bench sends 25 samples a block
     ASSERT_EQ(raw->Capture.NumPoints(), 30);
     host.Sink.Shown.clear();
@@ -386,8 +386,8 @@ TEST_F(RawIRWindows, SmallValuesArePaddedToFourCharacters)
 {
     const QString path = OpenLog();
     log->LoggingOnChk->setChecked(true);
-    raw->Edit1->setText(QStringLiteral("1"));
-    raw->Edit2->setText(QStringLiteral("1"));
+    raw->NumPhasesEdit->setText(QStringLiteral("1"));
+    raw->NumPointsEdit->setText(QStringLiteral("1"));
     raw->OKBtn->click();
     raw->StartClick();
     host.fx.Ack(1, 0x40, {0, 0xFF, 0xFB, 0x00, 0x7B, 0x00, 0x00, 0x80, 0x00});

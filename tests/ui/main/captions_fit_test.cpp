@@ -190,7 +190,7 @@ TEST_F(CaptionsFit, InEveryWindowAndEveryCommandPanel)
     QApplication::processEvents();
     QStringList cuts = CutCaptions(App.get(), QStringLiteral("TApp"));
     for (QWidget* w : App->Windows().All()) {
-        if (w == App->Windows().FCmds)
+        if (w == App->Windows().Commands)
             continue; // its panels come one by one below
         w->show();
         cuts << CheckShownWindows(QString());
@@ -206,7 +206,7 @@ TEST_F(CaptionsFit, InEveryWindowAndEveryCommandPanel)
             if (item->isSeparator())
                 continue;
             item->trigger();
-            panels += App->Windows().FCmds->isVisible() ? 1 : 0;
+            panels += App->Windows().Commands->isVisible() ? 1 : 0;
             cuts << CheckShownWindows(item->objectName());
             HideAll();
         }

@@ -9,7 +9,7 @@
 #include "feed/feed_publisher.h"
 #include "feed/feed_settings.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -240,7 +240,7 @@ TEST(FeedDialog, ShowsAndReturnsEverySetting)
     s.CertFile = QStringLiteral("/c.pem");
     s.KeyFile = QStringLiteral("/k.pem");
     s.QueueSize = 777;
-    TFeedDialog dialog;
+    FeedDialog dialog;
     dialog.SetValues(s);
     const FeedSettings r = dialog.Values();
     EXPECT_EQ(r.Enabled, s.Enabled);

@@ -1,5 +1,5 @@
 #include <QElapsedTimer>
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 #include "link/link.h"
 #include "support/memory_port.h"
 #include "link/ticks.h"
@@ -17,6 +17,8 @@ struct FakeView : IAcquisitionView {
     bool PortOpen(int k) const override { return Open[k]; }
     bool BoxEnabled(int k) const override { return Enabled[k]; }
     bool BoxTicked(int k) const override { return Ticked[k]; }
+    void SetBoxEnabled(int k, bool on) override { Enabled[k] = on; }
+    void SetBoxTicked(int k, bool on) override { Ticked[k] = on; }
     bool DialogButtonOn(int k) const override { return Buttons[k]; }
     bool Freon2() const override { return FreonTwo; }
     bool ZeroAuto() const override { return ZeroIsAuto; }
@@ -29,7 +31,7 @@ struct AcquisitionTest : ::testing::Test {
     Link link;
     std::array<MemoryPort, 4> ports;
     FakeView view;
-    TAcquisition acq{link, view};
+    AcquisitionCycle acq{link, view};
     int64_t nowMs = 5'000'000;
 
     void SetUp() override
@@ -70,7 +72,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 {
     SwitchOn(0);
     SwitchOn(2);
-    const TAcquisition::StartResult r = acq.RequestStreams();
+    const AcquisitionCycle::StartResult r = acq.RequestStreams();
     EXPECT_EQ(r.LastActive, 2);
     EXPECT_EQ(r.ActiveCount, 2);
     EXPECT_EQ(Codes(0), std::vector<int>{0x01});
@@ -79,7 +81,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 
     // Same requests as the encoders build on their own.
     MemoryPort reference;
-    TBench b;
+    BenchRecord b;
     b.Setup(&reference);
     for (int selection : {0, 1, 2}) {
         for (bool freon2 : {false, true}) {
@@ -102,7 +104,7 @@ TEST_F(AcquisitionTest, DataRequestFollowsSelectionRateAndFreonMode)
 
 TEST_F(AcquisitionTest, NoBenchNoRequest)
 {
-    const TAcquisition::StartResult r = acq.RequestStreams();
+    const AcquisitionCycle::StartResult r = acq.RequestStreams();
     EXPECT_EQ(r.ActiveCount, 0);
     EXPECT_EQ(r.LastActive, 0);
     acq.ZeroAll();
@@ -134,7 +136,7 @@ TEST_F(AcquisitionTest, DialogCommandGoesToSelectedEnabledBenchesOnly)
     acq.DialogCommandPending = true;
     acq.PollTick();
     EXPECT_EQ(Codes(1), std::vector<int>{0xF0});
-    EXPECT_EQ(link.SoftResetGrace, TAcquisition::kSoftResetGraceTicks);
+    EXPECT_EQ(link.SoftResetGrace, AcquisitionCycle::kSoftResetGraceTicks);
     acq.DialogCommand = 0x40;
     acq.DialogCommandPending = true;
     nowMs += 1000;

@@ -7,7 +7,8 @@
 #include "ui/common/comm_settings_dialog.h"
 #include "ui/main/history_window.h"
 #include "ui/main/main_window.h"
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
+#include "ui/common/status_light.h"
 #include "ui/main/message_window.h"
 #include "ui/main/title_dialog.h"
 
@@ -119,7 +120,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
         {"ZeroRG", "Zero", {"Auto", "Manual"}, 0, true, true},
     };
     for (const Group& g : groups) {
-        auto* group = Find<TRadioGroup>(g.Name);
+        auto* group = Find<RadioGroup>(g.Name);
         ASSERT_TRUE(group);
         EXPECT_EQ(group->title(), QString::fromLatin1(g.Caption)) << g.Name;
         QStringList items;
@@ -146,9 +147,9 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
         EXPECT_TRUE(Find<QLineEdit>(QStringLiteral("AckNakEdit%1").arg(k + 1).toLatin1().constData())->text().isEmpty());
     }
     for (int i = 1; i <= 8; ++i)
-        EXPECT_FALSE(Find<TStatusLight>(QStringLiteral("ApdStatusLight%1").arg(i).toLatin1().constData())->Lit());
+        EXPECT_FALSE(Find<StatusLight>(QStringLiteral("ApdStatusLight%1").arg(i).toLatin1().constData())->Lit());
     EXPECT_EQ(Find<QLabel>("ACKNAKLabel")->text(), QStringLiteral("ACK or  NAK"));
-    EXPECT_EQ(App->Label1->text(), QStringLiteral("ACK or  NAK"));
+    EXPECT_EQ(App->SecondAckNakLabel->text(), QStringLiteral("ACK or  NAK"));
     EXPECT_EQ(App->size(), QSize(890, 592));
     // Centred on the screen.
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
@@ -159,8 +160,8 @@ TEST_F(MainWindowTest, ControlsHaveTheirCaptionsAndInitialStates)
     EXPECT_EQ(App->Grid->horizontalHeader()->defaultSectionSize(), 90);
     EXPECT_EQ(App->Grid->verticalHeader()->defaultSectionSize(), 16);
     EXPECT_TRUE(App->font().bold());
-    EXPECT_EQ(App->Timer6->interval(), 1000);
-    EXPECT_TRUE(App->Timer6->isActive());
+    EXPECT_EQ(App->PollTimer->interval(), 1000);
+    EXPECT_TRUE(App->PollTimer->isActive());
     EXPECT_FALSE(App->Collecting);
     EXPECT_FALSE(App->Closing());
     EXPECT_EQ(App->Acquisition().DataCommandSelection, 0);
@@ -177,7 +178,7 @@ TEST_F(MainWindowTest, ControlsWithoutCaptionCarryAccessibleNames)
     for (QWidget* w : App->findChildren<QWidget*>()) {
         if (w->window() != App.get())
             continue; // the secondary windows name their own controls
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<TStatusLight*>(w) || qobject_cast<QTableView*>(w))
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<StatusLight*>(w) || qobject_cast<QTableView*>(w))
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString() << " in " << w->window()->objectName().toStdString() << " " << w->metaObject()->className();
     }
 }
@@ -271,18 +272,18 @@ TEST_F(MainWindowTest, WindowSetIsCreatedInStartUpOrderAndHidden)
     EXPECT_EQ(names, (QStringList{"TAboutBox", "TCommDlg", "TCommentDlg", "TParameters", "TIRLog", "THistory", "TFCStatus",
                                   "TEStatus", "TRawIR", "TFGraph2", "TFGraph1", "TFUpgrade", "TfHist_ir", "TFTitle", "TFCmds",
                                   "TFMessage", "TFCalLoad", "TFCalLoad1"}));
-    EXPECT_EQ(App->Windows().AboutBox->windowTitle(), QStringLiteral("About"));
-    EXPECT_EQ(App->Windows().AboutBox->Version->text(), QStringLiteral("Version Rev 1.07, 17/1/2013"));
-    EXPECT_EQ(App->Windows().AboutBox->ProductName->text(), Cedat::ProgramName);
-    EXPECT_EQ(App->Windows().CommentDlg->windowTitle(), QStringLiteral("Logfile Comment"));
+    EXPECT_EQ(App->Windows().About->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(App->Windows().About->Version->text(), QStringLiteral("Version Rev 1.07, 17/1/2013"));
+    EXPECT_EQ(App->Windows().About->ProductName->text(), Cedat::ProgramName);
+    EXPECT_EQ(App->Windows().Comment->windowTitle(), QStringLiteral("Logfile Comment"));
     EXPECT_EQ(App->Windows().History->windowTitle(), QStringLiteral("History Screen"));
-    EXPECT_EQ(App->Windows().FTitle->windowTitle(), QStringLiteral("Vireo Title"));
-    EXPECT_EQ(App->Windows().FTitle->Edit1->text(), QStringLiteral("Computer:"));
-    EXPECT_EQ(App->Windows().FMessage->windowTitle(), QStringLiteral("System Message"));
+    EXPECT_EQ(App->Windows().Title->windowTitle(), QStringLiteral("Vireo Title"));
+    EXPECT_EQ(App->Windows().Title->TitleEdit->text(), QStringLiteral("Computer:"));
+    EXPECT_EQ(App->Windows().Message->windowTitle(), QStringLiteral("System Message"));
 }
 
 // Counts the calls the main window makes on a secondary window.
-struct SpyWindow : TCommandDialogBase {
+struct SpyWindow : CommandDialogBase {
     int Selections = 0, Opens = 0;
     QList<int>* Order = nullptr;
     int Id = 0;
@@ -299,10 +300,10 @@ struct SpyWindow : TCommandDialogBase {
 
 TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
 {
-    TWindowSet& w = App->Windows();
+    WindowSet& w = App->Windows();
     QList<int> order;
-    TBenchWindow** places[] = {&w.Parameters, &w.RawIR, &w.FUpgrade, &w.FGraph1, &w.FGraph2, &w.FCStatus, &w.EStatus,
-                              nullptr, &w.FCalLoad, &w.FCalLoad1};
+    BenchWindow** places[] = {&w.Parameters, &w.RawIr, &w.Upgrade, &w.OverlayTrend, &w.StackedTrend, &w.Status, &w.EngineeringStatus,
+                              nullptr, &w.Calibration, &w.ParameterTransfer};
     QList<SpyWindow*> spies;
     for (int i = 0; i < 10; ++i) {
         auto* spy = new SpyWindow;
@@ -316,8 +317,8 @@ TEST_F(MainWindowTest, ActiveBoxChangeUpdatesEveryWindowInOrder)
             delete *places[i];
             *places[i] = spy;
         } else {
-            delete w.FCmds;
-            w.FCmds = spy;
+            delete w.Commands;
+            w.Commands = spy;
         }
     }
     App->ActiveBench[2]->setEnabled(true);
@@ -346,21 +347,21 @@ TEST_F(MainWindowTest, CaptionFollowsTheLogAndTitleTable)
         {"creation", [](MainWindowTest&) {}, kBase},
         {"new file keeps it", [](MainWindowTest& t) { t.NewLog("A.LOG"); }, kBase},
         {"file log on", [](MainWindowTest& t) { t.NewLog("A.LOG"); t.App->Logging->Items[0]->click(); }, kBase + " - " + log},
-        {"title, log off", [](MainWindowTest& t) { t.App->Windows().FTitle->Edit1->setText("Rig 7"); t.App->Windows().FTitle->OKBtn->click(); },
+        {"title, log off", [](MainWindowTest& t) { t.App->Windows().Title->TitleEdit->setText("Rig 7"); t.App->Windows().Title->OKBtn->click(); },
          kBase + ", Rig 7"},
         {"title, log on",
          [](MainWindowTest& t) {
              t.NewLog("A.LOG");
              t.App->Logging->Items[0]->click();
-             t.App->Windows().FTitle->Edit1->setText("Rig 7");
-             t.App->Windows().FTitle->OKBtn->click();
+             t.App->Windows().Title->TitleEdit->setText("Rig 7");
+             t.App->Windows().Title->OKBtn->click();
          },
          kBase + " - " + log + ", Rig 7"},
         {"log off after a title",
          [](MainWindowTest& t) {
              t.NewLog("A.LOG");
-             t.App->Windows().FTitle->Edit1->setText("Rig 7");
-             t.App->Windows().FTitle->OKBtn->click();
+             t.App->Windows().Title->TitleEdit->setText("Rig 7");
+             t.App->Windows().Title->OKBtn->click();
              t.App->Logging->Items[0]->click();
              t.App->Logging->Items[1]->click();
          },
@@ -375,8 +376,8 @@ TEST_F(MainWindowTest, CaptionFollowsTheLogAndTitleTable)
         // A title must not reach the captions set after it, nor be appended to them by the
         // windowing system as the application's display name.
         {"append after a title", [log](MainWindowTest& t) {
-             t.App->Windows().FTitle->Edit1->setText("Computer: 7");
-             t.App->Windows().FTitle->OKBtn->click();
+             t.App->Windows().Title->TitleEdit->setText("Computer: 7");
+             t.App->Windows().Title->OKBtn->click();
              t.NewLog("A.LOG");
              t.Dialogs.OpenPaths.push_back(log);
              t.Find<QAction>("Appendtofile1")->trigger();
@@ -384,8 +385,8 @@ TEST_F(MainWindowTest, CaptionFollowsTheLogAndTitleTable)
          kShort + " - " + log},
         {"close file after a title", [](MainWindowTest& t) {
              t.NewLog("A.LOG");
-             t.App->Windows().FTitle->Edit1->setText("Computer: 7");
-             t.App->Windows().FTitle->OKBtn->click();
+             t.App->Windows().Title->TitleEdit->setText("Computer: 7");
+             t.App->Windows().Title->OKBtn->click();
              t.Find<QAction>("CloseFile1")->trigger();
          },
          kShort},
@@ -450,11 +451,11 @@ TEST_F(MainWindowTest, UnwritableLogFileIsReported)
 TEST_F(MainWindowTest, CommentBlockGoesToTheLog)
 {
     const QString path = NewLog("D.LOG");
-    TCommentDlg* dialog = App->Windows().CommentDlg;
+    CommentDialog* dialog = App->Windows().Comment;
     // Answer the modal dialog as soon as it runs.
     QTimer::singleShot(0, dialog, [dialog] { dialog->OKBtn->click(); });
     App->CommentBtn->click();
-    dialog->Memo1->setPlainText(QStringLiteral("first\nsecond"));
+    dialog->CommentEdit->setPlainText(QStringLiteral("first\nsecond"));
     QTimer::singleShot(0, dialog, [dialog] { dialog->OKBtn->click(); });
     App->CommentBtn->click();
     QTimer::singleShot(0, dialog, [dialog] { dialog->CancelBtn->click(); });
@@ -463,7 +464,7 @@ TEST_F(MainWindowTest, CommentBlockGoesToTheLog)
                                 "\r\n\r\n14/11/2023 12:00:00\r\n \r\n"
                                 "\r\n\r\n14/11/2023 12:00:00\r\nfirst\r\nsecond\r\n";
     EXPECT_EQ(ReadAll(path), expected);
-    EXPECT_EQ(dialog->Memo1->toPlainText(), QStringLiteral("first\nsecond")) << "the memo keeps its text";
+    EXPECT_EQ(dialog->CommentEdit->toPlainText(), QStringLiteral("first\nsecond")) << "the memo keeps its text";
 }
 
 TEST_F(MainWindowTest, StartAndStopFollowTheLogState)
@@ -504,11 +505,11 @@ TEST_F(MainWindowTest, OnlyAChangeOfChoiceInARadioGroupActs)
 {
     // Every radio group of the window, by mouse click and by the space key: the item already
     // chosen raises nothing, another item raises its index once.
-    const QList<TRadioGroup*> groups = App->findChildren<TRadioGroup*>();
+    const QList<RadioGroup*> groups = App->findChildren<RadioGroup*>();
     ASSERT_GE(groups.size(), 7);
-    for (TRadioGroup* g : groups) {
+    for (RadioGroup* g : groups) {
         g->setEnabled(true);
-        QSignalSpy clicks(g, &TRadioGroup::Click);
+        QSignalSpy clicks(g, &RadioGroup::Click);
         for (bool byKey : {false, true}) {
             const int chosen = g->ItemIndex();
             ASSERT_GE(chosen, 0) << g->objectName().toStdString();
@@ -603,8 +604,8 @@ TEST_F(MainWindowTest, HistoryShowsTheLogCopyOrReportsAMissingFile)
     App->HistoryBtnClick();
     EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Texts().join('|').toStdString();
     EXPECT_FALSE(App->Windows().History->isHidden());
-    ASSERT_EQ(App->Windows().History->ListBox1->count(), 1);
-    EXPECT_EQ(App->Windows().History->ListBox1->item(0)->text(), "MainLogfile " + path + " created 14/11/2023");
+    ASSERT_EQ(App->Windows().History->HistoryList->count(), 1);
+    EXPECT_EQ(App->Windows().History->HistoryList->item(0)->text(), "MainLogfile " + path + " created 14/11/2023");
     EXPECT_TRUE(App->LogFileOpen()) << "the log is reopened for appending";
 }
 
@@ -640,8 +641,8 @@ TEST_F(MainWindowTest, ShowingClearsClosingAndHelpCallsTheHook)
     EXPECT_FALSE(App->Closing());
     App->close();
     EXPECT_TRUE(App->Closing());
-    EXPECT_TRUE(App->Windows().FMessage->isHidden());
-    EXPECT_EQ(App->Windows().FMessage->Memo1->toPlainText(), QStringLiteral("Wait! Application is closing..."));
+    EXPECT_TRUE(App->Windows().Message->isHidden());
+    EXPECT_EQ(App->Windows().Message->MessageText->toPlainText(), QStringLiteral("Wait! Application is closing..."));
 }
 
 TEST_F(MainWindowTest, SoftResetUnticksEveryBenchAndWarns)
@@ -669,7 +670,7 @@ TEST_F(MainWindowTest, StatusEditShowsLinkStatusInRedOnError)
 
 TEST_F(MainWindowTest, CommsDialogLabelFeedsBenchOneLabel)
 {
-    emit App->Windows().CommDlg->PortLabelChanged(QStringLiteral("Com 3"));
+    emit App->Windows().CommSettings->PortLabelChanged(QStringLiteral("Com 3"));
     EXPECT_EQ(App->ComLabel[0]->text(), QStringLiteral("Com 3"));
 }
 

@@ -18,7 +18,7 @@
 #include <deque>
 #include <random>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "support/cal_fixture.h"
 #include "link/com_port.h"
 #include "support/fake_host.h"
@@ -40,9 +40,9 @@ protected:
     std::unique_ptr<ComPort> Port;
     FakeHost Host;
     ScriptedServiceDialogs Dialogs;
-    std::unique_ptr<TParameters> Editor;
-    std::unique_ptr<TFCalLoad> Cal;
-    std::unique_ptr<TFUpgrade> Upgrade;
+    std::unique_ptr<ParameterEditor> Editor;
+    std::unique_ptr<CalibrationWindow> Cal;
+    std::unique_ptr<FirmwareUpgradeWindow> Upgrade;
     QStringList CalTexts; // every text the status edit showed
     QElapsedTimer Clock;
 
@@ -64,13 +64,13 @@ protected:
         Host.SwitchedOn = {true, false, false, false};
         Host.TheLink.SetSwitches(&Host);
 
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
-        Cal = std::make_unique<TFCalLoad>(Host, Editor.get());
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Cal = std::make_unique<CalibrationWindow>(Host, Editor.get());
         Cal->Dialogs = &Dialogs;
         Cal->TimerPercent = 2; // replies drive the steps; the timers only pace the ones without a request
         Cal->Machine().TracePath = Dir.filePath(QStringLiteral("tryfile.txt")).toStdString();
-        QObject::connect(Cal->Edit1, &QLineEdit::textChanged, [this](const QString& t) { CalTexts << t; });
-        Upgrade = std::make_unique<TFUpgrade>(Host);
+        QObject::connect(Cal->StateEdit, &QLineEdit::textChanged, [this](const QString& t) { CalTexts << t; });
+        Upgrade = std::make_unique<FirmwareUpgradeWindow>(Host);
         Upgrade->Dialogs = &Dialogs;
         Editor->UpdateBenchSelection();
         Cal->UpdateBenchSelection();
@@ -107,8 +107,8 @@ protected:
         Cal->OpenButton[0]->click();
         CalTexts.clear();
         Cal->OKBtn->click();
-        EXPECT_TRUE(WaitFor([this] { return !Cal->Machine().Running(); }, 60000)) << qPrintable(Cal->Edit1->text());
-        return Cal->Edit1->text();
+        EXPECT_TRUE(WaitFor([this] { return !Cal->Machine().Running(); }, 60000)) << qPrintable(Cal->StateEdit->text());
+        return Cal->StateEdit->text();
     }
     QString RunUpgrade(const QString& path)
     {
@@ -182,7 +182,7 @@ TEST_F(CalFirmwareSimTest, OtherModesMenuItemLeavesARunningProcedureAlone)
         EXPECT_EQ(Cal->Machine().LoadMode, k.Load) << k.Title;
         EXPECT_EQ(Cal->windowTitle(), QString::fromLatin1(k.Title));
         ASSERT_TRUE(WaitFor([this] { return !Cal->Machine().Running(); }, 60000)) << k.Title;
-        EXPECT_EQ(Cal->Edit1->text(), QString::fromLatin1(k.Result));
+        EXPECT_EQ(Cal->StateEdit->text(), QString::fromLatin1(k.Result));
         EXPECT_EQ(Bench().RepliesSent(0x48) - writesBefore, k.Load ? 42 : 0) << k.Title;
     }
     for (const auto& [n, text] : c.Expected())
@@ -231,7 +231,7 @@ TEST_F(CalFirmwareSimTest, FirmwareFromSrecCatLandsInTheBenchByteForByte)
         const std::vector<uint8_t> image = Bench().Flash().ImageBytes(&first);
         EXPECT_EQ(first, 0x8000u);
         EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())), binary) << length;
-        EXPECT_EQ(Upgrade->CGauge1->value(), 100);
+        EXPECT_EQ(Upgrade->ProgressGauge->value(), 100);
         EXPECT_EQ(Upgrade->RangeText->text(), QStringLiteral("00008000-%1").arg(0x8000 + binary.size() - 1, 8, 16, QLatin1Char('0')).toUpper());
         EXPECT_TRUE(Host.Sink.Shown.empty());
         Upgrade->close();

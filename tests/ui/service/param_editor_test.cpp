@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "support/fake_host.h"
 #include "ui/service/parameter_editor.h"
 #include "support/memory_port.h"
@@ -32,7 +32,7 @@ struct EditorTest : ::testing::Test {
     QTemporaryDir Dir;
     FakeHost Host;
     MemoryPort Port;
-    std::unique_ptr<TParameters> Editor;
+    std::unique_ptr<ParameterEditor> Editor;
 
     void SetUp() override
     {
@@ -63,7 +63,7 @@ struct EditorTest : ::testing::Test {
         } else {
             marker.remove();
         }
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
     }
     void TearDown() override
     {
@@ -82,20 +82,20 @@ struct EditorTest : ::testing::Test {
         }
         return out;
     }
-    void Number(const char* text) { Editor->MaskEdit1->setText(QString::fromLatin1(text)); }
+    void Number(const char* text) { Editor->ParamNumberEdit->setText(QString::fromLatin1(text)); }
     QStringList Messages() { return Host.Sink.Texts(); }
 };
 
 TEST_F(EditorTest, StartsWithTheListAndParameterOne)
 {
     EXPECT_EQ(Editor->windowTitle(), QStringLiteral("Parameters"));
-    EXPECT_EQ(Editor->ComboBox1->count(), 401);
-    EXPECT_EQ(Editor->ComboBox1->currentIndex(), 1);
-    EXPECT_EQ(Editor->ComboBox1->itemText(1), QStringLiteral("Count"));
-    EXPECT_EQ(Editor->MaskEdit1->text(), QStringLiteral("1"));
+    EXPECT_EQ(Editor->ParamNameCombo->count(), 401);
+    EXPECT_EQ(Editor->ParamNameCombo->currentIndex(), 1);
+    EXPECT_EQ(Editor->ParamNameCombo->itemText(1), QStringLiteral("Count"));
+    EXPECT_EQ(Editor->ParamNumberEdit->text(), QStringLiteral("1"));
     EXPECT_EQ(Editor->TypeLabel->text(), QStringLiteral("Int"));
     EXPECT_EQ(Editor->ElementsLabel->text(), QStringLiteral("3"));
-    EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("Memo1"));
+    EXPECT_EQ(Editor->ValueText->toPlainText(), QStringLiteral("Memo1"));
     EXPECT_EQ(Editor->ColumnEdit->text(), QStringLiteral("10"));
     EXPECT_FALSE(Editor->FlashStoreAllowed);
     EXPECT_EQ(Editor->SelectedBench(), 0);
@@ -117,15 +117,15 @@ TEST_F(EditorTest, StoreButtonAtOpeningFollowsTheMarker)
 
 TEST_F(EditorTest, LabelsFollowTheChosenNumber)
 {
-    Editor->ComboBox1->setCurrentIndex(2); // Elements 0: the bank shows
-    EXPECT_EQ(Editor->MaskEdit1->text(), QStringLiteral("2"));
+    Editor->ParamNameCombo->setCurrentIndex(2); // Elements 0: the bank shows
+    EXPECT_EQ(Editor->ParamNumberEdit->text(), QStringLiteral("2"));
     EXPECT_EQ(Editor->TypeLabel->text(), QStringLiteral("Float"));
     EXPECT_TRUE(Editor->ElementsLabel->isHidden());
     EXPECT_FALSE(Editor->BankLabel->isHidden());
     EXPECT_EQ(Editor->BankLabel->text(), QStringLiteral("Boot"));
 
     Number("3"); // Elements 4: the previous bank text stays
-    EXPECT_EQ(Editor->ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(Editor->ParamNameCombo->currentIndex(), 3);
     EXPECT_EQ(Editor->ElementsLabel->text(), QStringLiteral("4"));
     EXPECT_FALSE(Editor->ElementsLabel->isHidden());
     EXPECT_EQ(Editor->BankLabel->text(), QStringLiteral("Boot"));
@@ -137,7 +137,7 @@ TEST_F(EditorTest, LabelsFollowTheChosenNumber)
     EXPECT_EQ(Editor->TypeLabel->text(), QStringLiteral("Char"));
 
     Number("401"); // out of range: the combo box stays where it was
-    EXPECT_EQ(Editor->ComboBox1->currentIndex(), 200);
+    EXPECT_EQ(Editor->ParamNameCombo->currentIndex(), 200);
     Editor->ReadButton->click();
     EXPECT_EQ(Messages(), QStringList{QStringLiteral("Illegal Parameter number")});
     EXPECT_EQ(Host.Sink.Shown.back().Caption, QStringLiteral("Warning"));
@@ -148,14 +148,14 @@ TEST_F(EditorTest, ButtonsSendTheirRequestsForTheNumber)
 {
     Create(true); // the marker file offers Store
     Number("12");
-    Editor->Memo1->setPlainText(QStringLiteral("1.5,\n2,\t 0\r\n"));
+    Editor->ValueText->setPlainText(QStringLiteral("1.5,\n2,\t 0\r\n"));
     Editor->WriteBtn->click();
     Editor->StoreBtn->click();
     Editor->LoadBtn->click();
     Editor->ReadButton->click();
     EXPECT_FALSE(Editor->StoreBtn->isEnabled()); // reading disables storing until a write is acknowledged
     Number(" 300");
-    Editor->MaskEdit1->returnPressed(); // Enter reads
+    Editor->ParamNumberEdit->returnPressed(); // Enter reads
     const std::vector<std::vector<uint8_t>> expected = {
         {0x48, 0, 12, '1', '.', '5', ',', '2', ',', '0', 0},
         {0x54, 0x5E, 0xA3, 0, 12},
@@ -218,12 +218,12 @@ TEST_F(EditorTest, NoBenchChosenSendsNothingAndSaysNothing)
 TEST_F(EditorTest, TextTooLongForOneRequestIsNotCut)
 {
     Number("5");
-    Editor->Memo1->setPlainText(QString(kMaxFlashDataBytes + 1, QLatin1Char('9')));
+    Editor->ValueText->setPlainText(QString(kMaxFlashDataBytes + 1, QLatin1Char('9')));
     Editor->WriteBtn->click();
     EXPECT_TRUE(Requests().empty());
     ASSERT_EQ(Messages().size(), 1);
     EXPECT_TRUE(Messages()[0].contains(QStringLiteral("too long")));
-    Editor->Memo1->setPlainText(QString(kMaxFlashDataBytes, QLatin1Char('9')) + QStringLiteral("  \n "));
+    Editor->ValueText->setPlainText(QString(kMaxFlashDataBytes, QLatin1Char('9')) + QStringLiteral("  \n "));
     Editor->WriteBtn->click();
     ASSERT_EQ(Requests().size(), 1u);
 }
@@ -243,10 +243,10 @@ TEST_F(EditorTest, ReadRepliesShowInColumns)
         {"empty reply", "10", "", ""},
     };
     for (const auto& c : cases) {
-        Editor->Memo1->clear();
+        Editor->ValueText->clear();
         Editor->ColumnEdit->setText(QString::fromLatin1(c.Columns));
         Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, c.Reply));
-        EXPECT_EQ(Editor->Memo1->toPlainText(), c.Memo) << c.What;
+        EXPECT_EQ(Editor->ValueText->toPlainText(), c.Memo) << c.What;
         EXPECT_EQ(Editor->LastParamText(), QByteArray::fromStdString(c.Reply)) << c.What;
     }
     EXPECT_TRUE(Messages().isEmpty());
@@ -257,12 +257,12 @@ TEST_F(EditorTest, BadColumnCountDropsTheReply)
     Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, "7,8"));
     for (const char* columns : {"0", "21", "x", ""}) {
         Host.Sink.Shown.clear();
-        Editor->Memo1->setPlainText(QStringLiteral("before"));
+        Editor->ValueText->setPlainText(QStringLiteral("before"));
         Editor->ColumnEdit->setText(QString::fromLatin1(columns));
         Editor->ReplyDecoded(0, ReplyKind::FlashParam, Reply(0x49, "1,2"));
         EXPECT_EQ(Messages(), QStringList{QStringLiteral("Check Number of Columns")}) << columns;
         EXPECT_EQ(Host.Sink.Shown[0].Caption, QStringLiteral("Information"));
-        EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("before")) << columns;
+        EXPECT_EQ(Editor->ValueText->toPlainText(), QStringLiteral("before")) << columns;
         EXPECT_EQ(Editor->LastParamText(), QByteArray("7,8")) << columns;
     }
 }
@@ -322,18 +322,18 @@ TEST_F(EditorTest, BenchButtonClearsTheMemo)
 {
     Host.SwitchedOn = {true, true, false, false};
     Editor->UpdateBenchSelection();
-    Editor->Memo1->setPlainText(QStringLiteral("old"));
+    Editor->ValueText->setPlainText(QStringLiteral("old"));
     Editor->BenchGroup->BB[1]->click();
     EXPECT_EQ(Editor->SelectedBench(), 1);
-    EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(Editor->ValueText->toPlainText().isEmpty());
 
     // Clicking the bench already chosen is no change: what the memo shows stays.
-    Editor->Memo1->setPlainText(QStringLiteral("read"));
+    Editor->ValueText->setPlainText(QStringLiteral("read"));
     Editor->BenchGroup->BB[1]->click();
-    EXPECT_EQ(Editor->Memo1->toPlainText(), QStringLiteral("read"));
+    EXPECT_EQ(Editor->ValueText->toPlainText(), QStringLiteral("read"));
     Editor->BenchGroup->BB[0]->click();
     EXPECT_EQ(Editor->SelectedBench(), 0);
-    EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(Editor->ValueText->toPlainText().isEmpty());
 }
 
 } // namespace

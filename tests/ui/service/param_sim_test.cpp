@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/service/parameter_transfer_window.h"
 #include "link/com_port.h"
 #include "support/fake_host.h"
@@ -35,8 +35,8 @@ protected:
     std::array<std::unique_ptr<ComPort>, 2> Ports;
     FakeHost Host;
     ScriptedServiceDialogs Dialogs;
-    std::unique_ptr<TParameters> Editor;
-    std::unique_ptr<TFCalLoad1> Window;
+    std::unique_ptr<ParameterEditor> Editor;
+    std::unique_ptr<ParameterTransferWindow> Window;
     QElapsedTimer Clock;
     int64_t OffsetMs = 0;
 
@@ -61,8 +61,8 @@ protected:
         Host.SwitchedOn = {true, true, false, false};
         Host.TheLink.SetSwitches(&Host);
 
-        Editor = std::make_unique<TParameters>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
-        Window = std::make_unique<TFCalLoad1>(Host, Editor.get());
+        Editor = std::make_unique<ParameterEditor>(Host, Dir.filePath(QStringLiteral("ParamLst.c")));
+        Window = std::make_unique<ParameterTransferWindow>(Host, Editor.get());
         Window->Dialogs = &Dialogs;
         Window->Transfer().TimerMs = 1; // the 100 ms pace is not what is tested here
         Window->Transfer().TracePath = Dir.filePath(QStringLiteral("tryfile.txt"));
@@ -86,7 +86,7 @@ protected:
 
     sim::SimBench& Bench(int k) { return Server->Link(k)->Bench(); }
     QString File(const char* name) { return Dir.filePath(QString::fromLatin1(name)); }
-    QString State() { return Window->Edit1->text(); }
+    QString State() { return Window->StateEdit->text(); }
     bool Running() { return !Window->OKBtn->isEnabled(); }
     void OnlyBench(int k)
     {
@@ -125,8 +125,8 @@ TEST_F(ParamSimTest, EditorReadsWritesStoresAndLoadsOneParameter)
     sim::SimParameterStore& p = Bench(0).Parameters();
     const std::string flashBefore = p.Flash(12);
 
-    Editor->MaskEdit1->setText(QStringLiteral("12"));
-    Editor->Memo1->setPlainText(QStringLiteral("4.250"));
+    Editor->ParamNumberEdit->setText(QStringLiteral("12"));
+    Editor->ValueText->setPlainText(QStringLiteral("4.250"));
     Editor->WriteBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Ram(12) == "4.25"; }));
     EXPECT_EQ(p.Flash(12), flashBefore);
@@ -136,18 +136,18 @@ TEST_F(ParamSimTest, EditorReadsWritesStoresAndLoadsOneParameter)
     Editor->StoreBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Flash(12) == "4.25"; }));
 
-    Editor->Memo1->setPlainText(QStringLiteral("9"));
+    Editor->ValueText->setPlainText(QStringLiteral("9"));
     Editor->WriteBtn->click();
     ASSERT_TRUE(WaitFor([&] { return p.Ram(12) == "9"; }));
 
     // Load brings flash back into RAM and the editor reads it back on its own.
     Editor->LoadBtn->click();
-    ASSERT_TRUE(WaitFor([&] { return Editor->Memo1->toPlainText() == QStringLiteral("4.25"); }));
+    ASSERT_TRUE(WaitFor([&] { return Editor->ValueText->toPlainText() == QStringLiteral("4.25"); }));
     EXPECT_EQ(p.Ram(12), "4.25");
 
     Editor->ReadButton->click();
-    EXPECT_TRUE(Editor->Memo1->toPlainText().isEmpty());
-    ASSERT_TRUE(WaitFor([&] { return Editor->Memo1->toPlainText() == QStringLiteral("4.25"); }));
+    EXPECT_TRUE(Editor->ValueText->toPlainText().isEmpty());
+    ASSERT_TRUE(WaitFor([&] { return Editor->ValueText->toPlainText() == QStringLiteral("4.25"); }));
     EXPECT_EQ(Editor->LastParamText(), QByteArray("4.25"));
 }
 

@@ -12,7 +12,7 @@
 
 #include <deque>
 
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 #include "ui/service/calibration_window.h"
 #include "ui/service/firmware_upgrade_window.h"
 #include "support/pty_fixture.h"
@@ -40,8 +40,8 @@ struct ServiceMenusTest : SimulatedAppTest {
 
 TEST_F(ServiceMenusTest, EntriesOpenTheRealWindowsInTheirModes)
 {
-    auto* cal = qobject_cast<TFCalLoad*>(App->Windows().FCalLoad);
-    auto* upgrade = qobject_cast<TFUpgrade*>(App->Windows().FUpgrade);
+    auto* cal = qobject_cast<CalibrationWindow*>(App->Windows().Calibration);
+    auto* upgrade = qobject_cast<FirmwareUpgradeWindow*>(App->Windows().Upgrade);
     ASSERT_NE(cal, nullptr);
     ASSERT_NE(upgrade, nullptr);
 
@@ -68,7 +68,7 @@ TEST_F(ServiceMenusTest, DownloadFromTheProgramsWindowWhileBenchesStream)
     App->StartBtn->click();
     ASSERT_TRUE(WaitFor([&] { return Server->Link(0)->Bench().RepliesSent(0x01) + Server->Link(0)->Bench().RepliesSent(0x06) +
                                          Server->Link(0)->Bench().RepliesSent(0x44) > 2; }));
-    auto* upgrade = qobject_cast<TFUpgrade*>(App->Windows().FUpgrade);
+    auto* upgrade = qobject_cast<FirmwareUpgradeWindow*>(App->Windows().Upgrade);
     OnePath dialogs;
     dialogs.Path = Places.DriveC + QStringLiteral("/fw.s19");
     {

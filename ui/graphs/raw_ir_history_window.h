@@ -10,17 +10,17 @@ class QTimer;
 // "Collected IR data": the latest lines of the raw IR log. Lines arrive a
 // hundred per cycle; the list on screen is refreshed at most every 50 ms and
 // only while the window is shown.
-class TfHist_ir : public TBenchWindow {
+class RawIrHistoryWindow : public BenchWindow {
     Q_OBJECT
 public:
-    explicit TfHist_ir(QWidget* parent = nullptr);
+    explicit RawIrHistoryWindow(QWidget* parent = nullptr);
 
     void ClearLines();
     void AddLine(const QString& line);
     QStringList Items() const;
     int Count() const { return int(History.Lines.size()); }
 
-    QListWidget* ListBox1 = nullptr;
+    QListWidget* LoggedLines = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -29,6 +29,6 @@ private:
     void Changed();
     void Refresh();
 
-    RawIRHistoryLines History;
+    RawIrHistoryLines History;
     QTimer* RefreshTimer = nullptr;
 };

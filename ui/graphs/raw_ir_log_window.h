@@ -11,15 +11,15 @@
 class BenchHost;
 class QAction;
 class QCheckBox;
-class TfHist_ir;
+class RawIrHistoryWindow;
 
 // "IR Data Log": opens and closes the raw IR log file. The raw IR window
 // hands it the lines of each plotted cycle while logging is on.
-class TIRLog : public TBenchWindow {
+class RawIrLogWindow : public BenchWindow {
     Q_OBJECT
 public:
-    explicit TIRLog(BenchHost& host, QWidget* parent = nullptr);
-    ~TIRLog() override;
+    explicit RawIrLogWindow(BenchHost& host, QWidget* parent = nullptr);
+    ~RawIrLogWindow() override;
 
     bool LogOpen() const { return Log.IsOpen(); }
     int LogLineCount() const { return Log.LineCount(); }
@@ -31,7 +31,7 @@ public:
     QAction* Close1 = nullptr;
 
     // The list of the latest logged lines (created after this window).
-    QPointer<TfHist_ir> History;
+    QPointer<RawIrHistoryWindow> History;
     // Save dialog for the log file; empty when cancelled. Tests replace it.
     std::function<QString()> AskLogFileName;
     // Date and time for the header, in the locale's short format. Tests replace it.
@@ -51,5 +51,5 @@ private:
     void WriteFailed();
 
     BenchHost& Host;
-    RawIRLogFile Log;
+    RawIrLogFile Log;
 };

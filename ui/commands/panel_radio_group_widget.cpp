@@ -1,16 +1,16 @@
-#include "ui/commands/panel_radio_group.h"
+#include "ui/commands/panel_radio_group_widget.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QRadioButton>
 
-TPanelRadioGroup::TPanelRadioGroup(QWidget* parent) : QGroupBox(parent), Group_(new QButtonGroup(this)), Layout_(new QGridLayout(this))
+PanelRadioGroupWidget::PanelRadioGroupWidget(QWidget* parent) : QGroupBox(parent), Group_(new QButtonGroup(this)), Layout_(new QGridLayout(this))
 {
     Layout_->setContentsMargins(6, 2, 6, 2);
     Layout_->setSpacing(0);
 }
 
-void TPanelRadioGroup::SetItems(const QStringList& items, int columns)
+void PanelRadioGroupWidget::SetItems(const QStringList& items, int columns)
 {
     for (QRadioButton* b : Buttons_) {
         Group_->removeButton(b);
@@ -28,9 +28,9 @@ void TPanelRadioGroup::SetItems(const QStringList& items, int columns)
     }
 }
 
-int TPanelRadioGroup::ItemIndex() const { return Group_->checkedId(); }
+int PanelRadioGroupWidget::ItemIndex() const { return Group_->checkedId(); }
 
-void TPanelRadioGroup::SetItemIndex(int index)
+void PanelRadioGroupWidget::SetItemIndex(int index)
 {
     if (index >= 0 && index < int(Buttons_.size())) {
         Buttons_[size_t(index)]->setChecked(true);
@@ -43,7 +43,7 @@ void TPanelRadioGroup::SetItemIndex(int index)
     }
 }
 
-QRadioButton* TPanelRadioGroup::Button(int index) const
+QRadioButton* PanelRadioGroupWidget::Button(int index) const
 {
     return index >= 0 && index < int(Buttons_.size()) ? Buttons_[size_t(index)] : nullptr;
 }

@@ -17,10 +17,10 @@ struct BenchSelection {
 };
 
 // Group box with the radio buttons BB1..BB4 ("1" to "4"), disabled at start.
-class TBenchButtons : public QGroupBox {
+class BenchButtons : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TBenchButtons(const QString& caption, QWidget* parent = nullptr);
+    explicit BenchButtons(const QString& caption, QWidget* parent = nullptr);
 
     std::array<QRadioButton*, 4> BB{};
     int SelectedBench() const { return Selected; }

@@ -10,10 +10,10 @@ class QRadioButton;
 
 // A captioned group of radio buttons chosen by position, laid out in columns
 // filled top to bottom. The command dialog refills its items per panel.
-class TPanelRadioGroup : public QGroupBox {
+class PanelRadioGroupWidget : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TPanelRadioGroup(QWidget* parent = nullptr);
+    explicit PanelRadioGroupWidget(QWidget* parent = nullptr);
 
     void SetItems(const QStringList& items, int columns);
     const QStringList& Items() const { return Items_; }

@@ -4,7 +4,7 @@
 
 // Arguments of the next dialog command for one bench: written whole by the
 // command dialog's collect step, read by the poll tick to call the encoder.
-struct TCommandArgs {
+struct DialogCommandArgs {
     uint8_t PurgeTime = 0;
     uint8_t TagMask = 0;   // channel mask ($03, $09) or span mode ($11, $50)
     int16_t TagValue = 0;  // tenths

@@ -1,5 +1,4 @@
 #pragma once
-#include <QFrame>
 #include <QGroupBox>
 #include <QList>
 #include <QRadioButton>
@@ -9,10 +8,10 @@ class QButtonGroup;
 
 // A captioned group of radio buttons with an item index, as the settings groups use.
 // Items are named <group>0, <group>1, ...
-class TRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+    RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
                 QWidget* parent = nullptr);
 
     QList<QRadioButton*> Items;
@@ -29,17 +28,4 @@ signals:
 private:
     QButtonGroup* group_;
     int pressedFrom_ = -1;
-};
-
-// One traffic light of a bench row: dark, or lit in its colour.
-class TStatusLight : public QFrame {
-    Q_OBJECT
-public:
-    TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent = nullptr);
-    void SetLit(bool lit);
-    bool Lit() const { return lit_; }
-
-private:
-    QColor lit_colour_;
-    bool lit_ = false;
 };

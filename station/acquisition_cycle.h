@@ -1,16 +1,15 @@
 #pragma once
+#include "link/bench_boxes.h"
+
 #include <cstdint>
 #include <functional>
 
 class Link;
 
-// What the acquisition cycle reads of the main window's controls at the moment it acts.
-struct IAcquisitionView {
-    virtual ~IAcquisitionView() = default;
+// What the acquisition cycle reads of the main window's controls at the moment it acts: the bench
+// boxes, and the controls below.
+struct IAcquisitionView : IBenchBoxes {
     virtual bool PortOpen(int k) const = 0;
-    // ActiveBench box k is enabled (and, for BoxTicked, ticked).
-    virtual bool BoxEnabled(int k) const = 0;
-    virtual bool BoxTicked(int k) const = 0;
     // Bench button k of the command dialog is on.
     virtual bool DialogButtonOn(int k) const = 0;
     // "Freon Mode" shows FREON2; read afresh at every send.
@@ -23,13 +22,13 @@ struct IAcquisitionView {
 };
 
 // The requests of data collection and the one-second poll tick, without widgets.
-class TAcquisition {
+class AcquisitionCycle {
 public:
     static constexpr int kContinuousRate = 2;
     static constexpr int kSoftResetGraceTicks = 10;
     static constexpr uint8_t kSoftResetCode = 0xF0;
 
-    TAcquisition(Link& link, IAcquisitionView& view) : link_(link), view_(view) {}
+    AcquisitionCycle(Link& link, IAcquisitionView& view) : link_(link), view_(view) {}
 
     // 0: $01 data/status, 1: $06, 2: $44 engineering data. Changed only by OK.
     int DataCommandSelection = 0;
@@ -50,7 +49,7 @@ public:
     // Zero / O2 span with purge time 0 to every bench with an open port.
     void ZeroAll();
 
-    // Timer6Timer: time-out pass, dialog hand-over or the automatic zero.
+    // PollTimerTick: time-out pass, dialog hand-over or the automatic zero.
     void PollTick();
 
     // Shutdown: a stop request per switched-on bench, each followed by waitOneSecond.

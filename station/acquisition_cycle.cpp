@@ -1,4 +1,4 @@
-#include "station/acquisition.h"
+#include "station/acquisition_cycle.h"
 
 #include <chrono>
 
@@ -6,9 +6,9 @@
 
 #include <ctime>
 
-void TAcquisition::SendDataRequest(int k, int rate)
+void AcquisitionCycle::SendDataRequest(int k, int rate)
 {
-    TBench& bench = link_.Benches[k];
+    BenchRecord& bench = link_.Benches[k];
     const bool freon2 = view_.Freon2();
     switch (DataCommandSelection) {
     case 1: bench.RequestDataStatus6(rate, freon2); break;
@@ -17,7 +17,7 @@ void TAcquisition::SendDataRequest(int k, int rate)
     }
 }
 
-TAcquisition::StartResult TAcquisition::RequestStreams()
+AcquisitionCycle::StartResult AcquisitionCycle::RequestStreams()
 {
     StartResult r;
     for (int k = 0; k < 4; ++k) {
@@ -30,21 +30,21 @@ TAcquisition::StartResult TAcquisition::RequestStreams()
     return r;
 }
 
-void TAcquisition::StopStreams()
+void AcquisitionCycle::StopStreams()
 {
     for (int k = 0; k < 4; ++k)
         if (view_.PortOpen(k))
             SendDataRequest(k, 0);
 }
 
-void TAcquisition::ZeroAll()
+void AcquisitionCycle::ZeroAll()
 {
     for (int k = 0; k < 4; ++k)
         if (view_.PortOpen(k))
             link_.Benches[k].RequestZeroO2Span(0);
 }
 
-void TAcquisition::PollTick()
+void AcquisitionCycle::PollTick()
 {
     if (view_.Closing() || view_.UpgradeShown())
         return;
@@ -56,7 +56,7 @@ void TAcquisition::PollTick()
         AutomaticZero();
 }
 
-void TAcquisition::HandOverDialogCommand()
+void AcquisitionCycle::HandOverDialogCommand()
 {
     const uint8_t code = DialogCommand;
     for (int k = 0; k < 4; ++k) {
@@ -69,14 +69,14 @@ void TAcquisition::HandOverDialogCommand()
     DialogCommandPending = false;
 }
 
-void TAcquisition::AutomaticZero()
+void AcquisitionCycle::AutomaticZero()
 {
     if (!view_.ZeroAuto())
         return;
     for (int k = 0; k < 4; ++k) {
-        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+        if (!view_.BoxOn(k))
             continue;
-        TBench& bench = link_.Benches[k];
+        BenchRecord& bench = link_.Benches[k];
         const uint8_t s = bench.Status[0];
         const bool normalMode = (s & 0xC0) == 0;
         const bool zeroRequired = (s & 0x20) != 0;
@@ -86,10 +86,10 @@ void TAcquisition::AutomaticZero()
     }
 }
 
-void TAcquisition::StopSwitchedOnBenches(const std::function<void()>& waitOneSecond)
+void AcquisitionCycle::StopSwitchedOnBenches(const std::function<void()>& waitOneSecond)
 {
     for (int k = 0; k < 4; ++k) {
-        if (!view_.BoxEnabled(k) || !view_.BoxTicked(k))
+        if (!view_.BoxOn(k))
             continue;
         SendDataRequest(k, 0);
         if (waitOneSecond)

@@ -1,4 +1,4 @@
-#include "ui/graphs/raw_ir_log.h"
+#include "ui/graphs/raw_ir_log_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,7 +11,7 @@
 
 #include "link/bench_host.h"
 #include "link/message_sink.h"
-#include "ui/graphs/raw_ir_history.h"
+#include "ui/graphs/raw_ir_history_window.h"
 
 namespace {
 const QString kRawCaption = QStringLiteral("Raw IR Data");
@@ -19,7 +19,7 @@ const QString kProblem = QStringLiteral("Problem with log file!");
 const QString kInformation = QStringLiteral("Information");
 } // namespace
 
-TIRLog::TIRLog(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(host)
+RawIrLogWindow::RawIrLogWindow(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
     setObjectName(QStringLiteral("TIRLog"));
     setWindowTitle(QStringLiteral("IR Data Log"));
@@ -32,8 +32,8 @@ TIRLog::TIRLog(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(ho
     Open1->setObjectName(QStringLiteral("Open1"));
     Close1 = file->addAction(QStringLiteral("&Close"));
     Close1->setObjectName(QStringLiteral("Close1"));
-    connect(Open1, &QAction::triggered, this, &TIRLog::OpenClick);
-    connect(Close1, &QAction::triggered, this, &TIRLog::CloseClick);
+    connect(Open1, &QAction::triggered, this, &RawIrLogWindow::OpenClick);
+    connect(Close1, &QAction::triggered, this, &RawIrLogWindow::CloseClick);
 
     LoggingOnChk = new QCheckBox(QStringLiteral("Data Logging Enabled"), this);
     LoggingOnChk->setObjectName(QStringLiteral("LoggingOnChk"));
@@ -57,24 +57,24 @@ TIRLog::TIRLog(BenchHost& host, QWidget* parent) : TBenchWindow(parent), Host(ho
     NowText = [] { return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat); };
 }
 
-TIRLog::~TIRLog()
+RawIrLogWindow::~RawIrLogWindow()
 {
     Log.Close();
 }
 
-bool TIRLog::Logging() const
+bool RawIrLogWindow::Logging() const
 {
     return LoggingOnChk->isChecked() && Log.IsOpen();
 }
 
-void TIRLog::OpenClick()
+void RawIrLogWindow::OpenClick()
 {
     const QString path = AskLogFileName ? AskLogFileName() : QString();
     if (path.isEmpty())
         return;
     CloseClick();
     emit RawCaptionChanged(kRawCaption + QStringLiteral(" - ") + path);
-    const std::string header = RawIRLogFile::Header(path, NowText ? NowText() : QString());
+    const std::string header = RawIrLogFile::Header(path, NowText ? NowText() : QString());
     if (!Log.Open(path, header)) {
         // The caption must not name a file that is not being written.
         emit RawCaptionChanged(kRawCaption);
@@ -87,24 +87,24 @@ void TIRLog::OpenClick()
     }
 }
 
-void TIRLog::CloseClick()
+void RawIrLogWindow::CloseClick()
 {
     Log.Close();
     LoggingOnChk->setChecked(false);
     emit RawCaptionChanged(kRawCaption);
 }
 
-void TIRLog::LogLines(const std::vector<std::string>& lines)
+void RawIrLogWindow::LogLines(const std::vector<std::string>& lines)
 {
     if (!Logging())
         return;
     bool failed = false;
     for (const std::string& line : lines) {
         switch (Log.Add(line)) {
-        case RawIRLogFile::Outcome::JustFull:
+        case RawIrLogFile::Outcome::JustFull:
             Host.Messages().Show(kInformation, QStringLiteral("Log File is full"), IMessageSink::Icon::Information);
             break;
-        case RawIRLogFile::Outcome::Failed:
+        case RawIrLogFile::Outcome::Failed:
             failed = true;
             break;
         default:
@@ -120,7 +120,7 @@ void TIRLog::LogLines(const std::vector<std::string>& lines)
         WriteFailed();
 }
 
-void TIRLog::WriteFailed()
+void RawIrLogWindow::WriteFailed()
 {
     // A full disk or a vanished folder: stop logging and say so rather than count lines that never arrive.
     CloseClick();

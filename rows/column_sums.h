@@ -6,13 +6,13 @@
 // carry single-precision rounding, double sums do not.
 enum class SumKind { Integer, Single, Double };
 
-struct TColumnSums {
+struct ColumnSums {
     int64_t IntSum = 0; // 64-bit: long blocks of large values must not wrap
     float SingleSum = 0;
     double DoubleSum = 0;
     double SumSquares = 0;
 
-    void Clear() { *this = TColumnSums{}; }
+    void Clear() { *this = ColumnSums{}; }
     void AddInteger(int64_t v);
     void AddSingle(float v);
     void AddDouble(double v);

@@ -1,8 +1,8 @@
-#include "link/bench.h"
+#include "link/bench_record.h"
 
 #include "link/command_table.h"
 
-void TBench::Setup(IComPort* port)
+void BenchRecord::Setup(IComPort* port)
 {
     Port = port;
     for (auto& c : Commands)
@@ -12,9 +12,9 @@ void TBench::Setup(IComPort* port)
     Commands[0xFF].CommandName = kUnknownCommandName;
 }
 
-void TBench::RateRequest(uint8_t code, int rate, bool withFreon, bool freon2)
+void BenchRecord::RateRequest(uint8_t code, int rate, bool withFreon, bool freon2)
 {
-    TCommand& c = Commands[code];
+    CommandSlot& c = Commands[code];
     c.Begin(code);
     switch (rate) {
     case 0: c.AddByte(0); c.RequestedRate = 1; break;
@@ -29,36 +29,36 @@ void TBench::RateRequest(uint8_t code, int rate, bool withFreon, bool freon2)
         DataSinceRequest = false;
 }
 
-void TBench::Simple(uint8_t code)
+void BenchRecord::Simple(uint8_t code)
 {
     Commands[code].Begin(code);
     Commands[code].Send(Port);
 }
 
-void TBench::RequestDataStatus(int rate, bool freon2) { RateRequest(0x01, rate, true, freon2); }
-void TBench::RequestDataStatus6(int rate, bool freon2) { RateRequest(0x06, rate, true, freon2); }
-void TBench::RequestEngineeringData(int rate, bool freon2) { RateRequest(0x44, rate, true, freon2); }
-void TBench::RequestRawIR(int rate) { RateRequest(0x40, rate, false, false); }
-void TBench::RequestEngineeringStatus(int rate) { RateRequest(0x41, rate, false, false); }
-void TBench::RequestFilteredRawIR(int rate) { RateRequest(0x42, rate, false, false); }
+void BenchRecord::RequestDataStatus(int rate, bool freon2) { RateRequest(0x01, rate, true, freon2); }
+void BenchRecord::RequestDataStatus6(int rate, bool freon2) { RateRequest(0x06, rate, true, freon2); }
+void BenchRecord::RequestEngineeringData(int rate, bool freon2) { RateRequest(0x44, rate, true, freon2); }
+void BenchRecord::RequestRawIR(int rate) { RateRequest(0x40, rate, false, false); }
+void BenchRecord::RequestEngineeringStatus(int rate) { RateRequest(0x41, rate, false, false); }
+void BenchRecord::RequestFilteredRawIR(int rate) { RateRequest(0x42, rate, false, false); }
 
 namespace {
 // Builds a request of code with argument bytes in order and sends it.
 template <class... B>
-void SendBytes(TBench& b, uint8_t code, B... bytes)
+void SendBytes(BenchRecord& b, uint8_t code, B... bytes)
 {
-    TCommand& c = b.Commands[code];
+    CommandSlot& c = b.Commands[code];
     c.Begin(code);
     (c.AddByte(uint8_t(bytes)), ...);
     c.Send(b.Port);
 }
 } // namespace
 
-void TBench::RequestZeroO2Span(uint8_t purgeTime) { SendBytes(*this, 0x02, purgeTime); }
+void BenchRecord::RequestZeroO2Span(uint8_t purgeTime) { SendBytes(*this, 0x02, purgeTime); }
 
-void TBench::RequestSpanCalibration(uint8_t mask, const std::array<int16_t, 5>& spans)
+void BenchRecord::RequestSpanCalibration(uint8_t mask, const std::array<int16_t, 5>& spans)
 {
-    TCommand& c = Commands[0x03];
+    CommandSlot& c = Commands[0x03];
     c.Begin(0x03);
     c.AddByte(mask);
     for (int bit = 0; bit < 5; ++bit)
@@ -67,27 +67,27 @@ void TBench::RequestSpanCalibration(uint8_t mask, const std::array<int16_t, 5>& 
     c.Send(Port);
 }
 
-void TBench::RequestSystemId() { Simple(0x04); }
-void TBench::RequestMiscData() { Simple(0x05); }
-void TBench::RequestPumpControl(uint8_t pump) { SendBytes(*this, 0x07, pump); }
-void TBench::RequestDeviceControl(uint8_t mask, uint8_t values) { SendBytes(*this, 0x08, mask, values); }
-void TBench::RequestResetSpan(uint8_t mask) { SendBytes(*this, 0x09, mask); }
-void TBench::RequestNewNOSensor() { Simple(0x0A); }
-void TBench::RequestLeakCheck(uint8_t vacuumTime, uint8_t leakTime, uint8_t tolerance)
+void BenchRecord::RequestSystemId() { Simple(0x04); }
+void BenchRecord::RequestMiscData() { Simple(0x05); }
+void BenchRecord::RequestPumpControl(uint8_t pump) { SendBytes(*this, 0x07, pump); }
+void BenchRecord::RequestDeviceControl(uint8_t mask, uint8_t values) { SendBytes(*this, 0x08, mask, values); }
+void BenchRecord::RequestResetSpan(uint8_t mask) { SendBytes(*this, 0x09, mask); }
+void BenchRecord::RequestNewNOSensor() { Simple(0x0A); }
+void BenchRecord::RequestLeakCheck(uint8_t vacuumTime, uint8_t leakTime, uint8_t tolerance)
 {
     SendBytes(*this, 0x0B, vacuumTime, leakTime, tolerance);
 }
-void TBench::RequestPressureSpan1(uint8_t mode, uint16_t tagValue)
+void BenchRecord::RequestPressureSpan1(uint8_t mode, uint16_t tagValue)
 {
     SendBytes(*this, 0x11, mode, tagValue >> 8, tagValue & 0xFF);
 }
-void TBench::RequestRawO2NO() { Simple(0x12); }
-void TBench::RequestGasSwitch(uint8_t mask) { SendBytes(*this, 0x13, mask); }
-void TBench::RequestReadUserMemory(uint8_t location) { SendBytes(*this, 0x14, location); }
+void BenchRecord::RequestRawO2NO() { Simple(0x12); }
+void BenchRecord::RequestGasSwitch(uint8_t mask) { SendBytes(*this, 0x13, mask); }
+void BenchRecord::RequestReadUserMemory(uint8_t location) { SendBytes(*this, 0x14, location); }
 
-void TBench::RequestWriteUserMemory(uint8_t location, const std::array<uint8_t, 20>& data)
+void BenchRecord::RequestWriteUserMemory(uint8_t location, const std::array<uint8_t, 20>& data)
 {
-    TCommand& c = Commands[0x15];
+    CommandSlot& c = Commands[0x15];
     c.Begin(0x15);
     c.AddByte(location);
     for (uint8_t b : data)
@@ -95,15 +95,15 @@ void TBench::RequestWriteUserMemory(uint8_t location, const std::array<uint8_t, 
     c.Send(Port);
 }
 
-void TBench::RequestPressureData() { Simple(0x16); }
-void TBench::RequestStandby(uint8_t standby) { SendBytes(*this, 0x17, standby); }
-void TBench::RequestSwChecksum() { Simple(0x18); }
-void TBench::RequestStartBootMode() { Simple(0x25); }
-void TBench::RequestInitiateFlashDownload() { Simple(0x26); }
+void BenchRecord::RequestPressureData() { Simple(0x16); }
+void BenchRecord::RequestStandby(uint8_t standby) { SendBytes(*this, 0x17, standby); }
+void BenchRecord::RequestSwChecksum() { Simple(0x18); }
+void BenchRecord::RequestStartBootMode() { Simple(0x25); }
+void BenchRecord::RequestInitiateFlashDownload() { Simple(0x26); }
 
-void TBench::RequestWriteFlashMemory(const std::array<uint8_t, 4>& address, int count, const uint8_t* data)
+void BenchRecord::RequestWriteFlashMemory(const std::array<uint8_t, 4>& address, int count, const uint8_t* data)
 {
-    TCommand& c = Commands[0x27];
+    CommandSlot& c = Commands[0x27];
     c.Begin(0x27);
     c.AddByte(address[1]);
     c.AddByte(address[2]);
@@ -115,13 +115,13 @@ void TBench::RequestWriteFlashMemory(const std::array<uint8_t, 4>& address, int 
     c.Send(Port);
 }
 
-void TBench::RequestEndFlashDownload() { Simple(0x28); }
-void TBench::RequestFilter(uint8_t bits) { SendBytes(*this, 0x45, bits); }
-void TBench::RequestSelectDemodulation(uint8_t algorithm) { SendBytes(*this, 0x46, algorithm); }
+void BenchRecord::RequestEndFlashDownload() { Simple(0x28); }
+void BenchRecord::RequestFilter(uint8_t bits) { SendBytes(*this, 0x45, bits); }
+void BenchRecord::RequestSelectDemodulation(uint8_t algorithm) { SendBytes(*this, 0x46, algorithm); }
 
-void TBench::RequestWriteFlashParameters(uint16_t parameter, const uint8_t* text, int length)
+void BenchRecord::RequestWriteFlashParameters(uint16_t parameter, const uint8_t* text, int length)
 {
-    TCommand& c = Commands[0x48];
+    CommandSlot& c = Commands[0x48];
     c.Begin(0x48);
     c.AddWord(parameter);
     if (length > kMaxFlashDataBytes)
@@ -132,46 +132,46 @@ void TBench::RequestWriteFlashParameters(uint16_t parameter, const uint8_t* text
     c.Send(Port);
 }
 
-void TBench::RequestReadFlashParameters(uint16_t parameter)
+void BenchRecord::RequestReadFlashParameters(uint16_t parameter)
 {
     SendBytes(*this, 0x49, parameter >> 8, parameter & 0xFF);
 }
 
-void TBench::RequestStoreFlashParameters(uint16_t parameter)
+void BenchRecord::RequestStoreFlashParameters(uint16_t parameter)
 {
-    TCommand& c = Commands[0x54];
+    CommandSlot& c = Commands[0x54];
     c.Begin(0x54);
     c.AddWord(kStoreFlashAccessCode);
     c.AddWord(parameter);
     c.Send(Port);
 }
 
-void TBench::RequestLoadFlashParameters(uint16_t parameter)
+void BenchRecord::RequestLoadFlashParameters(uint16_t parameter)
 {
     if (OnLoadFlashParameter)
         OnLoadFlashParameter(parameter);
     SendBytes(*this, 0x55, parameter >> 8, parameter & 0xFF);
 }
 
-void TBench::RequestTwoPointSpan(uint8_t mode, uint16_t tagValue)
+void BenchRecord::RequestTwoPointSpan(uint8_t mode, uint16_t tagValue)
 {
     SendBytes(*this, 0x50, mode, tagValue >> 8, tagValue & 0xFF);
 }
-void TBench::RequestEngineeringSystemId() { Simple(0x51); }
-void TBench::RequestEngineeringPump(uint8_t pump) { SendBytes(*this, 0x52, pump); }
-void TBench::RequestStoreDefaults() { Simple(0x56); }
-void TBench::RequestResetToDefaults() { Simple(0x57); }
-void TBench::RequestStoreWarmup() { Simple(0x58); }
-void TBench::RequestChangeCommandSet(const std::array<uint8_t, 4>& b)
+void BenchRecord::RequestEngineeringSystemId() { Simple(0x51); }
+void BenchRecord::RequestEngineeringPump(uint8_t pump) { SendBytes(*this, 0x52, pump); }
+void BenchRecord::RequestStoreDefaults() { Simple(0x56); }
+void BenchRecord::RequestResetToDefaults() { Simple(0x57); }
+void BenchRecord::RequestStoreWarmup() { Simple(0x58); }
+void BenchRecord::RequestChangeCommandSet(const std::array<uint8_t, 4>& b)
 {
     SendBytes(*this, 0xD4, b[0], b[1], b[2], b[3]);
 }
-void TBench::RequestSoftReset() { Simple(0xF0); }
-void TBench::RequestModeSelect(uint8_t action, uint8_t newMode) { SendBytes(*this, 0xF1, action, newMode); }
+void BenchRecord::RequestSoftReset() { Simple(0xF0); }
+void BenchRecord::RequestModeSelect(uint8_t action, uint8_t newMode) { SendBytes(*this, 0xF1, action, newMode); }
 
-bool TBench::SendDialogCommand(uint8_t code)
+bool BenchRecord::SendDialogCommand(uint8_t code)
 {
-    const TCommandArgs& a = CommandArgs;
+    const DialogCommandArgs& a = CommandArgs;
     switch (code) {
     case 0x01: RequestDataStatus(a.DataRate, a.FreonMode != 0); return true;
     case 0x02: RequestZeroO2Span(a.PurgeTime); return true;

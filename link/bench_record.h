@@ -5,13 +5,13 @@
 #include <string>
 
 #include "link/command_slot.h"
-#include "link/command_args.h"
+#include "link/dialog_command_args.h"
 #include "link/rx_assembler.h"
 
 class IComPort;
 
 // Identification strings of a bench, each at most its reply field's width.
-struct TSystemID {
+struct SystemIdentity {
     std::string SerialNumber;      // 6
     std::string ModelNumber;       // 4
     std::string HwPartNumber;      // 10
@@ -25,7 +25,7 @@ struct TSystemID {
 };
 
 // Gas concentrations in raw bench units.
-struct TGasData {
+struct GasConcentrations {
     int32_t CO2 = 0;   // hundredths of a percent
     int32_t NH3 = 0;
     int32_t Freon = 0; // ppm (or hundredths with HC divisor 100)
@@ -33,7 +33,7 @@ struct TGasData {
     int32_t NO = 0;    // ppm
 };
 
-struct TServiceData {
+struct ServiceReadings {
     float AmbientTemp = 0; // degrees Celsius
     float Pef = 0;
     int16_t AdcA = 0, AdcB = 0; // mV
@@ -46,7 +46,7 @@ struct TServiceData {
     std::array<uint8_t, 4> SwChecksum{};
 };
 
-struct TPressureData {
+struct PressureReadings {
     float DifPressure = 0; // thousandths of a psi
     float AbsPressure = 0; // tenths of a torr
     float AmbPressure = 0; // tenths of a torr
@@ -58,19 +58,19 @@ enum Channel { kCO2 = 0, kNH3 = 1, kFreon = 2, kRef = 3 };
 
 // The host's record of one bench: its port, the dialog's arguments, every
 // decoded value, the link status line, 256 command slots and the receive state.
-struct TBench {
+struct BenchRecord {
     IComPort* Port = nullptr;
-    TCommandArgs CommandArgs;
+    DialogCommandArgs CommandArgs;
     bool InProgress = false;
     bool ZeroRequired = false;
-    TSystemID SystemId;
-    TServiceData ServiceData;
-    TPressureData PressureData;
+    SystemIdentity SystemId;
+    ServiceReadings ServiceData;
+    PressureReadings PressureData;
     std::array<int32_t, 4> DemodIR{};
     std::array<int16_t, 4> MinAdc{};
     std::array<int16_t, 4> MaxAdc{};
     std::array<int16_t, 4> DetTemp{};
-    TGasData GasData;
+    GasConcentrations GasData;
     std::array<uint8_t, 3> CommandSetReply{};
     uint8_t StandbyState = 0;
     uint8_t DeviceControlState = 0;
@@ -86,16 +86,16 @@ struct TBench {
     bool DataSinceRequest = false;
     std::string StatusText;
     int StatusError = 0;
-    std::array<TCommand, 256> Commands;
-    TRxState Rx;
+    std::array<CommandSlot, 256> Commands;
+    RxState Rx;
 
     // Binds the port and names the command slots; done once per bench at start-up.
     void Setup(IComPort* port);
 
     // Whole-record getters for the displays.
-    TGasData GetGasData() const { return GasData; }
-    TServiceData GetServiceData() const { return ServiceData; }
-    TPressureData GetPressureData() const { return PressureData; }
+    GasConcentrations GetGasData() const { return GasData; }
+    ServiceReadings GetServiceData() const { return ServiceData; }
+    PressureReadings GetPressureData() const { return PressureData; }
     std::array<int32_t, 4> GetDemodIR() const { return DemodIR; }
     std::array<int16_t, 4> GetMinAdc() const { return MinAdc; }
     std::array<int16_t, 4> GetMaxAdc() const { return MaxAdc; }

@@ -1,33 +1,33 @@
-#include "rows/block_stats.h"
+#include "rows/column_sums.h"
 
 #include <cmath>
 
-void TColumnSums::AddInteger(int64_t v)
+void ColumnSums::AddInteger(int64_t v)
 {
     IntSum += v;
     const double d = static_cast<double>(v);
     SumSquares += d * d;
 }
 
-void TColumnSums::AddSingle(float v)
+void ColumnSums::AddSingle(float v)
 {
     SingleSum += v;
     const double d = v;
     SumSquares += d * d;
 }
 
-void TColumnSums::AddDouble(double v)
+void ColumnSums::AddDouble(double v)
 {
     DoubleSum += v;
     SumSquares += v * v;
 }
 
-int64_t TColumnSums::IntegerMean(int n) const
+int64_t ColumnSums::IntegerMean(int n) const
 {
     return n > 0 ? IntSum / n : 0;
 }
 
-double TColumnSums::FloatMean(SumKind kind, int n) const
+double ColumnSums::FloatMean(SumKind kind, int n) const
 {
     if (n <= 0)
         return 0;
@@ -39,7 +39,7 @@ double TColumnSums::FloatMean(SumKind kind, int n) const
     return 0;
 }
 
-double TColumnSums::StandardDeviation(SumKind kind, int n) const
+double ColumnSums::StandardDeviation(SumKind kind, int n) const
 {
     if (n <= 1)
         return 0;

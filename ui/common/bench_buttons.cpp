@@ -1,4 +1,4 @@
-#include "ui/common/bench_selector.h"
+#include "ui/common/bench_buttons.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -28,7 +28,7 @@ void BenchSelection::Update(const std::array<bool, 4>& switchedOn)
     }
 }
 
-TBenchButtons::TBenchButtons(const QString& caption, QWidget* parent) : QGroupBox(caption, parent)
+BenchButtons::BenchButtons(const QString& caption, QWidget* parent) : QGroupBox(caption, parent)
 {
     auto* layout = new QHBoxLayout(this);
     Group = new QButtonGroup(this);
@@ -50,7 +50,7 @@ TBenchButtons::TBenchButtons(const QString& caption, QWidget* parent) : QGroupBo
     });
 }
 
-int TBenchButtons::ButtonOn() const
+int BenchButtons::ButtonOn() const
 {
     for (int k = 3; k >= 0; --k)
         if (BB[k]->isChecked())
@@ -58,7 +58,7 @@ int TBenchButtons::ButtonOn() const
     return -1;
 }
 
-void TBenchButtons::UpdateBenchSelection(const std::array<bool, 4>& switchedOn)
+void BenchButtons::UpdateBenchSelection(const std::array<bool, 4>& switchedOn)
 {
     BenchSelection s;
     s.Selected = Selected;

@@ -1,9 +1,9 @@
-#include "ui/common/small_widgets.h"
+#include "ui/common/radio_group.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 
-TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
                          QWidget* parent)
     : QGroupBox(caption, parent)
     , group_(new QButtonGroup(this))
@@ -30,37 +30,16 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
     }
 }
 
-int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+int RadioGroup::ItemIndex() const { return group_->checkedId(); }
 
-void TRadioGroup::SetItemIndex(int i)
+void RadioGroup::SetItemIndex(int i)
 {
     if (i >= 0 && i < Items.size())
         Items[i]->setChecked(true);
 }
 
-QString TRadioGroup::ItemText() const
+QString RadioGroup::ItemText() const
 {
     const int i = ItemIndex();
     return i >= 0 ? Items[i]->text() : QString();
-}
-
-TStatusLight::TStatusLight(const QString& name, const QString& accessibleName, const QColor& litColour, QWidget* parent)
-    : QFrame(parent)
-    , lit_colour_(litColour)
-{
-    setObjectName(name);
-    setAccessibleName(accessibleName);
-    setFrameShape(QFrame::Box);
-    setFixedSize(12, 12);
-    setAutoFillBackground(true);
-    SetLit(false);
-}
-
-void TStatusLight::SetLit(bool lit)
-{
-    lit_ = lit;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, lit ? lit_colour_ : QColor(40, 40, 40));
-    setPalette(p);
-    setAccessibleDescription(lit ? QStringLiteral("on") : QStringLiteral("off"));
 }
