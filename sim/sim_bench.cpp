@@ -1,5 +1,7 @@
 #include "sim_bench.h"
 
+#include <cmath>
+
 #include <algorithm>
 #include <cstring>
 
@@ -251,6 +253,7 @@ void SimBench::Reappear()
         s.on = false;
     delayed_.clear();
     lineFreeMs_ = double(nowMs_);
+    inLineMs_ = outLineMs_ = double(nowMs_);
     SoftReset();
 }
 
@@ -341,6 +344,9 @@ void SimBench::OnRequest(const RequestFrame& frame)
     Trim();
     if (vanished_)
         return;
+    // The pty hands over a request at once; on the line its last byte comes a frame's time later.
+    if (config_.paceLine)
+        inLineMs_ = std::max(inLineMs_, double(nowMs_)) + FrameMs(frame.data.size());
     LengthRange range{};
     const int length = int(frame.data.size()) + 1;
     if (ExpectedLength(frame.code, &range) && (length < range.min || length > range.max))
@@ -815,6 +821,14 @@ void SimBench::Write(const std::vector<uint8_t>& bytes)
 {
     if (bytes.empty())
         return;
+    if (config_.paceLine) {
+        // A reply starts once its request has arrived and the frames before it have gone.
+        outLineMs_ = std::max({outLineMs_, inLineMs_, double(nowMs_)}) + double(bytes.size()) * 10.0 * 1000.0 / double(config_.baud);
+        const int64_t due = std::max(int64_t(std::ceil(outLineMs_)), nowMs_ + faults_.replyDelayMs);
+        delayed_.emplace_back(std::max(due, delayed_.empty() ? due : delayed_.back().first), bytes);
+        ReleaseDelayed();
+        return;
+    }
     if (faults_.replyDelayMs > 0 || !delayed_.empty()) {
         delayed_.emplace_back(nowMs_ + faults_.replyDelayMs, bytes);
         ReleaseDelayed(); // what was held back goes once the delay is lifted
