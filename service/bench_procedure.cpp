@@ -33,6 +33,6 @@ void BenchProcedure::Finish(bool ok, const std::string& message)
     // A failure keeps the stage it failed in.
     if (ok)
         progress_.Stage = "done";
-    message_ = message;
+    message_ = abandoned_.empty() ? message : abandoned_ + ": " + message;
     Tell();
 }

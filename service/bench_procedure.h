@@ -30,6 +30,13 @@ public:
     // Ends the run cleanly: a firmware download is ended with End Flash Download, files are
     // closed. The procedure finishes as failed ("cancelled").
     virtual void Cancel() = 0;
+    // Ends the run as Cancel does, for a reason outside it (the bench's port went away); the
+    // result names the reason.
+    void Abandon(const std::string& why)
+    {
+        abandoned_ = why;
+        Cancel();
+    }
     // An expected reply of this bench (ACK or NAK). False when it is not one this procedure
     // takes, so the link's other users get it.
     virtual bool Claimed(const RxFrame& frame) = 0;
@@ -64,5 +71,6 @@ private:
     bool ok_ = false;
     std::string message_;
     std::string output_;
+    std::string abandoned_;
     BenchProgress progress_;
 };

@@ -7,9 +7,21 @@ ServiceRunner::ServiceRunner(Link& link) : link_(link)
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &ServiceRunner::PollTick);
     link_.AddClaim(*this);
+    link_.Subscribe(*this);
 }
 
-ServiceRunner::~ServiceRunner() { link_.RemoveClaim(*this); }
+ServiceRunner::~ServiceRunner()
+{
+    link_.Unsubscribe(*this);
+    link_.RemoveClaim(*this);
+}
+
+void ServiceRunner::PortLost(int k)
+{
+    BenchProcedure* p = For(k);
+    if (p && started_ && !p->Finished())
+        p->Abandon("port lost");
+}
 
 void ServiceRunner::Add(std::unique_ptr<BenchProcedure> procedure)
 {

@@ -16,7 +16,7 @@
 
 class Link;
 
-class ServiceRunner : public QObject, public ReplyClaim {
+class ServiceRunner : public QObject, public ReplyClaim, private LinkListener {
     Q_OBJECT
 public:
     static constexpr int kPollMs = 1000;
@@ -47,6 +47,10 @@ public:
     void ClaimedTimeout(int k, uint8_t code) override;
 
 private:
+    // LinkListener: a bench whose port went away can answer nothing more; its run ends now
+    // (a firmware download would otherwise wait for its time-out, a parameter transfer for ever).
+    void PortLost(int k) override;
+
     BenchProcedure* For(int k) const;
     void Changed(const BenchProcedure& p);
     void CheckFinished();

@@ -238,6 +238,10 @@ void SimBench::ReleaseDelayed()
     while (!delayed_.empty() && delayed_.front().first <= nowMs_) {
         const std::vector<uint8_t> bytes = std::move(delayed_.front().second);
         delayed_.pop_front();
+        if (!pacedEnds_.empty()) {
+            lastLateMs_ = std::max(0.0, double(nowMs_) - pacedEnds_.front());
+            pacedEnds_.pop_front();
+        }
         if (output_)
             output_(bytes);
     }
@@ -252,6 +256,7 @@ void SimBench::Reappear()
     for (auto& [code, s] : streams_)
         s.on = false;
     delayed_.clear();
+    pacedEnds_.clear();
     lineFreeMs_ = double(nowMs_);
     inLineMs_ = outLineMs_ = double(nowMs_);
     SoftReset();
@@ -324,6 +329,7 @@ void SimBench::Vanish()
     for (auto& [code, s] : streams_)
         s.on = false;
     delayed_.clear(); // the line is gone with what it held
+    pacedEnds_.clear();
     if (onVanish_)
         onVanish_();
 }
@@ -346,7 +352,7 @@ void SimBench::OnRequest(const RequestFrame& frame)
         return;
     // The pty hands over a request at once; on the line its last byte comes a frame's time later.
     if (config_.paceLine)
-        inLineMs_ = std::max(inLineMs_, double(nowMs_)) + FrameMs(frame.data.size());
+        inLineMs_ = std::max(inLineMs_, double(nowMs_) - lastLateMs_) + FrameMs(frame.data.size());
     LengthRange range{};
     const int length = int(frame.data.size()) + 1;
     if (ExpectedLength(frame.code, &range) && (length < range.min || length > range.max))
@@ -826,6 +832,7 @@ void SimBench::Write(const std::vector<uint8_t>& bytes)
         outLineMs_ = std::max({outLineMs_, inLineMs_, double(nowMs_)}) + double(bytes.size()) * 10.0 * 1000.0 / double(config_.baud);
         const int64_t due = std::max(int64_t(std::ceil(outLineMs_)), nowMs_ + faults_.replyDelayMs);
         delayed_.emplace_back(std::max(due, delayed_.empty() ? due : delayed_.back().first), bytes);
+        pacedEnds_.push_back(outLineMs_);
         ReleaseDelayed();
         return;
     }

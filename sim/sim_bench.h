@@ -186,6 +186,12 @@ private:
     // the line to the host has sent the last frame written to it.
     double inLineMs_ = 0;
     double outLineMs_ = 0;
+    // With paceLine: when each frame held back has crossed the line (parallel to delayed_), and how
+    // much later than that the last one went out: the clock's whole milliseconds and a late timer
+    // are the simulator's delay, not the host's, so a request that follows is counted from the
+    // moment the host could have had the reply.
+    std::deque<double> pacedEnds_;
+    double lastLateMs_ = 0;
     static constexpr double kLineCatchUpMs = 10.0;
     // Garbage goes out in pieces of this size, one per clock step.
     static constexpr int64_t kGarbagePiece = 16384;

@@ -299,6 +299,24 @@ TEST_F(ServiceProgramTest, CalibrationLoadThenCheckFindsTheBenchWithAValueOff)
     EXPECT_EQ(server.Link(1)->Bench().RepliesSent(0x48), writes) << "a check writes nothing";
 }
 
+// A bench whose adapter goes away mid-upload fails with that reason and the program ends; the
+// other bench's upload completes.
+TEST_F(ServiceProgramTest, ABenchLostMidUploadFailsAloneAndTheRunEnds)
+{
+    sim::SimServer& server = Benches({1, 2});
+    Launch({"params", "upload", "--benches", "1,2", "--out", "lost{n}.par", "--json"});
+    sim::SimBench& second = server.Link(1)->Bench();
+    ASSERT_TRUE(WaitFor([&] { return second.ParameterRequests() >= 30; }, 20000));
+    server.Link(1)->Vanish();
+    ASSERT_EQ(Wait(60000), 1) << Err.toStdString();
+    const std::map<int, QJsonObject> results = Results(JsonLines(Out));
+    ASSERT_EQ(results.size(), 2u) << Out.toStdString();
+    EXPECT_EQ(results.at(1)[QStringLiteral("result")].toString(), QStringLiteral("ok"));
+    EXPECT_EQ(results.at(2)[QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_TRUE(results.at(2)[QStringLiteral("message")].toString().startsWith(QStringLiteral("port lost")))
+        << qPrintable(results.at(2)[QStringLiteral("message")].toString());
+}
+
 // SIGTERM in the middle of a firmware download: End Flash Download reaches the bench, the
 // program reports the bench cancelled and ends with a non-zero status.
 TEST_F(ServiceProgramTest, SigtermInMidDownloadEndsTheDownload)
