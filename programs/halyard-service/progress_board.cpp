@@ -10,6 +10,9 @@ ProgressBoard::ProgressBoard(bool live, const std::array<bool, 4>& benches, std:
 
 void ProgressBoard::Progress(const BenchProcedure& p, const QString& port)
 {
+    // Off a terminal only the results are shown: nothing to lay out per record.
+    if (!live_)
+        return;
     const BenchProgress& g = p.Progress();
     QString line = QStringLiteral("bench %1 (%2): %3").arg(p.Bench() + 1).arg(port, QString::fromStdString(g.Stage));
     if (g.Total > 0)
