@@ -211,6 +211,23 @@ TEST_F(ServiceProgramTest, FourBenchesUpgradeInParallelAndARefusingBenchIsNamed)
     EXPECT_GE(programming, 4);
 }
 
+// A write whose reply never comes: where the window would wait for ever, the bench fails after
+// --timeout seconds and its download is ended with End Flash Download; the other bench finishes.
+TEST_F(ServiceProgramTest, AnUnansweredWriteEndsThatBenchsDownloadAfterTheTimeout)
+{
+    sim::SimServer& server = Benches({1, 2});
+    server.Link(1)->Bench().Faults().flash.dropWriteNumber = 9;
+    std::map<uint32_t, uint8_t> image;
+    const QString file = WriteFile(QStringLiteral("KITE.s19"), FirmwareFile(50, 11, &image));
+    ASSERT_EQ(Run({"upgrade", "--benches", "1,2", "--timeout", "1", file}), 1) << Err.toStdString();
+    EXPECT_TRUE(Err.contains("bench 2 (COM2): FAILED: no reply within 1 s")) << Err.toStdString();
+    EXPECT_TRUE(Err.contains("bench 1 (COM1): ok")) << Err.toStdString();
+    EXPECT_EQ(server.Link(0)->Bench().FlashImage(), image);
+    const sim::SimBench& second = server.Link(1)->Bench();
+    EXPECT_EQ(second.Flash().WritesReceived(), 9);
+    EXPECT_TRUE(WaitFor([&] { return second.Flash().EndDownloads() == 1; }));
+}
+
 // A firmware file with one bad record is refused before any bench is touched; a dry run checks
 // the file and that each bench answers, and sends nothing but System Identification.
 TEST_F(ServiceProgramTest, FilesAreCheckedBeforeAnyBenchIsTouchedAndADryRunChangesNothing)
