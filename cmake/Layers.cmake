@@ -12,6 +12,7 @@ set(halyard_layer_ranks
   halyard_log_chart 5
   halyard_logger_core 6
   halyard_logger_plot 7
+  halyard_service_options 6
   halyard_ui 8
   halyard_command_windows 9
   halyard_service_windows 9
@@ -19,7 +20,7 @@ set(halyard_layer_ranks
   halyard_main_window 10
 )
 set(halyard_core_libraries kestrel_sim halyard_link halyard_rows halyard_service_core halyard_feed
-  halyard_station halyard_stop_signals halyard_logger_core)
+  halyard_station halyard_stop_signals halyard_logger_core halyard_service_options)
 
 function(halyard_rank target out)
   list(FIND halyard_layer_ranks ${target} at)
@@ -95,6 +96,17 @@ foreach(core ${halyard_core_libraries})
     endforeach()
   endif()
 endforeach()
+
+# A production line runs halyard-service without a desktop: Qt Core and SerialPort only.
+if(TARGET halyard-service)
+  set(reached)
+  halyard_collect_links(halyard-service reached)
+  foreach(gui Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt::Gui Qt::Widgets QCustomPlotQt6::QCustomPlotQt6)
+    if(gui IN_LIST reached)
+      message(FATAL_ERROR "halyard-service links ${gui}: it must run with Qt Core and SerialPort only")
+    endif()
+  endforeach()
+endif()
 
 # halyard-log paints its --plot pictures with Qt Gui, but runs on machines without a desktop:
 # no widgets, no printing.

@@ -43,13 +43,23 @@ public:
     // Made with the thread's first port and gone with its last.
     static std::shared_ptr<SharedBatch> OfThisThread()
     {
-        thread_local std::weak_ptr<SharedBatch> current;
-        std::shared_ptr<SharedBatch> batch = current.lock();
+        std::shared_ptr<SharedBatch> batch = Current().lock();
         if (!batch) {
             batch = std::make_shared<SharedBatch>();
-            current = batch;
+            batch->Batch().SetBeatMs(BeatMsOfThisThread());
+            Current() = batch;
         }
         return batch;
+    }
+    static std::weak_ptr<SharedBatch>& Current()
+    {
+        thread_local std::weak_ptr<SharedBatch> current;
+        return current;
+    }
+    static int& BeatMsOfThisThread()
+    {
+        thread_local int beatMs = ReadBatch::kBeatMs;
+        return beatMs;
     }
 
 private:
@@ -470,6 +480,13 @@ void ComPort::PutBlock(const uint8_t* bytes, int n)
     serial_->write(reinterpret_cast<const char*>(bytes), n);
     Record(bytes, n, true);
     emit Transmitted(n);
+}
+
+void ComPort::SetReadBeatMs(int ms)
+{
+    SharedBatch::BeatMsOfThisThread() = std::max(0, ms);
+    if (std::shared_ptr<SharedBatch> batch = SharedBatch::Current().lock())
+        batch->Batch().SetBeatMs(ms);
 }
 
 void ComPort::SetTraceSize(int entries)

@@ -68,6 +68,11 @@ public:
     // Opens the device named comName exclusively and closes it again: true when that worked.
     static bool TestDevice(const QString& comName);
 
+    // The beat on which this thread's ports are read (read_batch.h), for ports made from now on and
+    // those open now. A program that waits for each reply before its next request (a firmware
+    // download) reads at once (0): the beat would add to every request's turn.
+    static void SetReadBeatMs(int ms);
+
     // Trace of the traffic: a ring of at most TraceSize entries, written to TraceName on Close.
     QString TraceName() const { return traceName_; }
     void SetTraceName(const QString& name) { traceName_ = name; }

@@ -57,6 +57,8 @@ public:
 
     bool Due(const IBatchedPort& port) const;
     int BeatMs() const { return beatMs_; }
+    // From the next beat armed on; 0 reads the ports as soon as the event loop turns.
+    void SetBeatMs(int ms) { beatMs_ = ms < 0 ? 0 : ms; }
 
 private:
     struct Member {

@@ -25,7 +25,7 @@ LAYERS = {
     'ui/graphs': 8,
     'ui/main': 9,
     'programs/halyard': 10,
-    'programs/halyard-service': 10,
+    'programs/halyard-service': 6,
     'programs/kestrel-sim': 10,
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -37,6 +37,15 @@ desktop-file-validate "$p/share/applications/halyard.desktop" || fail "desktop e
 python3 -c 'import sys, xml.etree.ElementTree as E; r = E.parse(sys.argv[1]).getroot(); assert r.tag.endswith("svg")' \
   "$p/share/icons/hicolor/scalable/apps/halyard.svg" || fail "icon is no SVG"
 "$p/bin/$probe" --help >/dev/null || fail "$probe --help from the prefix"
+# The service program and its manual page, when it is built.
+service_built=0
+if [ -x "$build/halyard-service" ]; then
+  service_built=1
+  for f in bin/halyard-service share/man/man1/halyard-service.1; do
+    [ -e "$p/$f" ] || fail "missing after install: $f"
+  done
+  "$p/bin/halyard-service" --help >/dev/null || fail "halyard-service --help from the prefix"
+fi
 
 echo "== Debian package"
 rm -f "$build"/halyard_*.deb
@@ -53,6 +62,9 @@ for f in ./usr/bin/halyard ./usr/bin/kestrel-sim ./usr/share/applications/halyar
          ./usr/share/icons/hicolor/scalable/apps/halyard.svg; do
   grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
 done
+if [ "$service_built" = 1 ]; then
+  grep -q " ./usr/bin/halyard-service\$" <<<"$contents" || fail "package lacks ./usr/bin/halyard-service"
+fi
 echo "built $(basename "$deb"), Depends: $depends"
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -120,7 +120,7 @@ void CalLoadMachine::Start()
         return; // one run at a time: a second Start would reopen files mid-run
     errorFlag_ = false;
     abortRequested_ = false;
-    benchIndex_ = 0;
+    benchIndex_ = FirstBench < 0 || FirstBench > 3 ? 0 : FirstBench;
     calState_ = 1;
     running_ = true;
     Step(nullptr);

@@ -55,8 +55,9 @@ public:
     explicit CalLoadMachine(CalLoadPorts ports);
     ~CalLoadMachine();
 
-    // The Start button.
+    // The Start button. The benches are visited from FirstBench on (the window starts at 0).
     void Start();
+    int FirstBench = 0;
     // Cancel: the next step runs the end state; nothing more is sent.
     void Cancel();
     // A timer tick (no reply).
@@ -74,6 +75,9 @@ public:
     bool Running() const { return running_; }
     bool ErrorFlag() const { return errorFlag_; }
     int BenchIndex() const { return benchIndex_; }
+    // The parameter in progress, and the failed comparisons of it so far.
+    uint16_t Param() const { return param_; }
+    int Retries() const { return retryCount_; }
 
 private:
     void Step(const RxFrame* reply);

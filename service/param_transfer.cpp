@@ -130,7 +130,7 @@ void ParamTransfer::StepUpload(const RxFrame* reply)
                 } else {
                     Trace("CalLoadState = eReadyForULoad \n");
                     TransferRetries = 0;
-                    ParamIndex = 0;
+                    ParamIndex = FirstParam;
                     uploaded_ = 0;
                     lastUploaded_ = -1;
                     SkipParam = RepeatRequest = false;

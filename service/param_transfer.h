@@ -66,6 +66,8 @@ public:
     std::array<QString, 4> ParamFileNames;
     int ParamIndex = 0;
     int MaxParam = 400;
+    // Upload: the first parameter number asked for (the window always starts at 0).
+    int FirstParam = 0;
     int ParamNumber = 0;
     std::string WrittenText;
     bool RepeatRequest = false, SkipParam = false, TransferError = false, TransferAbort = false;

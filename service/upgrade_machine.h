@@ -64,6 +64,8 @@ public:
     int TotalLines() const { return image_.TotalLines; }
     int LinesDone() const { return linesDone_; }
     int RecordsWritten() const { return recordsWritten_; }
+    // Data records of the file being downloaded.
+    int TotalRecords() const { return int(image_.Records.size()); }
     int64_t AddressMin() const { return addressMin_; }
     int64_t AddressMax() const { return addressMax_; }
 

@@ -1,5 +1,7 @@
 #include "sim/sim_bench.h"
 
+#include <cmath>
+
 #include <algorithm>
 #include <cstring>
 
@@ -236,6 +238,10 @@ void SimBench::ReleaseDelayed()
     while (!delayed_.empty() && delayed_.front().first <= nowMs_) {
         const std::vector<uint8_t> bytes = std::move(delayed_.front().second);
         delayed_.pop_front();
+        if (!pacedEnds_.empty()) {
+            lastLateMs_ = std::max(0.0, double(nowMs_) - pacedEnds_.front());
+            pacedEnds_.pop_front();
+        }
         if (output_)
             output_(bytes);
     }
@@ -250,7 +256,9 @@ void SimBench::Reappear()
     for (auto& [code, s] : streams_)
         s.on = false;
     delayed_.clear();
+    pacedEnds_.clear();
     lineFreeMs_ = double(nowMs_);
+    inLineMs_ = outLineMs_ = double(nowMs_);
     SoftReset();
 }
 
@@ -321,6 +329,7 @@ void SimBench::Vanish()
     for (auto& [code, s] : streams_)
         s.on = false;
     delayed_.clear(); // the line is gone with what it held
+    pacedEnds_.clear();
     if (onVanish_)
         onVanish_();
 }
@@ -341,6 +350,9 @@ void SimBench::OnRequest(const RequestFrame& frame)
     Trim();
     if (vanished_)
         return;
+    // The pty hands over a request at once; on the line its last byte comes a frame's time later.
+    if (config_.paceLine)
+        inLineMs_ = std::max(inLineMs_, double(nowMs_) - lastLateMs_) + FrameMs(frame.data.size());
     LengthRange range{};
     const int length = int(frame.data.size()) + 1;
     if (ExpectedLength(frame.code, &range) && (length < range.min || length > range.max))
@@ -815,6 +827,15 @@ void SimBench::Write(const std::vector<uint8_t>& bytes)
 {
     if (bytes.empty())
         return;
+    if (config_.paceLine) {
+        // A reply starts once its request has arrived and the frames before it have gone.
+        outLineMs_ = std::max({outLineMs_, inLineMs_, double(nowMs_)}) + double(bytes.size()) * 10.0 * 1000.0 / double(config_.baud);
+        const int64_t due = std::max(int64_t(std::ceil(outLineMs_)), nowMs_ + faults_.replyDelayMs);
+        delayed_.emplace_back(std::max(due, delayed_.empty() ? due : delayed_.back().first), bytes);
+        pacedEnds_.push_back(outLineMs_);
+        ReleaseDelayed();
+        return;
+    }
     if (faults_.replyDelayMs > 0 || !delayed_.empty()) {
         delayed_.emplace_back(nowMs_ + faults_.replyDelayMs, bytes);
         ReleaseDelayed(); // what was held back goes once the delay is lifted

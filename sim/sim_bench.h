@@ -25,6 +25,10 @@ struct SimBenchConfig {
     int replyPeriodMs = 100;      // stream period of rate 2
     bool lineRate = false;        // stream back to back at the pace of the line instead
     int baud = 115200;            // pace of the emulated line (10 bits per byte)
+    // Every frame takes its time on the line both ways: a request is heard once its
+    // bytes have crossed at baud, and each frame reaches the host once its own bytes
+    // have, one after another. Off, the pty carries frames as fast as it can.
+    bool paceLine = false;
     int processMs = 3000;         // how long a zero, span or similar keeps "in progress"
     int partialFrameTimeoutMs = 250; // a request left incomplete this long is dropped
     int userMemoryLocations = 20; // valid locations 1..N of 0x14 and 0x15
@@ -178,6 +182,16 @@ private:
     // wakes late costs no line time, yet a long stall is not made up in a burst.
     double lineFreeMs_ = 0;
     bool inStreamRun_ = false;
+    // With paceLine: when the line from the host has delivered the last request, and when
+    // the line to the host has sent the last frame written to it.
+    double inLineMs_ = 0;
+    double outLineMs_ = 0;
+    // With paceLine: when each frame held back has crossed the line (parallel to delayed_), and how
+    // much later than that the last one went out: the clock's whole milliseconds and a late timer
+    // are the simulator's delay, not the host's, so a request that follows is counted from the
+    // moment the host could have had the reply.
+    std::deque<double> pacedEnds_;
+    double lastLateMs_ = 0;
     static constexpr double kLineCatchUpMs = 10.0;
     // Garbage goes out in pieces of this size, one per clock step.
     static constexpr int64_t kGarbagePiece = 16384;

@@ -79,6 +79,8 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
     const QCommandLineOption period("period", "Stream period in ms (default 100).", "MS", "100");
     const QCommandLineOption lineRate("line-rate", "Stream back to back at the pace of the line.");
     const QCommandLineOption baud("baud", "Pace of the emulated line (default 115200).", "B", "115200");
+    const QCommandLineOption pace("pace", "Every frame takes its time at --baud both ways: a request is heard once "
+                                          "its bytes have crossed the line, a reply arrives once its own have.");
     const QCommandLineOption seed("seed", "Seed of noise, drift and parameters (default 1).", "S", "1");
     const QCommandLineOption nak("nak", "NAK CODE with REASON (repeatable).", "CODE:REASON");
     const QCommandLineOption nakParam("nak-param", "Refuse flash parameter N with REASON (repeatable).",
@@ -108,6 +110,7 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
                           noise, split, vanish, zero, process, nakErase, nakWrite, dropWrite, corruptWrite})
         parser.addOption(o);
     parser.addOption(silentParam);
+    parser.addOption(pace);
     for (const auto& o : {comeBack, delay, nakStream, garbage})
         parser.addOption(o);
     const QCommandLineOption record("record",
@@ -155,6 +158,7 @@ ParseResult ParseSimCommandLine(const QStringList& arguments, SimServerConfig* c
         return fail("--period must be a positive number of ms");
     c.bench.replyPeriodMs = int(v);
     c.bench.lineRate = parser.isSet(lineRate);
+    c.bench.paceLine = parser.isSet(pace);
     if (!ParseInt(parser.value(baud), 50, 4000000, &v))
         return fail("--baud out of range");
     c.bench.baud = int(v);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -273,6 +274,38 @@ TEST_F(LineRateBench, StreamsBackToBackButNeverFasterThanTheLine)
     for (size_t i = 1; i < times.size(); ++i)
         EXPECT_GE(double(times[i] - times[i - 1]), frameMs - 1.0) << i;
     EXPECT_LE(double(times.size()), 1000.0 / frameMs + 2);
+}
+
+// Paced, a flash write at 19200 baud is answered once its 39 request bytes and the 4 bytes of
+// its acknowledgement would have crossed the line, never earlier; the next one queues behind it.
+TEST(SimBenchPace, RequestAndReplyEachTakeTheirTimeOnTheLine)
+{
+    SimBenchConfig c;
+    c.paceLine = true;
+    c.baud = 19200;
+    SimBench bench(c);
+    std::vector<std::pair<int64_t, uint8_t>> arrived; // time, code
+    int64_t now = 0;
+    bench.SetOutput([&](const Bytes& piece) { arrived.emplace_back(now, piece.at(1)); });
+    const Bytes write = BuildRequest(0x27, Bytes(3 + 32, 0x5A));
+    const double requestMs = bench.FrameMs(3 + 32), replyMs = bench.FrameMs(0);
+    EXPECT_NEAR(requestMs + replyMs, 43 * 10 * 1000.0 / 19200, 1e-9); // 22.4 ms
+    bench.Feed(BuildRequest(0x25, {}));
+    bench.Feed(write);
+    bench.Feed(write);
+    for (now = 0; now <= 200; ++now)
+        bench.Advance(now);
+    ASSERT_EQ(arrived.size(), 3u);
+    // Boot mode: its own 4 bytes in, 4 out; each write adds its request to the line in and its
+    // reply to the line out, after the frames before it.
+    // (a request without data bytes is as long as an acknowledgement).
+    const double bootDone = replyMs + replyMs;
+    const double firstDone = std::max(bootDone, replyMs + requestMs) + replyMs;
+    const double secondDone = std::max(firstDone, replyMs + 2 * requestMs) + replyMs;
+    EXPECT_EQ(arrived[0].first, int64_t(std::ceil(bootDone)));
+    EXPECT_EQ(arrived[1].first, int64_t(std::ceil(firstDone)));
+    EXPECT_EQ(arrived[2].first, int64_t(std::ceil(secondDone)));
+    EXPECT_EQ(arrived[1].second, 0x27);
 }
 
 struct RefusalCase {
