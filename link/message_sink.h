@@ -5,6 +5,9 @@
 #include <vector>
 
 // Modal messages to the user go through this, so tests can answer and record them.
+// Caption of the information boxes several windows raise.
+inline const QString kInformationCaption = QStringLiteral("Information");
+
 struct IMessageSink {
     enum class Icon { None, Information, Warning, Error };
     enum class Button { Ok, Yes };

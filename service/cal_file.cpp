@@ -6,7 +6,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlankOrCr(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 } // namespace
 
@@ -82,7 +82,7 @@ std::vector<std::string> CalFileReader::DataTokens(const std::string& line)
     if (line.empty() || line[0] == ';' || line[0] == '\r' || line[0] == '\n')
         return tokens;
     size_t first = 0;
-    while (first < line.size() && IsBlank(line[first]))
+    while (first < line.size() && IsBlankOrCr(line[first]))
         ++first;
     // Blank line, section header or comment (a slash, two slashes included).
     if (first == line.size() || line[first] == '[' || line[first] == '/')
@@ -92,10 +92,10 @@ std::vector<std::string> CalFileReader::DataTokens(const std::string& line)
     const std::string data = line.substr(first, end == std::string::npos ? std::string::npos : end - first);
     size_t i = 0;
     while (i < data.size()) {
-        while (i < data.size() && IsBlank(data[i]))
+        while (i < data.size() && IsBlankOrCr(data[i]))
             ++i;
         size_t j = i;
-        while (j < data.size() && !IsBlank(data[j]))
+        while (j < data.size() && !IsBlankOrCr(data[j]))
             ++j;
         if (j > i)
             tokens.push_back(data.substr(i, j - i));

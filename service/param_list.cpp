@@ -7,7 +7,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
 // One line of the file with a read position; nothing reads past its end.
 struct Cursor {
@@ -18,12 +18,12 @@ struct Cursor {
     char Peek() const { return AtEnd() ? '\0' : Line[At]; }
     void SkipBlanks()
     {
-        while (!AtEnd() && IsBlank(Line[At]))
+        while (!AtEnd() && IsSpaceOrTab(Line[At]))
             ++At;
     }
     void SkipNameLead()
     {
-        while (!AtEnd() && (IsBlank(Line[At]) || Line[At] == '&'))
+        while (!AtEnd() && (IsSpaceOrTab(Line[At]) || Line[At] == '&'))
             ++At;
     }
     // Everything up to the next comma (the comma is passed over); without a

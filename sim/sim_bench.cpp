@@ -10,7 +10,6 @@ namespace sim {
 namespace {
 
 constexpr uint8_t kNakIllegalValue = 0x01;
-constexpr uint8_t kNakNotAllowed = 0x02;
 constexpr uint8_t kNakInvalidPassword = 0x45;
 constexpr uint8_t kNakInvalidParameter = 0x46;
 constexpr uint16_t kStoreAccessCode = 0x5EA3;

@@ -2,10 +2,6 @@
 
 namespace sim {
 
-namespace {
-constexpr uint8_t kNakNotAllowed = 0x02;
-}
-
 SimFlash::Answer SimFlash::StartBoot()
 {
     bootMode_ = true;

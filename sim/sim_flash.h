@@ -10,12 +10,15 @@
 
 namespace sim {
 
+// NAK reason a bench gives for a request it does not allow in its present state.
+inline constexpr uint8_t kNakNotAllowed = 0x02;
+
 struct SimFlashFaults {
     // Refuse the erase (0x26) with this reason; -1 accepts it.
     int nakEraseReason = -1;
     // Refuse the n-th flash write (0x27) of a download, counted from 1, with nakWriteReason; 0 never.
     int nakWriteNumber = 0;
-    uint8_t nakWriteReason = 0x02;
+    uint8_t nakWriteReason = kNakNotAllowed;
     // The n-th flash write is carried out but its reply is lost (dropWriteNumber) or
     // arrives with a spoiled checksum (corruptWriteNumber); 0 never.
     int dropWriteNumber = 0;

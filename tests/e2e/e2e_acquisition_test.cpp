@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 std::string Format(const char* format, double v)
 {

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 // What the test saw of the log while the program wrote it.
 struct LogWatch {

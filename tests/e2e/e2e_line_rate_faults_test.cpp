@@ -36,7 +36,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 constexpr int kBaud = 19200;
 
 // A hundredths reading as its cell shows it, from the integer alone: "-0.05", "12.34", right aligned.

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 // Records each box and, while it "stands", runs what the test gives it: a modal box runs a nested
 // event loop just like this.

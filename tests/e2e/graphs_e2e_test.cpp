@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 int Points(TrendWindow* w)
 {

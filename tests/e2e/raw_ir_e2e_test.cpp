@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 using Samples = std::array<int, 4>;
 

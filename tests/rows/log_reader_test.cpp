@@ -68,7 +68,7 @@ Lines ReadAll(LogReader& reader)
     return out;
 }
 
-LogFormats TestFormats()
+LogFormats ReaderTestFormats()
 {
     LogFormats f;
     f.DateFormats << QStringLiteral("dd/MM/yyyy");
@@ -80,7 +80,7 @@ LogFormats TestFormats()
 // whole lines are taken, the half-written last line once it is finished.
 TEST(LogReader, BlocksAndAGrowingLog)
 {
-    const LogFormats formats = TestFormats();
+    const LogFormats formats = ReaderTestFormats();
     const std::string header = "    Time       PEF ";
     std::string log = "MainLogfile C:\\a.LOG created 17/01/2013\r\n" + header + "\r\n";
     // Enough rows to cross several 1 MB blocks, and a comment line of 20000 characters.
@@ -110,7 +110,7 @@ TEST(LogReader, BlocksAndAGrowingLog)
 
 TEST(LogReader, CellsOfDataAndStdevLines)
 {
-    const LogFormats formats = TestFormats();
+    const LogFormats formats = ReaderTestFormats();
     const std::string log =
         "MainLogfile C:\\a.LOG created 17/01/2013\r\n"
         "    Time       CO2 [%]  Freon[ppm]  O2 [%]  NO [ppm]  CO2 [%]  Freon[ppm]  O2 [%]  NO [ppm]\r\n"

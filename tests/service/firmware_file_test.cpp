@@ -32,7 +32,7 @@ std::string Record(char type, uint32_t address, int count)
     return line;
 }
 
-const std::string kHeader = "S0220000687474703A2F2F737265636F72642E736F75726365666F7267652E6E65742F1D";
+const std::string kS0Header = "S0220000687474703A2F2F737265636F72642E736F75726365666F7267652E6E65742F1D";
 
 FirmwareCheck Check(const std::string& text)
 {
@@ -51,10 +51,10 @@ TEST(FirmwareFile, GoodFilesGiveTheirDataRecordsInFileOrder)
     };
     const Case cases[] = {
         {"S3 with header and end",
-         kHeader + "\n" + Record('3', 0x100, 16) + "\n" + Record('3', 0, 32) + "\n" + Record('7', 0, 0) + "\n",
+         kS0Header + "\n" + Record('3', 0x100, 16) + "\n" + Record('3', 0, 32) + "\n" + Record('7', 0, 0) + "\n",
          SRecordKind::S3, {2, 3}, 4},
         // A header is written before S2 records too: the data records decide the kind.
-        {"S2 with header, CR LF and an S9 end", kHeader + "\r\n" + Record('2', 0x123456, 10) + "\r\n" + Record('9', 0, 0),
+        {"S2 with header, CR LF and an S9 end", kS0Header + "\r\n" + Record('2', 0x123456, 10) + "\r\n" + Record('9', 0, 0),
          SRecordKind::S2, {2}, 3},
         {"blank lines and a count record", "\n" + Record('2', 0x10, 4) + "\n  \t\r\n" + Record('5', 1, 0) + "\n" +
                                                Record('8', 0, 0) + "\n\n",
@@ -74,7 +74,7 @@ TEST(FirmwareFile, GoodFilesGiveTheirDataRecordsInFileOrder)
         EXPECT_EQ(lines, c.Lines) << c.Name;
         EXPECT_EQ(check.Image->TotalLines, c.TotalLines) << c.Name;
     }
-    const FirmwareCheck s3 = Check(kHeader + "\n" + Record('3', 0x123456, 3) + "\n");
+    const FirmwareCheck s3 = Check(kS0Header + "\n" + Record('3', 0x123456, 3) + "\n");
     ASSERT_TRUE(s3.Ok());
     EXPECT_EQ(s3.Image->Records[0].Address, (std::array<uint8_t, 4>{0x00, 0x12, 0x34, 0x56}));
     EXPECT_EQ(s3.Image->Records[0].Data, (std::vector<uint8_t>{0x11, 0x22, 0x33}));
@@ -96,7 +96,7 @@ TEST(FirmwareFile, BadFilesAreRefusedWithTheLineAndWhatIsWrong)
     };
     const Case cases[] = {
         {"empty file", "", 0, "No data records in Hex file"},
-        {"header and end only", kHeader + "\n" + Record('9', 0, 0) + "\n", 0, "No data records in Hex file"},
+        {"header and end only", kS0Header + "\n" + Record('9', 0, 0) + "\n", 0, "No data records in Hex file"},
         {"records without data only", Record('2', 0x10, 0) + "\n", 0, "No data records in Hex file"},
         {"wrong checksum", s2 + "\n" + s2 + "\n" + badSum + "\n", 3,
          "Invalid data in Hex file, line 3: wrong checksum " + badSum.substr(badSum.size() - 2) + " (" +
@@ -107,7 +107,7 @@ TEST(FirmwareFile, BadFilesAreRefusedWithTheLineAndWhatIsWrong)
          "Invalid data in Hex file, line 3: S1 record in an S2 file"},
         {"S1 before any S2", Record('1', 0x20, 4) + "\n" + s2 + "\n", 1,
          "Invalid data in Hex file, line 1: S1 record (only S2 or S3 data records can be written)"},
-        {"S2 inside an S3 file", kHeader + "\n" + s3 + "\n" + s2 + "\n" + s3 + "\n", 3,
+        {"S2 inside an S3 file", kS0Header + "\n" + s3 + "\n" + s2 + "\n" + s3 + "\n", 3,
          "Invalid data in Hex file, line 3: S2 record in an S3 file"},
         {"S3 inside an S2 file", s2 + "\n" + s3 + "\n", 2, "Invalid data in Hex file, line 2: S3 record in an S2 file"},
         {"S3 address beyond 24 bits", s3 + "\n" + Record('3', 0x01000000, 4) + "\n", 2,

@@ -136,6 +136,9 @@ struct FixedClock {
 
 // The serial lock files ("LCK..pts_3") that exist now for the devices behind the COMn entries of
 // a devices folder, wherever the serial layer keeps them.
+// How long a step against simulated benches or a started program may take before a test gives up.
+inline constexpr int kWaitMs = 20000;
+
 inline QStringList SerialLockFiles(const QString& devicesDir)
 {
     QStringList found;

@@ -1,4 +1,5 @@
 #include "ui/commands/engineering_status_screen.h"
+#include "ui/commands/latin1_text.h"
 
 #include <algorithm>
 #include <QCloseEvent>
@@ -16,7 +17,6 @@
 #include "ui/commands/status_decode.h"
 
 namespace {
-QString Q(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 } // namespace
 
 void SecondWait::Run() const
@@ -43,8 +43,8 @@ EngineeringStatusScreen::EngineeringStatusScreen(BenchHost& host, QWidget* paren
     constexpr int kRowPitch = 21, kFirstRowY = 20, kGroupWidth = 192, kFieldX = 128, kFieldWidth = 56;
     std::array<int, 3> columnY{8, 8, 8};
     for (const StatusDecode::EngineeringGroup& g : StatusDecode::EngineeringGroups()) {
-        auto* box = new QGroupBox(Q(g.Caption), this);
-        box->setObjectName(Q(g.Caption));
+        auto* box = new QGroupBox(Latin1Text(g.Caption), this);
+        box->setObjectName(Latin1Text(g.Caption));
         int rowY = kFirstRowY;
         for (const StatusDecode::EngineeringRow& r : g.Rows) {
             const StatusFields::Row row = StatusFields::AddRow(box, r.Label, r.Field, rowY, kFieldX, kFieldWidth);

@@ -1,4 +1,5 @@
 #include "ui/commands/status_screen.h"
+#include "ui/commands/latin1_text.h"
 
 #include <algorithm>
 #include <QGroupBox>
@@ -16,7 +17,6 @@ constexpr int kRowPitch = 21;
 constexpr int kFirstRowY = 20;
 constexpr int kRowHeight = 19;
 
-QString Q(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 } // namespace
 
 namespace StatusFields {
@@ -24,13 +24,13 @@ namespace StatusFields {
 Row AddRow(QGroupBox* group, std::string_view label, std::string_view field, int y, int fieldX, int fieldWidth)
 {
     auto* edit = new QLineEdit(group);
-    edit->setObjectName(Q(field));
+    edit->setObjectName(Latin1Text(field));
     edit->setReadOnly(true);
-    edit->setAccessibleName(Q(label));
+    edit->setAccessibleName(Latin1Text(label));
     edit->setGeometry(fieldX, y, fieldWidth, kRowHeight);
 
-    auto* caption = new QLabel(Q(label), group);
-    caption->setObjectName(Q(field).replace(QLatin1String("Edit"), QLatin1String("Label")));
+    auto* caption = new QLabel(Latin1Text(label), group);
+    caption->setObjectName(Latin1Text(field).replace(QLatin1String("Edit"), QLatin1String("Label")));
     caption->setBuddy(edit);
     // Up to 2 pixels before the field: "Low Pump Flow Fail" needs all of it.
     caption->setGeometry(8, y, fieldX - 10, kRowHeight);
@@ -49,7 +49,7 @@ void Apply(QLineEdit* edit, const StatusDecode::FieldText& value)
 void ApplyAll(const QHash<QString, QLineEdit*>& fields, const std::vector<StatusDecode::FieldText>& values)
 {
     for (const StatusDecode::FieldText& f : values)
-        if (QLineEdit* edit = fields.value(Q(f.Field)))
+        if (QLineEdit* edit = fields.value(Latin1Text(f.Field)))
             Apply(edit, f);
 }
 
@@ -69,8 +69,8 @@ StatusScreen::StatusScreen(BenchHost& host, QWidget* parent) : BenchWindow(paren
     constexpr int kGroupWidth = 236, kFieldX = 120, kFieldWidth = 108;
     int y = 8;
     for (const StatusDecode::StatusGroup& g : StatusDecode::StatusScreenGroups()) {
-        auto* box = new QGroupBox(Q(g.Caption), this);
-        box->setObjectName(Q(g.Name));
+        auto* box = new QGroupBox(Latin1Text(g.Caption), this);
+        box->setObjectName(Latin1Text(g.Name));
         int rowY = kFirstRowY;
         for (const StatusDecode::StatusRow& r : g.Rows) {
             const StatusFields::Row row = StatusFields::AddRow(box, r.Label, r.Field, rowY, kFieldX, kFieldWidth);

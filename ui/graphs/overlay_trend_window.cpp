@@ -14,7 +14,7 @@
 #include "ui/graphs/trend_settings.h"
 
 namespace {
-const std::array<QColor, 4> Colours{QColor(0, 0, 255), QColor(128, 128, 0), QColor(255, 0, 0), QColor(0, 255, 255)};
+const std::array<QColor, 4> kOverlayColours{QColor(0, 0, 255), QColor(128, 128, 0), QColor(255, 0, 0), QColor(0, 255, 255)};
 
 QCheckBox* MakeBox(QWidget* parent, const char* name, const QString& caption)
 {
@@ -121,7 +121,7 @@ void OverlayTrendWindow::FlagsFromBoxes()
 void OverlayTrendWindow::ApplyColoursAndRanges()
 {
     ChartModel& m = PEGraph->Model();
-    m.SetSubsetColors({Colours.begin(), Colours.end()});
+    m.SetSubsetColors({kOverlayColours.begin(), kOverlayColours.end()});
     const bool dot = Host.DecimalPointIsDot();
     m.SetManualY(RangeTextToFloat(CO2COO2MinEdit->text(), dot), RangeTextToFloat(CO2COO2MaxEdit->text(), dot));
     m.RightAxis.Min = RangeTextToFloat(HCNOMinEdit->text(), dot);

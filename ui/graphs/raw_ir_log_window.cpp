@@ -16,7 +16,6 @@
 namespace {
 const QString kRawCaption = QStringLiteral("Raw IR Data");
 const QString kProblem = QStringLiteral("Problem with log file!");
-const QString kInformation = QStringLiteral("Information");
 } // namespace
 
 RawIrLogWindow::RawIrLogWindow(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
@@ -78,7 +77,7 @@ void RawIrLogWindow::OpenClick()
     if (!Log.Open(path, header)) {
         // The caption must not name a file that is not being written.
         emit RawCaptionChanged(kRawCaption);
-        Host.Messages().Show(kInformation, kProblem, IMessageSink::Icon::Information);
+        Host.Messages().Show(kInformationCaption, kProblem, IMessageSink::Icon::Information);
         return;
     }
     if (History) {
@@ -102,7 +101,7 @@ void RawIrLogWindow::LogLines(const std::vector<std::string>& lines)
     for (const std::string& line : lines) {
         switch (Log.Add(line)) {
         case RawIrLogFile::Outcome::JustFull:
-            Host.Messages().Show(kInformation, QStringLiteral("Log File is full"), IMessageSink::Icon::Information);
+            Host.Messages().Show(kInformationCaption, QStringLiteral("Log File is full"), IMessageSink::Icon::Information);
             break;
         case RawIrLogFile::Outcome::Failed:
             failed = true;
@@ -124,5 +123,5 @@ void RawIrLogWindow::WriteFailed()
 {
     // A full disk or a vanished folder: stop logging and say so rather than count lines that never arrive.
     CloseClick();
-    Host.Messages().Show(kInformation, kProblem, IMessageSink::Icon::Information);
+    Host.Messages().Show(kInformationCaption, kProblem, IMessageSink::Icon::Information);
 }

@@ -25,7 +25,6 @@
 
 namespace {
 
-const QString kInformation = QStringLiteral("Information");
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)
 {
@@ -324,12 +323,12 @@ void RawIrWindow::OKBtnClick()
     if (ok)
         phases = newPhases;
     else
-        Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases"), IMessageSink::Icon::Information);
+        Host.Messages().Show(kInformationCaption, QStringLiteral("Check NumPhases"), IMessageSink::Icon::Information);
     const int newPoints = NumPointsEdit->text().trimmed().toInt(&ok, 10);
     if (ok)
         points = newPoints;
     else
-        Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints"), IMessageSink::Icon::Information);
+        Host.Messages().Show(kInformationCaption, QStringLiteral("Check NumPoints"), IMessageSink::Icon::Information);
 
     // A cycle buffer of 100 samples per channel: refuse what would not fit and keep the old pair.
     switch (RawIrCapture::CheckShape(phases, points)) {
@@ -340,15 +339,15 @@ void RawIrWindow::OKBtnClick()
         }
         return;
     case RawIrCapture::Shape::BadPhases:
-        Host.Messages().Show(kInformation, QStringLiteral("Check NumPhases: it must be 1 or more"),
+        Host.Messages().Show(kInformationCaption, QStringLiteral("Check NumPhases: it must be 1 or more"),
                              IMessageSink::Icon::Information);
         return;
     case RawIrCapture::Shape::BadPoints:
-        Host.Messages().Show(kInformation, QStringLiteral("Check NumPoints: it must be 1 or more"),
+        Host.Messages().Show(kInformationCaption, QStringLiteral("Check NumPoints: it must be 1 or more"),
                              IMessageSink::Icon::Information);
         return;
     case RawIrCapture::Shape::TooManySamples:
-        Host.Messages().Show(kInformation, QStringLiteral("NumPhases x NumPoints must not exceed 100"),
+        Host.Messages().Show(kInformationCaption, QStringLiteral("NumPhases x NumPoints must not exceed 100"),
                              IMessageSink::Icon::Information);
         return;
     }
@@ -400,7 +399,7 @@ void RawIrWindow::HandleRawIRBlock(int k, const RxFrame& frame)
     case RawIrCapture::Block::TooShort:
         if (!ShortBlockReported) {
             ShortBlockReported = true;
-            Host.Messages().Show(kInformation,
+            Host.Messages().Show(kInformationCaption,
                                  QStringLiteral("Raw IR blocks of this bench hold fewer than NumPoints samples "
                                                 "(%1 data bytes, %2 needed): they are ignored. Check NumPoints.")
                                      .arg(int(frame.Length))

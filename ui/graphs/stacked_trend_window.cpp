@@ -17,7 +17,7 @@
 namespace {
 const std::array<QString, 4> Names{QStringLiteral("CO2"), QStringLiteral("Freon"), QStringLiteral("O2"),
                                    QStringLiteral("NO")};
-const std::array<QColor, 4> Colours{QColor(0, 0, 255), QColor(255, 0, 0), QColor(128, 128, 0), QColor(0, 255, 255)};
+const std::array<QColor, 4> kStackedColours{QColor(0, 0, 255), QColor(255, 0, 0), QColor(128, 128, 0), QColor(0, 255, 255)};
 // Where each slot's value sits in a trend sample.
 const std::array<int, 4> SampleIndex{kTrendCO2, kTrendFreon, kTrendO2, kTrendNO};
 } // namespace
@@ -154,7 +154,7 @@ void StackedTrendWindow::ConfigureChart()
     for (size_t c = 0; c < 4; ++c)
         if (ChannelEnabled[c]) {
             labels << Names[c];
-            colours.push_back(Colours[c]);
+            colours.push_back(kStackedColours[c]);
         }
     m.SetSubsetLabels(labels);
     m.SetSubsetColors(colours);

@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString kProgram = QStringLiteral(HALYARD_LOG_EXE);
+const QString kLoggerProgram = QStringLiteral(HALYARD_LOG_EXE);
 
 struct PlotTest : ::testing::Test {
     QTemporaryDir Dir;
@@ -50,7 +50,7 @@ struct PlotTest : ::testing::Test {
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         p.setProcessEnvironment(env);
-        p.start(kProgram, args);
+        p.start(kLoggerProgram, args);
         EXPECT_TRUE(p.waitForFinished(60000));
         if (err)
             *err = p.readAllStandardError();

@@ -14,7 +14,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using ByteList = std::vector<uint8_t>;
 
 // The shared stand-in over a LinkFixture (four memory ports, hand clock); the
 // link's screen refreshes reach the windows as in the program.
@@ -27,7 +27,7 @@ struct StatusHost : FakeHost {
     void DataReply(int k, std::array<uint8_t, 4> status)
     {
         fx.link.Benches[k].RequestDataStatus(1, false);
-        Bytes d(16, 0);
+        ByteList d(16, 0);
         std::copy(status.begin(), status.end(), d.begin());
         fx.Ack(k, 0x01, d);
         fx.ports[k].TakeSent();
@@ -36,7 +36,7 @@ struct StatusHost : FakeHost {
     void EngineeringDataReply(int k, const std::array<uint8_t, 16>& status)
     {
         fx.link.Benches[k].RequestEngineeringData(1, false);
-        Bytes d(86, 0);
+        ByteList d(86, 0);
         std::copy(status.begin(), status.end(), d.begin() + 70);
         fx.Ack(k, 0x44, d);
         fx.ports[k].TakeSent();
@@ -44,12 +44,12 @@ struct StatusHost : FakeHost {
     // One reply of a $41 stream that the test started.
     void EngineeringStatusReply(int k, const std::array<uint8_t, 16>& status)
     {
-        fx.Ack(k, 0x41, Bytes(status.begin(), status.end()));
+        fx.Ack(k, 0x41, ByteList(status.begin(), status.end()));
     }
 };
 
-const Bytes kStart41{0x02, 0x02, 0x41, 0x02, 0xB9};
-const Bytes kStop41{0x02, 0x02, 0x41, 0x00, 0xBB};
+const ByteList kStart41{0x02, 0x02, 0x41, 0x02, 0xB9};
+const ByteList kStop41{0x02, 0x02, 0x41, 0x00, 0xBB};
 
 QColor TextColour(const QLineEdit* e) { return e->palette().color(QPalette::Text); }
 const QColor kGreen(0, 128, 0), kRed(255, 0, 0);

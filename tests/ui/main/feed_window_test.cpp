@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
 
 struct FeedWindowTest : SimulatedAppTest {
     LocalBroker Broker;
