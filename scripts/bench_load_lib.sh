@@ -1,6 +1,22 @@
 # Sourced by the soak and load scripts: what they share to start simulated benches and watch a program.
 
 # need_programs PROGRAM...: ends the script when one of them is not built.
+# The load scripts' arguments: [seconds, default $1] [rounds, default 3] [baud, default 115200]
+# [build folder, default build]; sets seconds, rounds, baud, build and the three programs' paths.
+read_load_arguments() {
+    local default_seconds=$1
+    shift
+    seconds=${1:-$default_seconds}
+    rounds=${2:-3}
+    baud=${3:-115200}
+    build=${4:-$root/build}
+    [[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 && $rounds =~ ^[0-9]+$ && $rounds -gt 0 ]] \
+        || { echo "seconds and rounds must be positive whole numbers" >&2; exit 2; }
+    window=$build/halyard
+    logger=$build/halyard-log
+    sim=$build/kestrel-sim
+}
+
 need_programs() {
     local exe
     for exe in "$@"; do

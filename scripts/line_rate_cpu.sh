@@ -12,18 +12,10 @@
 # installed when missing (Debian package xvfb).
 set -euo pipefail
 
-seconds=${1:-180}
-rounds=${2:-3}
-baud=${3:-115200}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${4:-$root/build}
-warmup=15
-[[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 && $rounds =~ ^[0-9]+$ && $rounds -gt 0 ]] \
-    || { echo "seconds and rounds must be positive whole numbers" >&2; exit 2; }
-window=$build/halyard
-logger=$build/halyard-log
-sim=$build/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
+read_load_arguments 180 "$@"
+warmup=15
 need_programs "$window" "$logger" "$sim"
 
 if ! command -v Xvfb >/dev/null; then

@@ -7,18 +7,10 @@
 # The build folder (default build) needs the targets halyard, halyard-log and kestrel-sim.
 set -euo pipefail
 
-seconds=${1:-60}
-rounds=${2:-3}
-baud=${3:-115200}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${4:-$root/build}
-warmup=10
-[[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 && $rounds =~ ^[0-9]+$ && $rounds -gt 0 ]] \
-    || { echo "seconds and rounds must be positive whole numbers" >&2; exit 2; }
-window=$build/halyard
-logger=$build/halyard-log
-sim=$build/kestrel-sim
 source "$root/scripts/bench_load_lib.sh"
+read_load_arguments 60 "$@"
+warmup=10
 need_programs "$window" "$logger" "$sim"
 
 make_places
