@@ -20,7 +20,6 @@ namespace {
 using LogColumns::kMaxBenches;
 
 using Form = CellForm;
-constexpr Form I(int w) { return IntegerForm(w); }
 
 struct GroupColumns {
     std::vector<const char*> Headers;        // the non-empty captions, in position order
@@ -73,11 +72,11 @@ std::vector<CellSpec> CellsOf(const LogLayout& l, int benches, bool stdev)
 {
     std::vector<CellSpec> cells;
     if (l.Accept)
-        cells.push_back({{I(6), {}}, LogColumns::kAccept, false});
+        cells.push_back({{IntegerForm(6), {}}, LogColumns::kAccept, false});
     if (l.Time)
         cells.push_back({{{'t', 0, 0}, {}}, 0, false});
     if (l.RelTime)
-        cells.push_back({{I(10), {}}, LogColumns::kRelTime, false});
+        cells.push_back({{IntegerForm(10), {}}, LogColumns::kRelTime, false});
     for (int li = 0; li < kGroupCount; ++li) {
         const int g = kGroupLayoutOrder[size_t(li)];
         if (!l.Shown[size_t(g)])

@@ -1,4 +1,5 @@
 #include "ui/graphs/raw_ir_window.h"
+#include "ui/common/named_button.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,15 +25,6 @@
 #include "ui/graphs/raw_ir_log_window.h"
 
 namespace {
-
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessible);
-    return b;
-}
 
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption)
 {

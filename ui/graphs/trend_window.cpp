@@ -1,4 +1,5 @@
 #include "ui/graphs/trend_window.h"
+#include "ui/common/named_button.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -11,16 +12,6 @@
 #include "ui/common/bench_buttons.h"
 #include "ui/graphs/chart.h"
 #include "link/link.h"
-
-namespace {
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessible);
-    return b;
-}
-} // namespace
 
 TrendWindow::TrendWindow(BenchHost& host, QWidget* parent) : BenchWindow(parent), Host(host)
 {
